@@ -1,0 +1,114 @@
+#include "link/Discovery.h"
+
+#include "link/Commands.h"
+
+namespace k7 {
+namespace {
+
+bool openLoop(Link& link, DiscoveryState& d) {
+    LinkUi& ui = link.ui();
+    for (;;) {
+        if (link.ProgramEnding) return false;
+        link.line().close();
+        try {
+            link.line().open(d.port.devicePath(), kLineSettings);
+            return true;
+        } catch (const LineError&) {
+        }
+        if (link.ErrorBeep) ui.beep();
+        if (!ui.choosePort(d.port, portUnavailableMessage(d.port))) {
+            link.endProgram();
+            return false;
+        }
+    }
+}
+
+}  // namespace
+
+std::string portUnavailableMessage(const PortChoice& port) {
+    const std::string n = port.numberText();
+    return "Communications port " + n + " is unavailable. " + "Select a Comm port below. " +
+           "If Comm " + n + " is selected, it will be re-tried.";
+}
+
+bool chooseAndOpenPort(Link& link, DiscoveryState& d) {
+    if (!d.port.chosen() && !link.ui().choosePort(d.port, kSelectPortMessage)) {
+        link.endProgram();
+        return false;
+    }
+    return openLoop(link, d);
+}
+
+SearchResult searchForSensors(Link& link, DiscoveryState& d) {
+    LinkUi& ui = link.ui();
+    for (;;) {
+        ui.clearSensorList();
+        d.found.clear();
+        link.ProgressTotal = 32;
+        link.ProgressDone = 0;
+        ui.showProgressWindow("Searching for Sensors on " + d.port.displayName(), true);
+        d.AcousticCapable = false;
+        for (int tag = 1; tag <= 32; ++tag) {
+            ui.setAddressedTagText(std::to_string(tag));
+            link.EEReadAddress = 45;
+            link.SendRequest(cmd::ReadEeprom);
+            link.SuppressNoCommWindow = true;
+            link.QuickFail = true;
+            link.ReadCommBlock();
+            if (link.ProgramEnding) return SearchResult::Ending;
+            if (link.CommOK) {
+                d.found.push_back(tag);
+                ui.addSensorToList(tag);
+                if (!d.AcousticCapable) {
+                    // Quiet like the probe: a sensor that misses this question is simply not
+                    // taken as acoustic-capable, instead of ending the program mid-search.
+                    link.SendRequest(cmd::FirmwareVersion);
+                    link.SuppressNoCommWindow = true;
+                    link.ReadCommBlock();
+                    if (link.CommOK && link.dataByte(0) >= 25) d.AcousticCapable = true;
+                }
+                if (d.OneSensor && d.found.size() == 1) break;
+            }
+            link.ProgressDone = static_cast<std::uint8_t>(tag);
+            const int percent = tag * 100 / 32;
+            for (int pass = 0; pass < 2; ++pass) {
+                ui.processEvents();
+                if (link.ProgramEnding) return SearchResult::Ending;
+                if (ui.newPortRequested()) {
+                    link.QuickFail = false;
+                    ui.closeProgressWindow();
+                    return SearchResult::NewPortRequested;
+                }
+                if (pass == 0 && percent <= 100) ui.setProgressBar(percent);
+            }
+        }
+        link.QuickFail = false;
+        d.SensorCount = static_cast<int>(d.found.size());
+        if (!d.found.empty()) break;
+    }
+    ui.closeProgressWindow();
+    ui.setAddressedTagText(std::to_string(d.found.front()));
+    d.CurrentIDTag = d.found.front();
+    return SearchResult::Found;
+}
+
+bool connectToSensors(Link& link, DiscoveryState& d) {
+    if (!chooseAndOpenPort(link, d)) return false;
+    for (;;) {
+        switch (searchForSensors(link, d)) {
+            case SearchResult::Found:
+                return true;
+            case SearchResult::Ending:
+                return false;
+            case SearchResult::NewPortRequested:
+                if (!link.ui().choosePort(d.port, kSelectPortMessage)) {
+                    link.endProgram();
+                    return false;
+                }
+                if (!openLoop(link, d)) return false;
+                break;
+        }
+    }
+}
+
+}  // namespace k7

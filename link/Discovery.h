@@ -1,0 +1,39 @@
+#pragma once
+// Choosing and opening the port, and searching ID tags 1..32 for the sensors on it.
+#include <vector>
+
+#include "link/Link.h"
+#include "link/PortNames.h"
+
+namespace k7 {
+
+inline constexpr const char* kSelectPortMessage =
+    "Select a Communications port (serial port) below:";
+
+struct DiscoveryState {
+    PortChoice port;         // CommPortNumber, or a named device
+    int SensorCount = 0;
+    int CurrentIDTag = 0;    // the tag the selected sensor answers to
+    bool OneSensor = false;  // stop the search at the first sensor
+    bool AcousticCapable = false;
+    std::vector<int> found;  // tags found, ascending
+};
+
+// "Communications port N is unavailable. ..." for a port that failed to open.
+std::string portUnavailableMessage(const PortChoice& port);
+
+// Asks for a port when none is chosen, then opens it, asking again after every failed open.
+// False when the user chose to end the program.
+bool chooseAndOpenPort(Link& link, DiscoveryState& d);
+
+enum class SearchResult { Found, NewPortRequested, Ending };
+
+// One search of tags 1..32, repeated while nothing answers. Fills the sensor list and selects
+// the first sensor found.
+SearchResult searchForSensors(Link& link, DiscoveryState& d);
+
+// Port, then search; a new port chosen from the progress window leads to another search.
+// False when the program is ending.
+bool connectToSensors(Link& link, DiscoveryState& d);
+
+}  // namespace k7

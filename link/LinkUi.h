@@ -1,0 +1,62 @@
+#pragma once
+// What the link needs from the windows. The desktop program implements it with Qt dialogs;
+// the command-line tool and the tests implement what they need. Defaults do nothing.
+#include <string>
+
+#include "link/PortNames.h"
+
+namespace k7 {
+
+enum class NoCommChoice { Retry, Exit };
+
+class LinkUi {
+public:
+    virtual ~LinkUi() = default;
+
+    // The text of the single-sensor ID field: the tag every request is addressed to.
+    virtual std::string addressedTagText() = 0;
+
+    virtual void processEvents() {}
+    virtual void beep() {}
+    // The no-communication window; Retry is offered only when the failed read was a status
+    // poll. Anything but Retry means the program is to end.
+    virtual NoCommChoice showNoCommWindow(bool offerRetry) {
+        (void)offerRetry;
+        return NoCommChoice::Exit;
+    }
+    // Progress window (search, settings read, programming).
+    virtual void showProgressWindow(const std::string& caption, bool searching) {
+        (void)caption;
+        (void)searching;
+    }
+    virtual void closeProgressWindow() {}
+    // The progress window's "&Select New Comm Port" was pressed during the search.
+    virtual bool newPortRequested() { return false; }
+    virtual bool progressVisible() { return false; }
+    virtual void setProgressBar(int percent) { (void)percent; }
+    // The main window's message line ("Comm verification failed on EEPROM write").
+    virtual void showLinkMessage(const std::string& text) { (void)text; }
+    // Called on every turn of a wait while the sensitivity change shows its progress.
+    virtual void updateThresholdProgress() {}
+    // The error box for unexpected run-time errors.
+    virtual void reportError(const std::string& where, int number, const std::string& description) {
+        (void)where;
+        (void)number;
+        (void)description;
+    }
+    // Sensor list of the main window, filled by the search.
+    virtual void clearSensorList() {}
+    virtual void addSensorToList(int tag) { (void)tag; }
+    virtual void setAddressedTagText(const std::string& text) { (void)text; }
+    // Port selection window: shows `message`, lets the user choose; false = "Exit Program".
+    virtual bool choosePort(PortChoice& port, const std::string& message) {
+        (void)port;
+        (void)message;
+        return false;
+    }
+    // Ends the program: windows closed, port closed, event loop left. The link has already
+    // stopped sending when this is called.
+    virtual void exitProgram() {}
+};
+
+}  // namespace k7

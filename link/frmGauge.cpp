@@ -1,0 +1,97 @@
+#include "link/frmGauge.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include "common/Version.h"
+#include "windows/Help.h"
+
+namespace k7 {
+
+frmGauge::frmGauge(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+    setObjectName("frmGauge");
+    setWindowTitle("K-7700 - PC Serial Communications");
+
+    Label1_ = new QLabel("Reading K-7700 Data", this);
+    Label1_->setObjectName("Label1");
+    QFont f = Label1_->font();
+    f.setBold(true);
+    f.setPointSizeF(f.pointSizeF() * 1.2);
+    Label1_->setFont(f);
+    Label1_->setAlignment(Qt::AlignCenter);
+    auto* Label2 = new QLabel(QString::fromStdString("K7700 Software Version " + versionText()), this);
+    Label2->setObjectName("Label2");
+    Label2->setAlignment(Qt::AlignCenter);
+    Gauge1_ = new QProgressBar(this);
+    Gauge1_->setObjectName("Gauge1");
+    Gauge1_->setRange(0, 100);
+    Gauge1_->setMinimumWidth(380);
+
+    btnHelp_ = new QPushButton("&Help", this);
+    btnHelp_->setObjectName("btnHelp");
+    SelNewComm_ = new QPushButton("&Select New Comm Port", this);
+    SelNewComm_->setObjectName("SelNewComm");
+    exitProg_ = new QPushButton("E&xit Program", this);
+    exitProg_->setObjectName("exitProg");
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(exitProg_);
+    buttons->addStretch();
+    buttons->addWidget(btnHelp_);
+    buttons->addWidget(SelNewComm_);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(20, 18, 20, 14);
+    layout->setSpacing(12);
+    layout->addWidget(Label1_);
+    layout->addWidget(Gauge1_);
+    layout->addWidget(Label2);
+    layout->addLayout(buttons);
+
+    connect(btnHelp_, &QPushButton::clicked, this, [this] { showHelp(this); });
+    connect(SelNewComm_, &QPushButton::clicked, this, [this] {
+        newPortRequested_ = true;
+        hide();
+    });
+    connect(exitProg_, &QPushButton::clicked, this, [this] { emit exitRequested(); });
+}
+
+void frmGauge::prepare(const QString& caption, bool searching) {
+    Label1_->setText(caption);
+    SelNewComm_->setVisible(searching);
+    btnHelp_->setVisible(searching);
+    newPortRequested_ = false;
+}
+
+void frmGauge::setPercent(int percent) {
+    Gauge1_->setValue(percent);
+    Gauge1_->repaint();
+}
+
+void frmGauge::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    Gauge1_->setValue(0);
+    // Centred on the screen, never at a negative position.
+    if (QScreen* s = screen()) {
+        QRect r = s->availableGeometry();
+        QPoint p(r.x() + (r.width() - width()) / 2, r.y() + (r.height() - height()) / 2);
+        move(std::max(p.x(), 0), std::max(p.y(), 0));
+    }
+}
+
+void frmGauge::closeEvent(QCloseEvent* e) {
+    if (e->spontaneous()) {
+        e->ignore();  // leave through the buttons
+        return;
+    }
+    QDialog::closeEvent(e);
+    if (parentWidget()) parentWidget()->raise();
+}
+
+}  // namespace k7

@@ -1,0 +1,38 @@
+#pragma once
+// Progress window shown while the line is searched and while settings are read or programmed.
+#include <QDialog>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+namespace k7 {
+
+class frmGauge : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmGauge(QWidget* parent = nullptr);
+
+    // searching: the search shows "&Select New Comm Port"; reading and programming hide it.
+    void prepare(const QString& caption, bool searching);
+    void setPercent(int percent);
+    bool newPortRequested() const { return newPortRequested_; }
+
+signals:
+    void exitRequested();
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    void reject() override {}
+
+private:
+    QLabel* Label1_;
+    QProgressBar* Gauge1_;
+    QPushButton* btnHelp_;
+    QPushButton* SelNewComm_;
+    QPushButton* exitProg_;
+    bool newPortRequested_ = false;
+};
+
+}  // namespace k7

@@ -1,0 +1,26 @@
+#include "mainwindow/ExitProgram.h"
+
+#include <QApplication>
+#include <QWidget>
+
+#include "settings/Module2.h"
+
+namespace k7 {
+
+void ExitProgram(Module2& m) {
+    if (m.Exiting) return;
+    m.Exiting = true;
+    m.link.ProgramEnding = true;
+    const QWidgetList tops = QApplication::topLevelWidgets();
+    for (auto it = tops.rbegin(); it != tops.rend(); ++it) {
+        QWidget* w = *it;
+        if (w->isVisible()) {
+            w->hide();
+            w->close();
+        }
+    }
+    m.link.line().close();
+    QCoreApplication::exit(0);
+}
+
+}  // namespace k7

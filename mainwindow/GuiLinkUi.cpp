@@ -1,0 +1,83 @@
+#include "mainwindow/GuiLinkUi.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+
+#include "link/frmGauge.h"
+#include "link/frmGetComm.h"
+#include "link/frmNoComm.h"
+#include "mainwindow/ExitProgram.h"
+#include "mainwindow/MainForm.h"
+#include "settings/Module2.h"
+#include "windows/ErrorBox.h"
+
+namespace k7 {
+
+GuiLinkUi::~GuiLinkUi() { delete gauge_; }
+
+std::string GuiLinkUi::addressedTagText() { return form_->SingleSensorID->text().toStdString(); }
+
+void GuiLinkUi::processEvents() { QCoreApplication::processEvents(); }
+
+void GuiLinkUi::beep() { QApplication::beep(); }
+
+NoCommChoice GuiLinkUi::showNoCommWindow(bool offerRetry) {
+    form_->stopStatusPoll();
+    frmNoComm dlg(offerRetry, form_);
+    dlg.exec();
+    return dlg.choice();
+}
+
+void GuiLinkUi::showProgressWindow(const std::string& caption, bool searching) {
+    if (!gauge_) {
+        gauge_ = new frmGauge(form_->isVisible() ? form_ : nullptr);
+        QObject::connect(gauge_, &frmGauge::exitRequested, gauge_, [this] { ExitProgram(*m_); });
+    }
+    gauge_->prepare(QString::fromStdString(caption), searching);
+    gauge_->show();
+    gauge_->raise();
+    QCoreApplication::processEvents();
+}
+
+void GuiLinkUi::closeProgressWindow() {
+    if (gauge_) gauge_->hide();
+    if (form_->isVisible()) form_->raise();
+}
+
+bool GuiLinkUi::progressVisible() { return gauge_ && gauge_->isVisible(); }
+
+void GuiLinkUi::setProgressBar(int percent) {
+    if (gauge_) gauge_->setPercent(percent);
+}
+
+bool GuiLinkUi::newPortRequested() { return gauge_ && gauge_->newPortRequested(); }
+
+void GuiLinkUi::showLinkMessage(const std::string& text) {
+    form_->showMessage(QString::fromStdString(text));
+}
+
+void GuiLinkUi::reportError(const std::string& where, int number, const std::string& description) {
+    ReportError(form_, m_->link.ErrorBeep, where, number, description);
+}
+
+void GuiLinkUi::clearSensorList() { form_->clearSensorList(); }
+
+void GuiLinkUi::addSensorToList(int tag) { form_->addSensorToList(tag); }
+
+void GuiLinkUi::setAddressedTagText(const std::string& text) {
+    form_->setSingleSensorIdText(QString::fromStdString(text));
+}
+
+bool GuiLinkUi::choosePort(PortChoice& port, const std::string& message) {
+    frmGetComm dlg(port, QString::fromStdString(message), form_->isVisible() ? form_ : nullptr);
+    if (dlg.exec() != QDialog::Accepted || dlg.exitChosen()) return false;
+    port = dlg.choice();
+    m_->portChosen(port);
+    m_->WriteIniFile(addressedTagText());
+    return true;
+}
+
+void GuiLinkUi::exitProgram() { ExitProgram(*m_); }
+
+}  // namespace k7
