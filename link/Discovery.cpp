@@ -39,6 +39,16 @@ bool chooseAndOpenPort(Link& link, DiscoveryState& d) {
     return openLoop(link, d);
 }
 
+bool probeTag(Link& link, int tag) {
+    link.ui().setAddressedTagText(std::to_string(tag));
+    link.EEReadAddress = 45;
+    link.SendRequest(cmd::ReadEeprom);
+    link.SuppressNoCommWindow = true;
+    link.QuickFail = true;
+    link.ReadCommBlock();
+    return link.CommOK != 0;
+}
+
 SearchResult searchForSensors(Link& link, DiscoveryState& d) {
     LinkUi& ui = link.ui();
     for (;;) {
@@ -49,14 +59,9 @@ SearchResult searchForSensors(Link& link, DiscoveryState& d) {
         ui.showProgressWindow("Searching for Sensors on " + d.port.displayName(), true);
         d.AcousticCapable = false;
         for (int tag = 1; tag <= 32; ++tag) {
-            ui.setAddressedTagText(std::to_string(tag));
-            link.EEReadAddress = 45;
-            link.SendRequest(cmd::ReadEeprom);
-            link.SuppressNoCommWindow = true;
-            link.QuickFail = true;
-            link.ReadCommBlock();
+            const bool answered = probeTag(link, tag);
             if (link.ProgramEnding) return SearchResult::Ending;
-            if (link.CommOK) {
+            if (answered) {
                 d.found.push_back(tag);
                 ui.addSensorToList(tag);
                 if (!d.AcousticCapable) {

@@ -22,6 +22,10 @@ struct DiscoveryState {
 // "Communications port N is unavailable. ..." for a port that failed to open.
 std::string portUnavailableMessage(const PortChoice& port);
 
+// One quiet probe of a tag (its ID cell, two attempts, no window): true when it answers.
+// QuickFail stays set, as it does for the whole search; the caller clears it when done.
+bool probeTag(Link& link, int tag);
+
 // Asks for a port when none is chosen, then opens it, asking again after every failed open.
 // False when the user chose to end the program.
 bool chooseAndOpenPort(Link& link, DiscoveryState& d);

@@ -8,6 +8,7 @@
 #include "link/frmGetComm.h"
 #include "link/frmNoComm.h"
 #include "mainwindow/ExitProgram.h"
+#include "mainwindow/Fields.h"
 #include "mainwindow/MainForm.h"
 #include "settings/Module2.h"
 #include "windows/ErrorBox.h"

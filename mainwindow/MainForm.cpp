@@ -3,23 +3,70 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDir>
-#include <QFormLayout>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "common/RuntimeError.h"
-#include "link/Commands.h"
 #include "mainwindow/ExitProgram.h"
+#include "mainwindow/Fields.h"
 #include "mainwindow/GuiLinkUi.h"
-#include "settings/CommandLine.h"
-#include "settings/IniFile.h"
+#include "settings/Lists.h"
 #include "settings/Module2.h"
-#include "windows/ErrorBox.h"
 
 namespace k7 {
+namespace {
+
+QLabel* label(const QString& text, QWidget* parent, const char* name = nullptr) {
+    auto* l = new QLabel(text, parent);
+    if (name) l->setObjectName(name);
+    return l;
+}
+
+QLabel* reading(QWidget* parent, const char* name) {
+    auto* l = new QLabel(parent);
+    l->setObjectName(name);
+    l->setMinimumWidth(70);
+    QFont f = l->font();
+    f.setBold(true);
+    l->setFont(f);
+    return l;
+}
+
+QLabel* groupTitle(const QString& text, QWidget* parent, const char* name = nullptr) {
+    auto* l = label(text, parent, name);
+    QFont f = l->font();
+    f.setBold(true);
+    l->setFont(f);
+    l->setAlignment(Qt::AlignHCenter);
+    return l;
+}
+
+QFrame* groupFrame(QWidget* parent) {
+    auto* f = new QFrame(parent);
+    f->setFrameShape(QFrame::StyledPanel);
+    f->setFrameShadow(QFrame::Raised);
+    return f;
+}
+
+template <typename T>
+T* named(T* w, const char* name) {
+    w->setObjectName(name);
+    return w;
+}
+
+FilteredField* field(KeyFilter filter, QWidget* parent, const char* name, int width = 80) {
+    auto* f = named(new FilteredField(filter, parent), name);
+    f->setMaximumWidth(width);
+    f->setMinimumWidth(std::min(width, 60));
+    return f;
+}
+
+}  // namespace
 
 MainForm::MainForm(Module2& m, GuiLinkUi& ui, std::string commandLine, QWidget* parent)
     : QMainWindow(parent), m_(m), ui_(ui), commandLine_(std::move(commandLine)) {
@@ -27,109 +74,300 @@ MainForm::MainForm(Module2& m, GuiLinkUi& ui, std::string commandLine, QWidget* 
     setWindowTitle("K-7700 Smart Ultrasonic Sensor");
 
     auto* central = new QWidget(this);
-    auto* form = new QFormLayout;
-    lblIDTag = new QLabel("&ID Tag:", central);
-    SensorID = new QComboBox(central);
-    SensorID->setObjectName("SensorID");
-    SingleSensorID = new QLineEdit(central);
-    SingleSensorID->setObjectName("SingleSensorID");
-    SingleSensorID->setMaximumWidth(80);
-    auto* idRow = new QHBoxLayout;
-    idRow->addWidget(SensorID);
-    idRow->addWidget(SingleSensorID);
-    idRow->addStretch();
-    form->addRow(lblIDTag, idRow);
-    lblIDTag->setBuddy(SingleSensorID);
-    lblSensorsFound = new QLabel(central);
-    lblSensorsFound->setObjectName("lblSensorsFound");
-    form->addRow("Sensors found:", lblSensorsFound);
+    auto* outer = new QGridLayout(central);
+    outer->setHorizontalSpacing(10);
+    outer->setVerticalSpacing(10);
 
-    Message = new QLabel(central);
-    Message->setObjectName("Message");
-    Message->setWordWrap(true);
-    Message->setMinimumHeight(40);
-
-    auto* layout = new QVBoxLayout(central);
-    layout->addLayout(form);
-    layout->addWidget(Message);
-    layout->addStretch();
+    statusPanel_ = groupFrame(central);
+    statusGrid_ = new QGridLayout(statusPanel_);
+    buildStatusPanel(statusPanel_, statusGrid_);
+    outer->addWidget(statusPanel_, 0, 0, 2, 1);
+    outer->addWidget(buildCurrentLoopGroup(), 0, 1);
+    outer->addWidget(buildSetpointGroup(), 1, 1);
+    outer->addWidget(buildSamplingGroup(), 0, 2);
+    outer->addWidget(buildEchoGroup(), 1, 2);
+    auto* bottom = new QGridLayout;
+    buildBottom(central, bottom);
+    outer->addLayout(bottom, 2, 0, 1, 3);
+    outer->setColumnStretch(1, 1);
+    outer->setColumnStretch(2, 1);
     setCentralWidget(central);
-    resize(420, 200);
 
-    Timer3 = new QTimer(this);
-    Timer3->setObjectName("Timer3");
+    Timer1 = named(new QTimer(this), "Timer1");
+    Timer1->setInterval(100);
+    Timer3 = named(new QTimer(this), "Timer3");
+    tmrPostLoadCode = named(new QTimer(this), "tmrPostLoadCode");
+    tmrPostLoadCode->setSingleShot(true);
+    tmrPostLoadCode->setInterval(500);
 
-    connect(SensorID, &QComboBox::activated, this, [this] { SensorID_Click(); });
-    connect(SingleSensorID, &QLineEdit::textChanged, this, [this] {
-        // The typed tag is a preference; the search's own changes are not.
-        if (changeTracking_ && !ui_.progressVisible()) {
-            m_.WriteIniFile(SingleSensorID->text().toStdString());
-        }
-    });
+    buildMenus();
+    fillFixedLists();
+    connectFields();
 }
 
-void MainForm::Form_Load() {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    Timer3->stop();
-    changeTracking_ = false;
-    try {
-        m_.applyCommandLine(ProcessCommandLineOptions(commandLine_));
-        m_.link.ErrorBeep = true;
-        m_.link.line().discardInput();
-        m_.applyIni(readIniFile(m_.iniPath, QDir::currentPath().toStdString()));
-    } catch (const std::exception& e) {
-        ReportError(this, m_.link.ErrorBeep, "Mainform.Form_Load", kErrDeviceIo, e.what());
+MainForm::~MainForm() = default;
+
+void MainForm::buildStatusPanel(QWidget* p, QGridLayout* g) {
+    Label1 = groupTitle("K-7700 STATUS", p, "Label1");
+    lblAvgDist = label("Average Distance:", p, "lblAvgDist");
+    AvgDist = reading(p, "AvgDist");
+    for (int i = 0; i < 6; ++i) {
+        QLabel* u = label("in", p);
+        u->setObjectName(QString("LabelUnits(%1)").arg(i));
+        LabelUnits[static_cast<std::size_t>(i)] = u;
     }
-    QApplication::restoreOverrideCursor();
+    Label4 = label("Temperature:", p, "Label4");
+    Temperature = reading(p, "Temperature");
+    LabelTempUnits = label("Deg. C", p, "LabelTempUnits");
+    Label6 = label("Current OUTPUT:", p, "Label6");
+    CurrentOut = reading(p, "CurrentOut");
+    Label39 = label("mA", p, "Label39");
+    lblMinOut = label("Setpoint OUTPUT A:", p, "lblMinOut");
+    MinOut = reading(p, "MinOut");
+    lblMaxOut = label("Setpoint OUTPUT B:", p, "lblMaxOut");
+    MaxOut = reading(p, "MaxOut");
+    lblTargOut = label("Echo Status OUTPUT: ", p, "lblTargOut");
+    TargOut = reading(p, "TargOut");
+    lblTargetStrength = label("Target Strength:", p, "lblTargetStrength");
+    TargetStrength = reading(p, "TargetStrength");
+    Label42 = label("%", p, "Label42");
+    lblSerialNumber = label("Serial Number:", p, "lblSerialNumber");
+    SerialNumber = reading(p, "SerialNumber");
+    FactoryDescription = label("", p, "FactoryDescription");
+    FactoryDescription->setWordWrap(true);
+    lblIDTag = label("&ID Tag:", p, "lblIDTag");
+    SensorID = named(new QComboBox(p), "SensorID");
+    SingleSensorID = field(KeyFilter::Digits, p, "SingleSensorID", 70);
 
-    if (!connectToSensors(m_.link, m_.discovery)) return;  // the program is ending
+    g->addWidget(Label1, 0, 0, 1, 3);
+    ShowTemperatureRow();
+    auto* id = new QHBoxLayout;
+    id->addWidget(SensorID);
+    id->addWidget(SingleSensorID);
+    id->addStretch();
+    g->addWidget(lblIDTag, 11, 0);
+    g->addLayout(id, 11, 1, 1, 2);
+    g->setRowStretch(10, 1);
+    g->setColumnStretch(1, 1);
+    lblIDTag->setBuddy(SingleSensorID);
+}
 
-    // The tag the user worked with last time, when it is on the line.
-    const int preferred = static_cast<int>(m_.PreferredIDTag);
-    for (int i = 0; i < SensorID->count(); ++i) {
-        if (SensorID->itemText(i).toInt() == preferred) {
-            SensorID->setCurrentIndex(i);
-            setSingleSensorIdText(SensorID->itemText(i));
-            m_.discovery.CurrentIDTag = preferred;
-        }
+QWidget* MainForm::buildCurrentLoopGroup() {
+    QFrame* f = groupFrame(nullptr);
+    auto* g = new QGridLayout(f);
+    Label11 = groupTitle("CURRENT LOOP OUTPUT SETTINGS", f, "Label11");
+    LowCurrentDistance = label("&4 mA Distance:", f, "LowCurrentDistance");
+    Dist04 = field(KeyFilter::Distance, f, "Dist04");
+    Label13 = label("&20 mA Distance:", f, "Label13");
+    Dist20 = field(KeyFilter::Distance, f, "Dist20");
+    Label12 = label("&OUTPUT Span:", f, "Label12");
+    OutputSpan = named(new QComboBox(f), "OutputSpan");
+    Label8 = label("&No Echo OUTPUT Current:", f, "Label8");
+    NoTargetCurrent = named(new QComboBox(f), "NoTargetCurrent");
+    Label43 = label("mA", f, "Label43");
+    Label18 = label("Ma&ximum Range:", f, "Label18");
+    UserMaxRange = field(KeyFilter::Distance, f, "UserMaxRange");
+
+    g->addWidget(Label11, 0, 0, 1, 3);
+    g->addWidget(LowCurrentDistance, 1, 0);
+    g->addWidget(Dist04, 1, 1);
+    g->addWidget(LabelUnits[1], 1, 2);
+    g->addWidget(Label13, 2, 0);
+    g->addWidget(Dist20, 2, 1);
+    g->addWidget(LabelUnits[2], 2, 2);
+    g->addWidget(Label12, 3, 0);
+    g->addWidget(OutputSpan, 3, 1, 1, 2);
+    g->addWidget(Label8, 4, 0);
+    g->addWidget(NoTargetCurrent, 4, 1);
+    g->addWidget(Label43, 4, 2);
+    g->addWidget(Label18, 5, 0);
+    g->addWidget(UserMaxRange, 5, 1);
+    g->addWidget(LabelUnits[5], 5, 2);
+    g->setRowStretch(6, 1);
+    g->setColumnStretch(3, 1);
+    LowCurrentDistance->setBuddy(Dist04);
+    Label13->setBuddy(Dist20);
+    Label12->setBuddy(OutputSpan);
+    Label8->setBuddy(NoTargetCurrent);
+    Label18->setBuddy(UserMaxRange);
+    return f;
+}
+
+QWidget* MainForm::buildSetpointGroup() {
+    QFrame* f = groupFrame(nullptr);
+    auto* g = new QGridLayout(f);
+    g->addWidget(groupTitle("SETPOINT OUTPUT SETTINGS", f), 0, 0, 1, 6);
+    lblCloseSetPoint = label("C&lose Setpoint Distance:", f, "lblCloseSetPoint");
+    CloseSetPoint = field(KeyFilter::Distance, f, "CloseSetPoint");
+    lblFarSetPoint = label("Far Setpoint Distance:", f, "lblFarSetPoint");
+    FarSetPoint = field(KeyFilter::Distance, f, "FarSetPoint");
+    auto* closeRow = new QHBoxLayout;
+    closeRow->addWidget(CloseSetPoint);
+    closeRow->addWidget(LabelUnits[3]);
+    closeRow->addStretch();
+    auto* farRow = new QHBoxLayout;
+    farRow->addWidget(FarSetPoint);
+    farRow->addWidget(LabelUnits[4]);
+    farRow->addStretch();
+    g->addWidget(lblCloseSetPoint, 1, 0, 1, 2);
+    g->addLayout(closeRow, 1, 2, 1, 3);
+    g->addWidget(lblFarSetPoint, 2, 0, 1, 2);
+    g->addLayout(farRow, 2, 2, 1, 3);
+
+    const char* heads[] = {"< Close Setpoint ", "Mid Zone", "> Far Setpoint ", "No Echo"};
+    for (int c = 0; c < 4; ++c) {
+        auto* h = label(heads[c], f);
+        h->setAlignment(Qt::AlignCenter);
+        g->addWidget(h, 3, c + 1);
     }
-    showFoundSensors();
-    changeTracking_ = true;
-    show();
+    auto* rowA = label("Setpoint OUTPUT &A:", f, "lblOutputA");
+    auto* rowB = label("Setpoint OUTPUT &B:", f, "lblOutputB");
+    CloseMinLL = named(new ToggleField(f), "CloseMinLL");
+    cbMidMinLL = named(new QComboBox(f), "cbMidMinLL");
+    FarMinLL = named(new ToggleField(f), "FarMinLL");
+    NoEchoMinLL = named(new ToggleField(f), "NoEchoMinLL");
+    CloseMaxLL = named(new ToggleField(f), "CloseMaxLL");
+    cbMidMaxLL = named(new QComboBox(f), "cbMidMaxLL");
+    FarMaxLL = named(new ToggleField(f), "FarMaxLL");
+    NoEchoMaxLL = named(new ToggleField(f), "NoEchoMaxLL");
+    QWidget* rowAw[] = {CloseMinLL, cbMidMinLL, FarMinLL, NoEchoMinLL};
+    QWidget* rowBw[] = {CloseMaxLL, cbMidMaxLL, FarMaxLL, NoEchoMaxLL};
+    g->addWidget(rowA, 4, 0);
+    g->addWidget(rowB, 5, 0);
+    for (int c = 0; c < 4; ++c) {
+        g->addWidget(rowAw[c], 4, c + 1, Qt::AlignHCenter);
+        g->addWidget(rowBw[c], 5, c + 1, Qt::AlignHCenter);
+    }
+    rowA->setBuddy(CloseMinLL);
+    rowB->setBuddy(CloseMaxLL);
+
+    lblHysteresis = label("Hysteresis for OUTPUT A and OUTPUT B:", f, "lblHysteresis");
+    Hysteresis1 = field(KeyFilter::Digits, f, "Hysteresis1", 60);
+    lblPercent = label("%", f, "lblPercent");
+    auto* hyst = new QHBoxLayout;
+    hyst->addWidget(Hysteresis1);
+    hyst->addWidget(lblPercent);
+    hyst->addStretch();
+    g->addWidget(lblHysteresis, 6, 0, 1, 3);
+    g->addLayout(hyst, 6, 3, 1, 2);
+    g->setRowStretch(7, 1);
+    return f;
 }
 
-void MainForm::showFoundSensors() {
-    const bool several = m_.discovery.SensorCount > 1;
-    SensorID->setVisible(several);
-    SingleSensorID->setVisible(!several);
-    lblIDTag->setBuddy(several ? static_cast<QWidget*>(SensorID) : SingleSensorID);
-    QStringList tags;
-    for (int t : m_.discovery.found) tags << QString::number(t);
-    lblSensorsFound->setText(tags.isEmpty() ? "(none)" : tags.join(", "));
-    if (m_.discovery.found.empty()) SingleSensorID->setText("(none)");
+QWidget* MainForm::buildSamplingGroup() {
+    QFrame* f = groupFrame(nullptr);
+    auto* g = new QGridLayout(f);
+    g->addWidget(groupTitle("SAMPLING SETTINGS", f), 0, 0, 1, 3);
+    lblSampleRate = label("&Sample Rate:", f, "lblSampleRate");
+    SampleRate1 = field(KeyFilter::SampleRate, f, "SampleRate1");
+    lblSamplesPerSec = label("Samples/sec.", f, "lblSamplesPerSec");
+    lblAverage = label("A&verage:", f, "lblAverage");
+    AverageSamples = named(new QComboBox(f), "AverageSamples");
+    lblSamples = label("Samples", f, "lblSamples");
+    lblAverageType = label("Average t&ype:", f, "lblAverageType");
+    AverageType = named(new QComboBox(f), "AverageType");
+    Label23 = label("Tri&gger Mode:", f, "Label23");
+    TriggerMode = named(new QComboBox(f), "TriggerMode");
+    DelayLabel1 = label("Trigger &Delay:", f, "DelayLabel1");
+    TriggerDelay = field(KeyFilter::Digits, f, "TriggerDelay", 60);
+    DelayLabel2 = label("mSec.", f, "DelayLabel2");
+    lblPresetTemp = label("Preset Temperature:", f, "lblPresetTemp");
+    ManualTemperature = field(KeyFilter::None, f, "ManualTemperature", 70);
+    TempUnits1 = label("Deg. C", f, "TempUnits1");
+
+    QWidget* rows[][3] = {{lblSampleRate, SampleRate1, lblSamplesPerSec},
+                          {lblAverage, AverageSamples, lblSamples},
+                          {lblAverageType, AverageType, nullptr},
+                          {Label23, TriggerMode, nullptr},
+                          {DelayLabel1, TriggerDelay, DelayLabel2},
+                          {lblPresetTemp, ManualTemperature, TempUnits1}};
+    for (int r = 0; r < 6; ++r) {
+        g->addWidget(rows[r][0], r + 1, 0);
+        g->addWidget(rows[r][1], r + 1, 1);
+        if (rows[r][2]) g->addWidget(rows[r][2], r + 1, 2);
+    }
+    g->setRowStretch(7, 1);
+    g->setColumnStretch(3, 1);
+    lblSampleRate->setBuddy(SampleRate1);
+    lblAverage->setBuddy(AverageSamples);
+    lblAverageType->setBuddy(AverageType);
+    Label23->setBuddy(TriggerMode);
+    DelayLabel1->setBuddy(TriggerDelay);
+    lblPresetTemp->setBuddy(ManualTemperature);
+    return f;
 }
 
-void MainForm::SensorID_Click() {
-    if (SensorID->currentText() == SingleSensorID->text()) return;
-    changeTracking_ = false;
-    setSingleSensorIdText(SensorID->currentText());
-    m_.discovery.CurrentIDTag = SensorID->currentText().toInt();
-    changeTracking_ = true;
-    m_.WriteIniFile(SingleSensorID->text().toStdString());
+QWidget* MainForm::buildEchoGroup() {
+    QFrame* f = groupFrame(nullptr);
+    auto* g = new QGridLayout(f);
+    g->addWidget(groupTitle("ECHO STATUS OUTPUT SETTINGS", f), 0, 0, 1, 3);
+    Label36 = label("Echo Status OUTPUT &with No Echo:", f, "Label36");
+    TargLL = named(new ToggleField(f), "TargLL");
+    lblNoEchoTimeout = label("No Echo Time Out:", f, "lblNoEchoTimeout");
+    NoEchoTimeout = field(KeyFilter::Digits, f, "NoEchoTimeout", 60);
+    LblNoEchoTO = label("Samples (1.00 Sec.)", f, "LblNoEchoTO");
+    lblUserDescription = label("User Description:", f, "lblUserDescription");
+    UserDescription = field(KeyFilter::None, f, "UserDescription", 400);
+    UserDescription->setMaxLength(64);
+    g->addWidget(Label36, 1, 0);
+    g->addWidget(TargLL, 1, 1);
+    g->addWidget(lblNoEchoTimeout, 2, 0);
+    g->addWidget(NoEchoTimeout, 2, 1);
+    g->addWidget(LblNoEchoTO, 2, 2);
+    g->addWidget(lblUserDescription, 3, 0, 1, 3);
+    g->addWidget(UserDescription, 4, 0, 1, 4);
+    g->setRowStretch(5, 1);
+    g->setColumnStretch(3, 1);
+    Label36->setBuddy(TargLL);
+    lblUserDescription->setBuddy(UserDescription);
+    return f;
 }
 
-void MainForm::stopStatusPoll() { Timer3->stop(); }
-
-void MainForm::showMessage(const QString& text) {
-    Message->setText(text);
-    Message->repaint();
+void MainForm::buildBottom(QWidget* p, QGridLayout* g) {
+    Message = label("", p, "Message");
+    Message->setWordWrap(true);
+    Message->setMinimumHeight(44);
+    Message->setMargin(4);
+    Message->setAutoFillBackground(false);
+    EditModeLabel = groupTitle("EDIT MODE", p, "EditModeLabel");
+    QPalette pal = EditModeLabel->palette();
+    pal.setColor(QPalette::WindowText, QColor(200, 0, 0));
+    EditModeLabel->setPalette(pal);
+    ProgramModule = named(new QPushButton("&Program K-7700", p), "ProgramModule");
+    cmdCancelEdit = named(new QPushButton("&Cancel Editing", p), "cmdCancelEdit");
+    cmdSWTrigger = named(new QPushButton("&Manual Trigger", p), "cmdSWTrigger");
+    ResetErr = named(new QPushButton("&Reset Error", p), "ResetErr");
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(ResetErr);
+    buttons->addWidget(cmdSWTrigger);
+    buttons->addStretch();
+    buttons->addWidget(EditModeLabel);
+    buttons->addWidget(ProgramModule);
+    buttons->addWidget(cmdCancelEdit);
+    g->addWidget(Message, 0, 0);
+    g->addLayout(buttons, 1, 0);
+    for (QWidget* w : {static_cast<QWidget*>(EditModeLabel), static_cast<QWidget*>(ProgramModule),
+                       static_cast<QWidget*>(cmdCancelEdit), static_cast<QWidget*>(cmdSWTrigger),
+                       static_cast<QWidget*>(ResetErr)}) {
+        w->hide();
+    }
 }
 
-void MainForm::clearSensorList() { SensorID->clear(); }
-
-void MainForm::addSensorToList(int tag) { SensorID->addItem(QString::number(tag)); }
-
-void MainForm::setSingleSensorIdText(const QString& text) { SingleSensorID->setText(text); }
+void MainForm::fillFixedLists() {
+    for (const char* e : kOutputSpanEntries) OutputSpan->addItem(e);
+    for (const char* e : kNoTargetCurrentEntries) NoTargetCurrent->addItem(e);
+    for (const char* e : kAverageTypeEntries) AverageType->addItem(e);
+    for (int i = 0; i < 6; ++i) AverageSamples->addItem(kAverageSamplesEntries[static_cast<std::size_t>(i)]);
+    for (const char* e : kTriggerModeEntries) TriggerMode->addItem(e);
+    for (const char* e : kMidZoneEntries) {
+        cbMidMinLL->addItem(e);
+        cbMidMaxLL->addItem(e);
+    }
+    for (QComboBox* c : {OutputSpan, NoTargetCurrent, AverageType, AverageSamples, TriggerMode,
+                         cbMidMinLL, cbMidMaxLL}) {
+        c->setCurrentIndex(-1);
+    }
+}
 
 void MainForm::closeEvent(QCloseEvent* e) {
     e->accept();

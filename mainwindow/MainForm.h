@@ -1,51 +1,246 @@
 #pragma once
-// The main window: the sensors found on the line and the selected sensor.
+// The main window: the live status of the selected sensor beside its settings as entry
+// fields, the edit mode, and the menus. Controls carry the names the rest of the program
+// (and the tests) know them by.
 #include <QMainWindow>
+#include <QPointer>
+#include <array>
 #include <string>
 
+#include "settings/ScreenValues.h"
+#include "settings/Units.h"
+
+class QAction;
 class QComboBox;
+class QFrame;
 class QLabel;
 class QLineEdit;
+class QMenu;
+class QPushButton;
 class QTimer;
+class QWidget;
+class QGridLayout;
 
 namespace k7 {
 
 struct Module2;
 class GuiLinkUi;
+class FilteredField;
+class ToggleField;
+struct ValidationFailure;
 
 class MainForm : public QMainWindow {
     Q_OBJECT
 public:
     MainForm(Module2& m, GuiLinkUi& ui, std::string commandLine, QWidget* parent = nullptr);
+    ~MainForm() override;
 
-    // The start-up sequence: command line, INI file, port, search, first sensor.
+    // --- start-up and end ---
     void Form_Load();
+    bool loaded() const { return loaded_; }
 
+    // --- hooks of the link ---
     void stopStatusPoll();
     void showMessage(const QString& text);
     void clearSensorList();
     void addSensorToList(int tag);
     void setSingleSensorIdText(const QString& text);
-    void SensorID_Click();
 
-    // Controls named as the rest of the program and the tests know them.
+    // --- settings on screen ---
+    ScreenValues screenValues() const;
+    void applyScreenValues(const ScreenValues& v);
+    void ShowUnitSelections();
+    void SensorID_Click();
+    void G503Visibility(bool flag);
+    void Visibility();
+    void UnitInfoVisibility(bool visible);
+    void ShowNoEchoTime();
+    void AdjustAverageSamples();
+    void ShowTemperatureRow();
+    void ShowTemperature();
+    void UpdateUnits();
+    void UpdateTemperatureUnits();
+    void setDistanceUnit(int unit);
+    void setTemperatureUnit(int unit);
+
+    // --- status ---
+    void Timer3_Timer();
+    void UpdateStatusData();
+    void ClearErrorMessage();
+    void StatusInfoVisibility(bool visible);
+    void ResetError_Click();
+
+    // --- editing, validation, programming ---
+    void EditMode(bool editing);
+    void Timer1_Timer();
+    void cmdCancelEdit_Click();
+    void ProgramModule_Click();
+    void ShowErrMsg(const QString& text);
+    void RedOut();
+    void markRed(const std::string& field);
+    bool commitDistance(DistField f);  // false on a parse error (message shown)
+
+    // --- menus ---
+    void menuAutoTemp_Click();
+    void menuPresetTemp_Click();
+    void CommToFile_Click();
+
+    // Controls, by their program names.
+    QLabel* Label1 = nullptr;  // status title
+    QLabel* lblAvgDist = nullptr;
+    QLabel* AvgDist = nullptr;
+    std::array<QLabel*, 6> LabelUnits{};
+    QLabel* Label4 = nullptr;  // "Temperature:"
+    QLabel* Temperature = nullptr;
+    QLabel* LabelTempUnits = nullptr;
+    QLabel* Label6 = nullptr;  // "Current OUTPUT:"
+    QLabel* CurrentOut = nullptr;
+    QLabel* Label39 = nullptr;  // "mA"
+    QLabel* lblMinOut = nullptr;
+    QLabel* MinOut = nullptr;
+    QLabel* lblMaxOut = nullptr;
+    QLabel* MaxOut = nullptr;
+    QLabel* lblTargOut = nullptr;
+    QLabel* TargOut = nullptr;
+    QLabel* lblTargetStrength = nullptr;
+    QLabel* TargetStrength = nullptr;
+    QLabel* Label42 = nullptr;  // "%"
+    QLabel* lblSerialNumber = nullptr;
+    QLabel* SerialNumber = nullptr;
+    QLabel* FactoryDescription = nullptr;
     QLabel* lblIDTag = nullptr;
     QComboBox* SensorID = nullptr;
-    QLineEdit* SingleSensorID = nullptr;
-    QLabel* lblSensorsFound = nullptr;
+    FilteredField* SingleSensorID = nullptr;
+
+    QLabel* Label11 = nullptr;  // current-loop group title
+    QLabel* LowCurrentDistance = nullptr;
+    FilteredField* Dist04 = nullptr;
+    QLabel* Label13 = nullptr;  // "&20 mA Distance:"
+    FilteredField* Dist20 = nullptr;
+    QLabel* Label12 = nullptr;  // "&OUTPUT Span:"
+    QComboBox* OutputSpan = nullptr;
+    QLabel* Label8 = nullptr;  // "&No Echo OUTPUT Current:"
+    QComboBox* NoTargetCurrent = nullptr;
+    QLabel* Label43 = nullptr;  // "mA"
+    QLabel* Label18 = nullptr;  // "Ma&ximum Range:"
+    FilteredField* UserMaxRange = nullptr;
+
+    QLabel* lblCloseSetPoint = nullptr;
+    FilteredField* CloseSetPoint = nullptr;
+    QLabel* lblFarSetPoint = nullptr;
+    FilteredField* FarSetPoint = nullptr;
+    ToggleField* CloseMinLL = nullptr;
+    QComboBox* cbMidMinLL = nullptr;
+    ToggleField* FarMinLL = nullptr;
+    ToggleField* NoEchoMinLL = nullptr;
+    ToggleField* CloseMaxLL = nullptr;
+    QComboBox* cbMidMaxLL = nullptr;
+    ToggleField* FarMaxLL = nullptr;
+    ToggleField* NoEchoMaxLL = nullptr;
+    QLabel* lblHysteresis = nullptr;
+    FilteredField* Hysteresis1 = nullptr;
+    QLabel* lblPercent = nullptr;
+
+    QLabel* lblSampleRate = nullptr;
+    FilteredField* SampleRate1 = nullptr;
+    QLabel* lblSamplesPerSec = nullptr;
+    QLabel* lblAverage = nullptr;
+    QComboBox* AverageSamples = nullptr;
+    QLabel* lblSamples = nullptr;
+    QLabel* lblAverageType = nullptr;
+    QComboBox* AverageType = nullptr;
+    QLabel* Label23 = nullptr;  // "Tri&gger Mode:"
+    QComboBox* TriggerMode = nullptr;
+    QLabel* DelayLabel1 = nullptr;
+    FilteredField* TriggerDelay = nullptr;
+    QLabel* DelayLabel2 = nullptr;
+    QLabel* lblPresetTemp = nullptr;
+    FilteredField* ManualTemperature = nullptr;
+    QLabel* TempUnits1 = nullptr;
+
+    QLabel* Label36 = nullptr;  // "Echo Status OUTPUT &with No Echo:"
+    ToggleField* TargLL = nullptr;
+    QLabel* lblNoEchoTimeout = nullptr;
+    FilteredField* NoEchoTimeout = nullptr;
+    QLabel* LblNoEchoTO = nullptr;
+    QLabel* lblUserDescription = nullptr;
+    FilteredField* UserDescription = nullptr;
+
     QLabel* Message = nullptr;
+    QLabel* EditModeLabel = nullptr;
+    QPushButton* ProgramModule = nullptr;
+    QPushButton* cmdCancelEdit = nullptr;
+    QPushButton* cmdSWTrigger = nullptr;
+    QPushButton* ResetErr = nullptr;
+
+    QTimer* Timer1 = nullptr;
     QTimer* Timer3 = nullptr;
+    QTimer* tmrPostLoadCode = nullptr;
+
+    // Menus.
+    QMenu* MenuFile = nullptr;
+    QAction* MenuExit = nullptr;
+    QMenu* menuUnits = nullptr;
+    QMenu* menuDistUnits = nullptr;
+    QAction* menuCm = nullptr;
+    QAction* menuIn = nullptr;
+    QAction* menuFt = nullptr;
+    QAction* menuM = nullptr;
+    QMenu* menuTempUnits = nullptr;
+    QAction* menuCelsius = nullptr;
+    QAction* menuFahrenheit = nullptr;
+    QMenu* menuTempComp = nullptr;
+    QAction* menuAutoTemp = nullptr;
+    QAction* menuPresetTemp = nullptr;
+    QMenu* mnuDiagnostics = nullptr;
+    QMenu* MenuTools = nullptr;
+    QAction* ResetError = nullptr;
+    QAction* menuRingTimes = nullptr;
+    QAction* CalCurrentMenu = nullptr;
+    QAction* ScopeMode = nullptr;
+    QMenu* MenuHelp = nullptr;
+    QAction* HelpSystem = nullptr;
+    QAction* MenuAbout = nullptr;
+    QMenu* InternalMenu = nullptr;
+    QAction* CommToFile = nullptr;
+    QAction* menuCommBeep = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void showFoundSensors();
+    void buildStatusPanel(QWidget* parent, QGridLayout* grid);
+    QWidget* buildCurrentLoopGroup();
+    QWidget* buildSetpointGroup();
+    QWidget* buildSamplingGroup();
+    QWidget* buildEchoGroup();
+    void buildBottom(QWidget* parent, QGridLayout* grid);
+    void buildMenus();
+    void connectFields();
+    void fillFixedLists();
+    void startUp();
+
+    void distanceFieldLeft(DistField f, Qt::FocusReason reason);
+    void fieldLeft(const char* field, Qt::FocusReason reason);
+    void showFieldFailure(const ValidationFailure& f);
+    void commitPresetTemperature();
+    void listFocusChanged(bool gained);
+    void checkListsForEdit();
+    void refreshCurrentLoopCaption();
+    void setInternalMenuVisible(bool visible);
+    void applyTypeExtras();
+    void setCaption(QLabel* label, const QString& text);
+    FilteredField* distWidget(DistField f) const;
+    QWidget* fieldByName(const std::string& name) const;
 
     Module2& m_;
     GuiLinkUi& ui_;
     std::string commandLine_;
-    bool changeTracking_ = false;
+    bool loaded_ = false;
+    QPointer<QWidget> errorField_;  // the field whose check failed and keeps the focus
+    QWidget* statusPanel_ = nullptr;
+    QGridLayout* statusGrid_ = nullptr;
 };
 
 }  // namespace k7

@@ -7,6 +7,9 @@
 #include "link/Link.h"
 #include "settings/CommandLine.h"
 #include "settings/IniFile.h"
+#include "settings/ScreenValues.h"
+#include "settings/SensorTypes.h"
+#include "settings/Units.h"
 
 namespace k7 {
 
@@ -34,6 +37,39 @@ struct Module2 {
     double PreferredIDTag = 1;
     std::string LastSetupFile;
     std::string SetupDialogFolder;
+
+    // The selected sensor: its model, limits and the state of its settings on screen.
+    int SensorType = 0;
+    bool G503Sensor = false;
+    bool K7702Sensor = false;
+    SensorLimits limits;
+    DistanceFormats formats;
+    std::array<DistanceFieldState, kDistFieldCount> dist;
+    DistanceFieldState& distField(DistField f) { return dist[static_cast<std::size_t>(f)]; }
+    const DistanceFieldState& distField(DistField f) const {
+        return dist[static_cast<std::size_t>(f)];
+    }
+    StoredListPositions stored;
+    double PresetTemperatureC = 20;
+    double PresetTemperatureF = 68;
+    bool PresetTemperatureChanged = false;
+    int TemperatureCompensation = 0;  // 0 automatic, 1 preset
+
+    // Field and edit state.
+    bool ChangeTracking = false;
+    bool DistParseError = false;
+    bool EditModeActive = false;
+    bool ValuesValid = true;
+    bool SkipValidation = false;
+    bool FieldErrorShown = false;
+
+    // Live readings.
+    bool TemperatureHidden = true;
+    bool TemperatureReceived = false;
+    double MeasuredTemperatureC = 0;
+    double MeasuredTemperatureF = 32;
+    std::int32_t LastAvgDistanceStored = 0;
+    double LastAvgDistanceInches = 0;
 
     void applyCommandLine(const CommandLineFlags& f);
     void applyIni(const IniReadResult& r);

@@ -1,0 +1,25 @@
+#pragma once
+// Options of the desktop program: ours (--simulate, --sensors, --fault, --seed, --port) are
+// taken out; everything else is the classic command-line text (ONESENSOR, AUTORESETERROR, the
+// factory access code).
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sim/SimOptions.h"
+
+namespace k7 {
+
+struct AppOptions {
+    bool simulate = false;
+    sim::SimSetup sim;
+    std::string port;         // --port DEVICE
+    std::string commandLine;  // the remaining words, joined by blanks
+    bool help = false;
+};
+
+// nullopt when the arguments were taken; otherwise a one-line error.
+std::optional<std::string> parseAppOptions(const std::vector<std::string>& args, AppOptions& out);
+std::string appUsage();
+
+}  // namespace k7

@@ -1,0 +1,311 @@
+// Edit mode: the change handlers, the list watcher, field checks, cancel and programming.
+#include <QApplication>
+#include <QComboBox>
+#include <QEvent>
+#include <QFocusEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+
+#include "common/NumberFormat.h"
+#include "link/Commands.h"
+#include "mainwindow/Fields.h"
+#include "mainwindow/GuiLinkUi.h"
+#include "mainwindow/MainForm.h"
+#include "settings/CommandLine.h"
+#include "settings/Module2.h"
+#include "settings/Programming.h"
+#include "settings/Validation.h"
+
+namespace k7 {
+namespace {
+
+void setBackground(QWidget* w, bool red) {
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::Base, red ? QColor(255, 0, 0) : QApplication::palette().color(QPalette::Base));
+    w->setPalette(pal);
+}
+
+void setMessageBand(QLabel* message, bool red) {
+    message->setAutoFillBackground(red);
+    QPalette pal = message->palette();
+    pal.setColor(QPalette::Window, red ? QColor(255, 0, 0) : QColor(Qt::transparent));
+    pal.setColor(QPalette::WindowText,
+                 red ? QColor(Qt::white) : QApplication::palette().color(QPalette::WindowText));
+    message->setPalette(pal);
+}
+
+}  // namespace
+
+void MainForm::connectFields() {
+    for (int i = 0; i < kDistFieldCount; ++i) {
+        const auto f = static_cast<DistField>(i);
+        FilteredField* w = distWidget(f);
+        connect(w, &QLineEdit::textChanged, this, [this, f] {
+            if (m_.ChangeTracking) m_.distField(f).Changed = true;
+            EditMode(true);
+        });
+        connect(w, &FilteredField::commitRequested, this, [this, f] { commitDistance(f); });
+        connect(w, &FilteredField::focusEntered, this, [w] { setBackground(w, false); });
+        connect(w, &FilteredField::focusLeft, this,
+                [this, f](Qt::FocusReason r) { distanceFieldLeft(f, r); });
+    }
+    for (QLineEdit* w : std::initializer_list<QLineEdit*>{Hysteresis1, TriggerDelay, CloseMinLL,
+                                                          FarMinLL, NoEchoMinLL, CloseMaxLL,
+                                                          FarMaxLL, NoEchoMaxLL, TargLL}) {
+        connect(w, &QLineEdit::textChanged, this, [this] { EditMode(true); });
+    }
+    connect(ManualTemperature, &QLineEdit::textChanged, this, [this] {
+        m_.PresetTemperatureChanged = true;
+        EditMode(true);
+    });
+    connect(SampleRate1, &QLineEdit::textChanged, this, [this] {
+        EditMode(true);
+        ShowNoEchoTime();
+    });
+    connect(NoEchoTimeout, &QLineEdit::textChanged, this, [this] {
+        EditMode(true);
+        Visibility();
+    });
+    connect(UserDescription, &QLineEdit::textChanged, this, [this] {
+        EditMode(true);
+        if (UserDescription->text() == kFactoryAccessCode) setInternalMenuVisible(true);
+    });
+    connect(SingleSensorID, &QLineEdit::textChanged, this, [this] {
+        EditMode(true);
+        if (loaded_ && !ui_.progressVisible()) m_.WriteIniFile(SingleSensorID->text().toStdString());
+    });
+    for (auto [w, name] : std::initializer_list<std::pair<FilteredField*, const char*>>{
+             {SingleSensorID, "SingleSensorID"},
+             {Hysteresis1, "Hysteresis1"},
+             {SampleRate1, "SampleRate1"},
+             {NoEchoTimeout, "NoEchoTimeout"},
+             {TriggerDelay, "TriggerDelay"},
+             {ManualTemperature, "ManualTemperature"}}) {
+        connect(w, &FilteredField::focusLeft, this,
+                [this, name](Qt::FocusReason r) { fieldLeft(name, r); });
+    }
+    for (QComboBox* c : {OutputSpan, NoTargetCurrent, AverageType, AverageSamples, TriggerMode,
+                         cbMidMinLL, cbMidMaxLL}) {
+        c->installEventFilter(this);
+    }
+    cmdCancelEdit->installEventFilter(this);
+    connect(Timer1, &QTimer::timeout, this, &MainForm::Timer1_Timer);
+    connect(Timer3, &QTimer::timeout, this, &MainForm::Timer3_Timer);
+    connect(SensorID, &QComboBox::activated, this, [this] { SensorID_Click(); });
+    connect(cmdCancelEdit, &QPushButton::clicked, this, &MainForm::cmdCancelEdit_Click);
+    connect(ProgramModule, &QPushButton::clicked, this, &MainForm::ProgramModule_Click);
+    connect(cmdSWTrigger, &QPushButton::clicked, this, [this] { m_.link.SendRequest(cmd::ManualTrigger); });
+    connect(ResetErr, &QPushButton::clicked, this, &MainForm::ResetError_Click);
+}
+
+bool MainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == cmdCancelEdit && event->type() == QEvent::FocusOut) {
+        if (m_.ValuesValid) RedOut();
+    } else if (qobject_cast<QComboBox*>(watched) && watched != SensorID) {
+        if (event->type() == QEvent::FocusIn) listFocusChanged(true);
+        if (event->type() == QEvent::FocusOut) listFocusChanged(false);
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainForm::listFocusChanged(bool gained) {
+    if (gained) {
+        Timer1->start();
+        return;
+    }
+    // One last look before the watcher stops, so a choice made just before leaving the list
+    // is never left on screen without edit mode.
+    Timer1->stop();
+    checkListsForEdit();
+}
+
+void MainForm::Timer1_Timer() {
+    Timer1->stop();
+    checkListsForEdit();
+    Timer1->start();
+}
+
+void MainForm::checkListsForEdit() {
+    refreshCurrentLoopCaption();
+    const StoredListPositions& s = m_.stored;
+    const std::pair<QComboBox*, int> lists[] = {
+        {OutputSpan, s.OutputSpan},   {NoTargetCurrent, s.NoTargetCurrent},
+        {AverageType, s.AverageType}, {AverageSamples, s.AverageSamples},
+        {TriggerMode, s.TriggerMode}, {cbMidMinLL, s.cbMidMinLL},
+        {cbMidMaxLL, s.cbMidMaxLL}};
+    for (const auto& [list, stored] : lists) {
+        if (list->currentIndex() != stored) EditMode(true);
+    }
+    Visibility();
+}
+
+void MainForm::EditMode(bool editing) {
+    if (!m_.ChangeTracking || editing == m_.EditModeActive) return;
+    m_.EditModeActive = editing;
+    const bool v = !editing;
+    if (v) {
+        Timer3->start();
+    } else {
+        Timer3->stop();
+    }
+    cmdSWTrigger->setEnabled(v);
+    SensorID->setEnabled(v);
+    if (CalCurrentMenu) CalCurrentMenu->setEnabled(v);
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             Label1, lblAvgDist, AvgDist, LabelUnits[0], lblMinOut, MinOut, lblMaxOut, MaxOut,
+             lblTargOut, TargOut, lblTargetStrength, TargetStrength, Label42, lblSerialNumber,
+             SerialNumber, FactoryDescription}) {
+        w->setVisible(v);
+    }
+    ShowTemperatureRow();
+    for (QWidget* w : std::initializer_list<QWidget*>{Label6, CurrentOut, Label39}) {
+        w->setVisible(v && m_.SensorType != 4 && m_.SensorType != 3);
+    }
+    for (QWidget* w : std::initializer_list<QWidget*>{ProgramModule, EditModeLabel, cmdCancelEdit}) {
+        w->setVisible(editing);
+    }
+    Visibility();
+}
+
+bool MainForm::commitDistance(DistField f) {
+    ScreenValues sv = screenValues();
+    const auto failure = commitDistanceField(m_, sv, f);
+    const bool saved = m_.ChangeTracking;
+    m_.ChangeTracking = false;  // putting the formatted text back is not an edit
+    applyScreenValues(sv);
+    m_.ChangeTracking = saved;
+    if (failure) {
+        ShowErrMsg(QString::fromStdString(failure->message));
+        for (const auto& name : failure->redFields) markRed(name);
+        return false;
+    }
+    return true;
+}
+
+void MainForm::distanceFieldLeft(DistField f, Qt::FocusReason reason) {
+    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) return;
+    if (!commitDistance(f) && !m_.SkipValidation) {
+        // The range check below reports the same field again, with its limits.
+    }
+    fieldLeft(kDistFieldName[static_cast<std::size_t>(f)], reason);
+}
+
+void MainForm::fieldLeft(const char* name, Qt::FocusReason reason) {
+    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) return;
+    if (m_.SkipValidation || !loaded_) return;
+    QWidget* w = fieldByName(name);
+    // Only the field that holds the error is checked while it has one; the field the user
+    // clicked into meanwhile gets the focus back only after the error is mended.
+    if (errorField_ && errorField_ != w) return;
+    if (QApplication::focusWidget() == cmdCancelEdit) return;
+    ScreenValues sv = screenValues();
+    const auto failure = checkField(m_, sv, name);
+    const bool saved = m_.ChangeTracking;
+    m_.ChangeTracking = false;
+    applyScreenValues(sv);
+    m_.ChangeTracking = saved;
+    if (failure) {
+        showFieldFailure(*failure);
+        errorField_ = w;
+        QTimer::singleShot(0, w, [w] { w->setFocus(Qt::OtherFocusReason); });
+        return;
+    }
+    if (std::string(name) == "ManualTemperature") commitPresetTemperature();
+    if (m_.FieldErrorShown) RedOut();
+    m_.FieldErrorShown = false;
+    errorField_ = nullptr;
+}
+
+void MainForm::showFieldFailure(const ValidationFailure& f) {
+    m_.FieldErrorShown = true;
+    ShowErrMsg(QString::fromStdString(f.message));
+    for (const auto& name : f.redFields) markRed(name);
+}
+
+void MainForm::commitPresetTemperature() {
+    if (!m_.PresetTemperatureChanged) return;
+    const double c = commitPresetTemperatureC(ManualTemperature->text().toStdString(), m_.TemperatureUnit);
+    m_.PresetTemperatureC = c;
+    m_.PresetTemperatureF = celsiusToFahrenheit(c);
+    const double shown = m_.TemperatureUnit == kFahrenheit ? m_.PresetTemperatureF : c;
+    const bool saved = m_.ChangeTracking;
+    m_.ChangeTracking = false;
+    ManualTemperature->setText(QString::fromStdString(formatNumber(shown, "##0.0")));
+    m_.ChangeTracking = saved;
+    m_.PresetTemperatureChanged = true;  // every later leave commits again
+}
+
+void MainForm::ShowErrMsg(const QString& text) {
+    setMessageBand(Message, true);
+    Message->setText(text);
+    if (m_.link.ErrorBeep) QApplication::beep();
+    if (!m_.FieldErrorShown && cmdCancelEdit->isVisible()) cmdCancelEdit->setFocus();
+}
+
+void MainForm::RedOut() {
+    for (QWidget* w : std::initializer_list<QWidget*>{SingleSensorID, Dist04, Dist20, CloseSetPoint,
+                                                      FarSetPoint, UserMaxRange, Hysteresis1,
+                                                      SampleRate1, NoEchoTimeout, TriggerDelay,
+                                                      ManualTemperature}) {
+        setBackground(w, false);
+    }
+    setMessageBand(Message, false);
+    Message->clear();
+}
+
+void MainForm::markRed(const std::string& field) {
+    if (QWidget* w = fieldByName(field)) setBackground(w, true);
+}
+
+void MainForm::cmdCancelEdit_Click() {
+    errorField_ = nullptr;
+    m_.FieldErrorShown = false;
+    setSingleSensorIdText(QString::number(m_.discovery.CurrentIDTag));
+    ShowUnitSelections();
+    EditMode(false);
+    m_.ValuesValid = true;
+    RedOut();
+}
+
+void MainForm::ProgramModule_Click() {
+    RedOut();
+    errorField_ = nullptr;
+    m_.FieldErrorShown = false;
+    ScreenValues sv = screenValues();
+    const auto failure = CheckValues(m_, sv);
+    {
+        const bool saved = m_.ChangeTracking;
+        m_.ChangeTracking = false;
+        applyScreenValues(sv);
+        m_.ChangeTracking = saved;
+    }
+    if (failure) {
+        ShowErrMsg(QString::fromStdString(failure->message));
+        for (const auto& name : failure->redFields) markRed(name);
+        return;
+    }
+    commitPresetTemperature();
+    Message->clear();
+    const bool pollWasOn = Timer3->isActive();
+    Timer3->stop();
+    setEnabled(false);
+    WriteAllUserEEPROM(m_, sv);
+    setEnabled(true);
+    if (m_.link.ProgramEnding) return;
+    if (pollWasOn) Timer3->start();
+    EditMode(false);
+    // A verification failure reported during the writes stays visible after the re-read.
+    const QString text = Message->text();
+    const QPalette pal = Message->palette();
+    const bool opaque = Message->autoFillBackground();
+    ShowUnitSelections();
+    Message->setText(text);
+    Message->setPalette(pal);
+    Message->setAutoFillBackground(opaque);
+}
+
+void MainForm::setInternalMenuVisible(bool visible) { InternalMenu->menuAction()->setVisible(visible); }
+
+}  // namespace k7

@@ -1,0 +1,181 @@
+// The menu bar: units, temperature compensation, advanced settings, help and the internal
+// (factory) menu.
+#include <QActionGroup>
+#include <QApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTimer>
+
+#include "common/NumberFormat.h"
+#include "common/RuntimeError.h"
+#include "common/TextFile.h"
+#include "mainwindow/ExitProgram.h"
+#include "mainwindow/Fields.h"
+#include "mainwindow/MainForm.h"
+#include "settings/Module2.h"
+#include "windows/ErrorBox.h"
+#include "windows/FormAbout.h"
+#include "windows/Help.h"
+
+namespace k7 {
+namespace {
+
+template <typename F>
+QAction* item(QMenu* menu, const QString& caption, const char* name, QObject* ctx, F&& f) {
+    QAction* a = menu->addAction(caption);
+    a->setObjectName(name);
+    QObject::connect(a, &QAction::triggered, ctx, std::forward<F>(f));
+    return a;
+}
+
+QMenu* menu(QMenuBar* bar, const QString& caption, const char* name) {
+    QMenu* m = bar->addMenu(caption);
+    m->setObjectName(name);
+    m->menuAction()->setObjectName(name);
+    return m;
+}
+
+}  // namespace
+
+void MainForm::buildMenus() {
+    QMenuBar* bar = menuBar();
+    MenuFile = menu(bar, "&File", "MenuFile");
+    MenuExit = item(MenuFile, "E&xit", "MenuExit", this, [this] { ExitProgram(m_); });
+
+    menuUnits = menu(bar, "&Units", "menuUnits");
+    menuDistUnits = menuUnits->addMenu("&Distance");
+    menuDistUnits->setObjectName("menuDistUnits");
+    menuCm = item(menuDistUnits, "&Centimeters", "menuCm", this, [this] { setDistanceUnit(kCm); });
+    menuIn = item(menuDistUnits, "&Inches", "menuIn", this, [this] { setDistanceUnit(kIn); });
+    menuFt = item(menuDistUnits, "&Feet", "menuFt", this, [this] { setDistanceUnit(kFt); });
+    menuM = item(menuDistUnits, "&Meters", "menuM", this, [this] { setDistanceUnit(kM); });
+    menuTempUnits = menuUnits->addMenu("&Temperature");
+    menuTempUnits->setObjectName("menuTempUnits");
+    menuCelsius = item(menuTempUnits, "&Celsius", "menuCelsius", this,
+                       [this] { setTemperatureUnit(kCelsius); });
+    menuFahrenheit = item(menuTempUnits, "&Fahrenheit", "menuFahrenheit", this,
+                          [this] { setTemperatureUnit(kFahrenheit); });
+    for (QAction* a : {menuCm, menuIn, menuFt, menuM, menuCelsius, menuFahrenheit}) {
+        a->setCheckable(true);
+    }
+
+    menuTempComp = menu(bar, "T&emperature Compensation", "menuTempComp");
+    menuAutoTemp = item(menuTempComp, "&Automatic", "menuAutoTemp", this, [this] { menuAutoTemp_Click(); });
+    menuPresetTemp = item(menuTempComp, "&Preset", "menuPresetTemp", this, [this] { menuPresetTemp_Click(); });
+    menuAutoTemp->setCheckable(true);
+    menuPresetTemp->setCheckable(true);
+
+    mnuDiagnostics = menu(bar, "&Diagnostics", "mnuDiagnostics");
+    mnuDiagnostics->menuAction()->setVisible(false);
+
+    MenuTools = menu(bar, "&Advanced Settings", "MenuTools");
+    ResetError = item(MenuTools, "Reset &Error", "ResetError", this, [this] { ResetError_Click(); });
+
+    MenuHelp = menu(bar, "&Help", "MenuHelp");
+    HelpSystem = item(MenuHelp, "&Help system", "HelpSystem", this, [this] { showHelp(this); });
+    HelpSystem->setShortcut(QKeySequence(Qt::Key_F1));
+    MenuAbout = item(MenuHelp, "&About This Program", "MenuAbout", this, [this] {
+        FormAbout about(this);
+        about.exec();
+        raise();
+        activateWindow();
+    });
+
+    InternalMenu = menu(bar, " ", "InternalMenu");
+    CommToFile = item(InternalMenu, "&Comm History to K7KCOMM.TXT file", "CommToFile", this,
+                      [this] { CommToFile_Click(); });
+    menuCommBeep = item(InternalMenu, "Comm &beep", "menuCommBeep", this, [] {});
+    menuCommBeep->setCheckable(true);
+    InternalMenu->menuAction()->setVisible(false);
+
+    connect(tmrPostLoadCode, &QTimer::timeout, this, [this] {
+        mnuDiagnostics->menuAction()->setVisible(m_.discovery.AcousticCapable &&
+                                                 !mnuDiagnostics->actions().isEmpty());
+        tmrPostLoadCode->stop();
+    });
+}
+
+void MainForm::setDistanceUnit(int unit) {
+    // Every changed field is committed first; a field that is not a number keeps the unit.
+    bool parseError = false;
+    for (int i = 0; i < kDistFieldCount; ++i) {
+        if (!commitDistance(static_cast<DistField>(i))) parseError = true;
+    }
+    auto showChecks = [this] {
+        menuCm->setChecked(m_.DistanceUnit == kCm);
+        menuIn->setChecked(m_.DistanceUnit == kIn);
+        menuFt->setChecked(m_.DistanceUnit == kFt);
+        menuM->setChecked(m_.DistanceUnit == kM);
+    };
+    if (parseError) {
+        showChecks();
+        return;
+    }
+    RedOut();
+    if (unit == m_.DistanceUnit) {
+        showChecks();
+        return;
+    }
+    m_.DistanceUnit = unit;
+    showChecks();
+    UpdateUnits();
+    m_.WriteIniFile(SingleSensorID->text().toStdString());
+}
+
+void MainForm::setTemperatureUnit(int unit) {
+    if (unit != m_.TemperatureUnit) {
+        m_.TemperatureUnit = unit;
+        m_.ChangeTracking = false;
+        UpdateTemperatureUnits();
+        m_.ChangeTracking = true;
+        m_.WriteIniFile(SingleSensorID->text().toStdString());
+    }
+    menuCelsius->setChecked(m_.TemperatureUnit == kCelsius);
+    menuFahrenheit->setChecked(m_.TemperatureUnit == kFahrenheit);
+}
+
+void MainForm::menuAutoTemp_Click() {
+    if (m_.TemperatureCompensation != 0) {
+        m_.TemperatureCompensation = 0;
+        Visibility();
+        EditMode(true);
+    }
+    menuAutoTemp->setChecked(true);
+    menuPresetTemp->setChecked(false);
+    if (!m_.TemperatureHidden) return;
+    // The temperature row is hidden: show the measured temperature for a moment instead.
+    Message->setAutoFillBackground(false);
+    if (m_.TemperatureReceived) {
+        const bool f = m_.TemperatureUnit == kFahrenheit;
+        Message->setText(QString::fromStdString(
+            formatNumber(f ? m_.MeasuredTemperatureF : m_.MeasuredTemperatureC, "##0.0") +
+            (f ? " deg. F" : " deg. C")));
+    }
+    Message->repaint();
+    QEventLoop wait;
+    QTimer::singleShot(3000, &wait, &QEventLoop::quit);
+    wait.exec();
+    Message->clear();
+}
+
+void MainForm::menuPresetTemp_Click() {
+    if (m_.TemperatureCompensation != 1) {
+        m_.TemperatureCompensation = 1;
+        Visibility();
+        EditMode(true);
+    }
+    menuAutoTemp->setChecked(false);
+    menuPresetTemp->setChecked(true);
+}
+
+void MainForm::CommToFile_Click() {
+    std::string error;
+    if (!writeTextFile("K7KCOMM.txt", m_.link.history.fileText(), &error)) {
+        ReportError(this, m_.link.ErrorBeep, "Mainform.CommToFile_Click", kErrPathNotFound, error);
+    }
+}
+
+}  // namespace k7

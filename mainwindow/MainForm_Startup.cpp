@@ -1,0 +1,189 @@
+// Start-up of the whole program, reading a sensor into the screen, and choosing another one.
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+
+#include "common/RuntimeError.h"
+#include "common/VbText.h"
+#include "common/Version.h"
+#include "link/Commands.h"
+#include "mainwindow/Fields.h"
+#include "mainwindow/GuiLinkUi.h"
+#include "mainwindow/MainForm.h"
+#include "settings/CommandLine.h"
+#include "settings/Lists.h"
+#include "settings/Module2.h"
+#include "settings/SettingsRead.h"
+#include "windows/ErrorBox.h"
+#include "windows/frmIntro.h"
+
+namespace k7 {
+
+void MainForm::Form_Load() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_.TemperatureHidden = true;
+    m_.SkipValidation = false;
+    Timer1->stop();
+    Timer3->stop();
+    frmIntro intro;
+    intro.show();
+    QCoreApplication::processEvents();
+    auto report = [this](const char* where, const std::exception& e) {
+        const auto* re = dynamic_cast<const RuntimeError*>(&e);
+        ReportError(this, m_.link.ErrorBeep, where, re ? re->number() : 0, e.what());
+    };
+    try {
+        m_.applyCommandLine(ProcessCommandLineOptions(commandLine_));
+        m_.link.ErrorBeep = true;
+        m_.link.line().discardInput();
+        m_.ChangeTracking = false;
+        m_.TemperatureReceived = false;
+        move(0, 0);
+        m_.applyIni(readIniFile(m_.iniPath, QDir::currentPath().toStdString()));
+        menuCm->setChecked(m_.DistanceUnit == kCm);
+        menuIn->setChecked(m_.DistanceUnit == kIn);
+        menuFt->setChecked(m_.DistanceUnit == kFt);
+        menuM->setChecked(m_.DistanceUnit == kM);
+        menuCelsius->setChecked(m_.TemperatureUnit == kCelsius);
+        menuFahrenheit->setChecked(m_.TemperatureUnit == kFahrenheit);
+    } catch (const std::exception& e) {
+        report("Mainform.Form_Load", e);
+    }
+    QApplication::restoreOverrideCursor();
+
+    // Port and search: the program ends here when the user chooses to.
+    intro.keepClearOfCentre();
+    if (!connectToSensors(m_.link, m_.discovery)) return;
+    RedOut();
+
+    try {
+        // The tag the user worked with last time, when it is on the line.
+        const int preferred = static_cast<int>(m_.PreferredIDTag);
+        for (int i = 0; i < SensorID->count(); ++i) {
+            if (SensorID->itemText(i).toInt() == preferred) {
+                SensorID->setCurrentIndex(i);
+                setSingleSensorIdText(SensorID->itemText(i));
+                m_.discovery.CurrentIDTag = preferred;
+            }
+        }
+        Timer1->stop();
+        ShowUnitSelections();
+        if (m_.link.ProgramEnding) return;
+        Timer1->stop();
+
+        const bool several = m_.discovery.SensorCount > 1;
+        SensorID->setVisible(several);
+        SingleSensorID->setVisible(!several);
+        lblIDTag->setBuddy(several ? static_cast<QWidget*>(SensorID) : SingleSensorID);
+        if (m_.discovery.SensorCount == 0) SingleSensorID->setText("(none)");
+        cmdCancelEdit->hide();
+        cmdSWTrigger->hide();
+        m_.MeasuredTemperatureC = 0;
+        m_.MeasuredTemperatureF = 32;
+        UpdateUnits();
+        UpdateTemperatureUnits();
+        Visibility();
+        if (m_.discovery.SensorCount == 0) {
+            StatusInfoVisibility(false);
+            UnitInfoVisibility(false);
+        }
+        Timer3->setInterval(1000);
+        Timer3->start();
+        m_.ChangeTracking = true;
+        setInternalMenuVisible(trim(UserDescription->text().toStdString()) == kFactoryAccessCode ||
+                               m_.FactoryAccess);
+        m_.link.SendRequest(cmd::CurrentCalMode);
+        ShowTemperatureRow();
+        intro.close();
+        applyTypeExtras();
+        if (versionText() == "3.773") setWindowTitle(windowTitle() + " BETA VERSION");
+    } catch (const std::exception& e) {
+        report("Mainform.Form_Load", e);
+    }
+    loaded_ = true;
+    show();
+    if (QScreen* s = screen()) {
+        const QRect r = s->availableGeometry();
+        move(std::max(r.x(), r.x() + (r.width() - frameGeometry().width()) / 2),
+             std::max(r.y(), r.y() + (r.height() - frameGeometry().height()) / 2));
+    }
+    tmrPostLoadCode->start();
+}
+
+void MainForm::applyTypeExtras() {
+    // The G-615 keeps its own captions and the advanced menu (ring times) on every read.
+    if (m_.SensorType == 4) {
+        setCaption(Label1, "G-615 STATUS");
+        setWindowTitle("Ulmaron(TM) G-615 Smart Ultrasonic Sensor");
+        MenuTools->menuAction()->setVisible(true);
+        if (menuRingTimes) menuRingTimes->setVisible(true);
+        if (CalCurrentMenu) CalCurrentMenu->setVisible(false);
+        if (ScopeMode) ScopeMode->setVisible(false);
+    } else {
+        setCaption(Label1, "K-7700 STATUS");
+        setWindowTitle("K-7700 Smart Ultrasonic Sensor");
+        if (menuRingTimes) menuRingTimes->setVisible(false);
+        if (CalCurrentMenu) CalCurrentMenu->setVisible(true);
+        if (ScopeMode) ScopeMode->setVisible(true);
+    }
+    if (isMaxRangeModel(m_.SensorType)) setCaption(Label11, "MAXIMUM RANGE");
+}
+
+void MainForm::ShowUnitSelections() {
+    m_.ChangeTracking = false;
+    const bool pollWasOn = Timer3->isActive();
+    Timer3->stop();
+    try {
+        ScreenValues sv = screenValues();
+        readSensorSettings(m_, sv);
+        if (m_.link.ProgramEnding) return;
+        applyScreenValues(sv);
+        const bool family = m_.G503Sensor || m_.link.SlowSensor;
+        G503Visibility(family);
+        if (!family) setCaption(Label11, "CURRENT LOOP OUTPUT SETTINGS");
+        menuPresetTemp->setChecked(m_.TemperatureCompensation == 1);
+        menuAutoTemp->setChecked(m_.TemperatureCompensation == 0);
+        ShowTemperature();
+        Visibility();
+        applyTypeExtras();
+        ClearErrorMessage();
+        if (pollWasOn) Timer3->start();
+    } catch (const std::exception& e) {
+        const auto* re = dynamic_cast<const RuntimeError*>(&e);
+        ReportError(this, m_.link.ErrorBeep, "Module2.ShowUnitSelections", re ? re->number() : 0,
+                    e.what());
+    }
+    m_.ChangeTracking = true;
+}
+
+void MainForm::SensorID_Click() {
+    if (m_.EditModeActive) return;
+    m_.ChangeTracking = false;
+    const QString tag = SensorID->currentText();
+    if (tag != SingleSensorID->text()) setSingleSensorIdText(tag);
+    m_.discovery.CurrentIDTag = tag.toInt();
+    ShowUnitSelections();
+    m_.ChangeTracking = true;
+}
+
+void MainForm::stopStatusPoll() { Timer3->stop(); }
+
+void MainForm::showMessage(const QString& text) {
+    Message->setText(text);
+    Message->repaint();
+}
+
+void MainForm::clearSensorList() { SensorID->clear(); }
+
+void MainForm::addSensorToList(int tag) { SensorID->addItem(QString::number(tag)); }
+
+void MainForm::setSingleSensorIdText(const QString& text) {
+    if (SingleSensorID->text() != text) SingleSensorID->setText(text);
+}
+
+}  // namespace k7

@@ -1,0 +1,100 @@
+// The status poll: one status exchange every 220 ms after the previous one ended, the live
+// readings, and the fault report with its reset.
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
+#include "link/Commands.h"
+#include "mainwindow/MainForm.h"
+#include "settings/Module2.h"
+#include "status/StatusDecode.h"
+
+namespace k7 {
+namespace {
+
+void setBand(QLabel* message, bool red) {
+    message->setAutoFillBackground(red);
+    QPalette pal = message->palette();
+    pal.setColor(QPalette::Window, red ? QColor(255, 0, 0) : QColor(Qt::transparent));
+    pal.setColor(QPalette::WindowText, red ? QColor(Qt::white) : QApplication::palette().color(QPalette::WindowText));
+    message->setPalette(pal);
+}
+
+}  // namespace
+
+void MainForm::Timer3_Timer() {
+    if (menuCommBeep->isChecked()) QApplication::beep();
+    Timer3->stop();
+    Timer3->setInterval(220);
+    m_.link.StatusPollBusy = true;
+    m_.link.SendRequest(cmd::Status);
+    m_.link.ReadCommBlock();
+    m_.link.StatusPollBusy = false;
+    if (m_.link.ProgramEnding) return;
+    UpdateStatusData();
+    // Edit mode may have started while the read let events run; it keeps the poll off.
+    if (!m_.EditModeActive) Timer3->start();
+}
+
+void MainForm::UpdateStatusData() {
+    if (!m_.link.CommOK) return;
+    const StatusView v = decodeStatus(m_, screenValues());
+    switch (v.kind) {
+        case StatusView::Kind::Ignored:
+            return;
+        case StatusView::Kind::Normal:
+            setCaption(AvgDist, QString::fromStdString(v.AvgDist));
+            if (v.CurrentOut) setCaption(CurrentOut, QString::fromStdString(*v.CurrentOut));
+            ShowTemperature();
+            if (v.TargetStrength) setCaption(TargetStrength, QString::fromStdString(*v.TargetStrength));
+            setCaption(TargOut, QString::fromStdString(v.TargOut));
+            setCaption(MinOut, QString::fromStdString(v.MinOut));
+            setCaption(MaxOut, QString::fromStdString(v.MaxOut));
+            return;
+        case StatusView::Kind::Fault:
+            setBand(Message, true);
+            StatusInfoVisibility(false);
+            setCaption(Message, QString::fromStdString(v.faultText));
+            ResetErr->show();
+            if (m_.AutoResetError) {
+                QCoreApplication::processEvents();
+                ResetError_Click();
+            }
+            return;
+    }
+}
+
+void MainForm::ClearErrorMessage() {
+    StatusInfoVisibility(true);
+    setBand(Message, false);
+    Message->clear();
+    ResetErr->hide();
+}
+
+void MainForm::StatusInfoVisibility(bool visible) {
+    // In edit mode the readings stay hidden whatever the poll says.
+    const bool v = visible && !m_.EditModeActive;
+    for (QWidget* w : std::initializer_list<QWidget*>{AvgDist, MinOut, MaxOut, TargOut,
+                                                      TargetStrength, SerialNumber,
+                                                      FactoryDescription}) {
+        w->setVisible(v);
+    }
+    if (!m_.TemperatureHidden && !m_.G503Sensor && !m_.link.SlowSensor) Temperature->setVisible(v);
+    if (m_.SensorType != 3 && !m_.link.SlowSensor) CurrentOut->setVisible(v);
+}
+
+void MainForm::ResetError_Click() {
+    for (const char* cell : {"124", "125"}) {
+        m_.link.WriteEEAdr = cell;
+        m_.link.WriteEEdata = "0";
+        m_.link.SendRequest(cmd::WriteEeprom);
+    }
+    m_.link.SendRequest(cmd::ResetFaults);
+    ClearErrorMessage();
+    m_.link.SendRequest(cmd::Restart);
+    ShowUnitSelections();
+    if (!m_.link.ProgramEnding && !m_.EditModeActive) Timer3->start();
+}
+
+}  // namespace k7

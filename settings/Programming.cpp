@@ -1,0 +1,236 @@
+#include "settings/Programming.h"
+
+#include <cmath>
+#include <cstdint>
+#include <exception>
+#include <optional>
+#include <string>
+
+#include "common/Cp1252.h"
+#include "common/RuntimeError.h"
+#include "common/VbText.h"
+#include "link/Commands.h"
+#include "settings/Lists.h"
+#include "settings/Validation.h"
+
+namespace k7 {
+namespace {
+
+constexpr int kTagCell = 45;
+constexpr int kDescriptionCell = 46;
+constexpr std::size_t kDescriptionLength = 32;
+constexpr double kFallbackPresetByte = 140;  // 20 degrees Celsius
+
+constexpr const char* kProgressCaption = "Writing K-7700 Data";
+constexpr const char* kTagRangeMessage = "The ID tag must be a number between 1 and 32 inclusive";
+
+std::string num(long long v) {
+    return std::to_string(v);
+}
+
+// A number as decimal text; whole numbers in the byte range are what the cells take, anything
+// else is left for the write parameter block to refuse.
+std::string numberText(double v) {
+    if (std::isfinite(v) && std::fabs(v) < 1e15 && v == std::floor(v)) {
+        return num(static_cast<long long>(v));
+    }
+    return plainText(v);
+}
+
+// The value validation tested for a whole-number field (Int(x + 0.5)). Writing the text as
+// typed would let the byte conversion round "0.5" down to 0, a value validation never passed.
+std::string wholeFieldValue(std::string_view text) {
+    return numberText(std::floor(lenientNumber(text) + 0.5));
+}
+
+void addWord(std::vector<CellWrite>& w, int address, std::int32_t stored) {
+    w.push_back({address, num(HiByte(stored))});
+    w.push_back({address + 1, num(LowByte(stored))});
+}
+
+int levelBits(const std::string& noEcho, const std::string& far, int mid,
+              const std::string& close) {
+    return (noEcho == kOn ? 1 : 0) + (far == kOn ? 2 : 0) + (mid == 1 ? 4 : 0) +
+           (close == kOn ? 8 : 0);
+}
+
+void addressTag(Module2& m, ScreenValues& screen, int tag) {
+    screen.SingleSensorID = num(tag);
+    m.link.ui().setAddressedTagText(screen.SingleSensorID);
+}
+
+// A quiet read of the ID cell at `tag`: does anyone answer to it? `quick` gives up after two
+// attempts, as the sensor search does.
+bool answersAt(Module2& m, ScreenValues& screen, int tag, bool quick) {
+    Link& link = m.link;
+    addressTag(m, screen, tag);
+    link.EEReadAddress = kTagCell;
+    link.SendRequest(cmd::ReadEeprom);
+    const bool wasQuick = link.QuickFail;
+    link.QuickFail = quick;
+    link.SuppressNoCommWindow = true;
+    link.ReadCommBlock();
+    link.QuickFail = wasQuick;
+    return link.CommOK == 1 && !link.ProgramEnding;
+}
+
+void tellUser(Module2& m, const std::string& text) {
+    if (m.link.ErrorBeep) m.link.ui().beep();
+    m.link.ui().showLinkMessage(text);
+}
+
+// The ID tag change: the sensor takes its new tag from cell 45 when it restarts. Returns the
+// status to stop with, or Completed to go on with the settings.
+ProgramStatus changeIdTag(Module2& m, ScreenValues& screen, double typedTag) {
+    Link& link = m.link;
+    const int oldTag = m.discovery.CurrentIDTag;
+    if (typedTag < 1 || typedTag > 32) {
+        // Only reachable with validation skipped: a sensor given such a tag could never be
+        // addressed again, since replies outside 1..32 are refused.
+        addressTag(m, screen, oldTag);
+        tellUser(m, kTagRangeMessage);
+        return ProgramStatus::TagUnavailable;
+    }
+    const int newTag = static_cast<int>(typedTag);
+    // Two sensors on one tag would both take every following write.
+    if (answersAt(m, screen, newTag, true)) {
+        addressTag(m, screen, oldTag);
+        tellUser(m, "ID tag " + num(newTag) +
+                        " is already in use by another sensor. Nothing was written.");
+        return ProgramStatus::TagUnavailable;
+    }
+    if (link.ProgramEnding) return ProgramStatus::Stopped;
+
+    addressTag(m, screen, oldTag);
+    link.WriteEEAdr = num(kTagCell);
+    link.WriteEEdata = num(newTag);
+    // Firmware may switch tags as soon as the cell is written, so a read-back under the old
+    // tag could go unanswered; the look for the new tag after the restart checks it instead.
+    link.SkipWriteVerify = true;
+    link.SendRequest(cmd::WriteEeprom);
+    link.SendRequest(cmd::Restart);
+    link.SkipWriteVerify = false;
+    if (link.ProgramEnding) return ProgramStatus::Stopped;
+
+    addressTag(m, screen, newTag);
+    m.discovery.CurrentIDTag = newTag;
+    if (answersAt(m, screen, newTag, false)) return ProgramStatus::Completed;
+    if (link.ProgramEnding) return ProgramStatus::Stopped;
+    if (answersAt(m, screen, oldTag, false)) {
+        m.discovery.CurrentIDTag = oldTag;
+        tellUser(m, "The sensor did not take ID tag " + num(newTag) +
+                        " and still answers to ID tag " + num(oldTag) +
+                        ". Nothing else was written.");
+        return ProgramStatus::TagNotTaken;
+    }
+    if (link.ProgramEnding) return ProgramStatus::Stopped;
+    // Silent under both tags: carry on under the new one; the first write then ends at the
+    // no-communication window, as any sensor that stops answering does.
+    addressTag(m, screen, newTag);
+    return ProgramStatus::Completed;
+}
+
+ProgramStatus writeCells(Module2& m, const std::vector<CellWrite>& writes,
+                         std::vector<int>& failedCells) {
+    Link& link = m.link;
+    for (const CellWrite& w : writes) {
+        link.WriteEEAdr = num(w.address);
+        link.WriteEEdata = w.value;
+        // A value that is no byte is refused (and reported) by the link before anything is
+        // sent; the cell then counts as failed.
+        std::optional<std::uint8_t> expected;
+        try {
+            expected = textToByte(w.value);
+        } catch (const RuntimeError&) {
+        }
+        link.CommOK = 0;
+        link.SendRequest(cmd::WriteEeprom);
+        if (link.ProgramEnding) return ProgramStatus::Stopped;
+        if (!expected || link.CommOK != 1 || link.dataByte(1) != *expected) {
+            failedCells.push_back(w.address);
+        }
+    }
+    link.SendRequest(cmd::Restart);
+    return link.ProgramEnding ? ProgramStatus::Stopped : ProgramStatus::Completed;
+}
+
+}  // namespace
+
+std::vector<CellWrite> userEepromWrites(const Module2& m, const ScreenValues& screen) {
+    const int type = m.SensorType;
+    const bool g615 = type == 4;
+    std::vector<CellWrite> w;
+    addWord(w, 79, m.distField(DistField::Dist04).Stored);
+    addWord(w, 81, m.distField(DistField::Dist20).Stored);
+    if (!g615) {
+        w.push_back({78, num(screen.OutputSpan)});
+        w.push_back({83, num(screen.NoTargetCurrent)});
+    }
+    addWord(w, 84, m.distField(DistField::CloseSetPoint).Stored);
+    addWord(w, 86, m.distField(DistField::FarSetPoint).Stored);
+    if (isMaxRangeModel(type)) addWord(w, 114, m.distField(DistField::UserMaxRange).Stored);
+    w.push_back({88, num(levelBits(screen.NoEchoMinLL, screen.FarMinLL, screen.cbMidMinLL,
+                                   screen.CloseMinLL))});
+    w.push_back({89, num(levelBits(screen.NoEchoMaxLL, screen.FarMaxLL, screen.cbMidMaxLL,
+                                   screen.CloseMaxLL))});
+    w.push_back({105, num((screen.cbMidMinLL == kMidZoneNoChange ? 1 : 0) +
+                          (screen.cbMidMaxLL == kMidZoneNoChange ? 2 : 0))});
+    w.push_back({90, wholeFieldValue(screen.Hysteresis1)});
+    w.push_back({91, num(screen.TargLL == kOff ? 1 : 0)});
+    w.push_back({95, wholeFieldValue(screen.NoEchoTimeout)});
+    w.push_back({94, num(screen.AverageType)});
+    w.push_back({93, num(screen.AverageSamples)});
+    if (!g615) {
+        w.push_back({101, num(screen.TriggerMode)});
+        w.push_back({102, wholeFieldValue(screen.TriggerDelay)});
+    }
+    w.push_back({103, num(m.TemperatureCompensation)});
+    double preset = m.PresetTemperatureC * 2 + 100;
+    if (!(preset >= 0 && preset <= 255)) preset = kFallbackPresetByte;
+    w.push_back({104, numberText(preset)});
+    // The same split as validation's count, so the cells hold exactly what was checked.
+    const int rate = sampleRateCount(screen.SampleRate1);
+    w.push_back({117, num(HiByte(rate))});
+    w.push_back({118, num(LowByte(rate))});
+
+    std::string text = utf8ToCp1252(screen.UserDescription);
+    text.resize(kDescriptionLength, ' ');
+    for (std::size_t i = 0; i < kDescriptionLength; ++i) {
+        w.push_back(
+            {kDescriptionCell + static_cast<int>(i), num(static_cast<std::uint8_t>(text[i]))});
+    }
+    return w;
+}
+
+ProgramResult WriteAllUserEEPROM(Module2& m, ScreenValues& screen) {
+    Link& link = m.link;
+    ProgramResult result;
+    if (link.ProgramEnding) {
+        result.status = ProgramStatus::Stopped;
+        return result;
+    }
+    link.ProgressTotal = 55;
+    link.ProgressDone = 0;
+    link.ui().showProgressWindow(kProgressCaption, false);
+    try {
+        const std::vector<CellWrite> writes = userEepromWrites(m, screen);
+        const double typedTag = roundHalfEven(lenientNumber(screen.SingleSensorID));
+        if (typedTag != m.discovery.CurrentIDTag) {
+            result.status = changeIdTag(m, screen, typedTag);
+        }
+        if (result.status == ProgramStatus::Completed) {
+            result.status = writeCells(m, writes, result.failedCells);
+        }
+    } catch (const std::exception& e) {
+        link.SkipWriteVerify = false;
+        const auto* re = dynamic_cast<const RuntimeError*>(&e);
+        link.ui().reportError("Module2.WriteAllUserEEPROM", re ? re->number() : kErrDeviceIo,
+                              e.what());
+        link.endProgram();
+        result.status = ProgramStatus::Stopped;
+    }
+    link.ui().closeProgressWindow();
+    return result;
+}
+
+}  // namespace k7

@@ -1,0 +1,47 @@
+#pragma once
+// Programming the screen's settings into the sensor's EEPROM, every cell verified by reading
+// it back, then restarting the sensor.
+#include <string>
+#include <vector>
+
+#include "settings/Module2.h"
+#include "settings/ScreenValues.h"
+
+namespace k7 {
+
+struct CellWrite {
+    int address;
+    std::string value;  // decimal text, as the write parameter block takes it
+};
+
+// The verified writes of WriteAllUserEEPROM for the sensor type, in order: 79, 80, 81, 82;
+// 78; 83; 84..87; 114, 115; 88; 89; 105; 90; 91; 95; 94; 93; 101; 102; 103; 104; 117, 118;
+// then 46..77 (cells not written for the type are left out).
+std::vector<CellWrite> userEepromWrites(const Module2& m, const ScreenValues& screen);
+
+enum class ProgramStatus {
+    Completed,       // every cell was sent and the sensor restarted
+    TagUnavailable,  // the new ID tag is outside 1..32 or another sensor answers to it
+    TagNotTaken,     // after the ID write the sensor still answers to its old tag
+    Stopped,         // the program is ending (no-communication window); the writes stopped
+};
+
+struct ProgramResult {
+    ProgramStatus status = ProgramStatus::Completed;
+    // Cells that never read back what was written (the link has shown its message).
+    std::vector<int> failedCells;
+    bool ok() const { return status == ProgramStatus::Completed && failedCells.empty(); }
+};
+
+// WriteAllUserEEPROM: progress window ("Writing K-7700 Data", 55 planned), the ID tag change
+// when the typed tag differs from CurrentIDTag (written once to the old tag, restart, then
+// the new tag is used), every cell of userEepromWrites, the final restart.
+//
+// An ID change is made only when no other sensor answers to the new tag, and it is confirmed
+// after the restart: when the new tag stays silent but the old one answers, the sensor did
+// not take it, the ID field goes back to the old tag and nothing else is written. Both cases
+// show their message through the link's message line. Updates screen.SingleSensorID (and the
+// addressed tag) and m.discovery.CurrentIDTag to the tag the sensor answers to.
+ProgramResult WriteAllUserEEPROM(Module2& m, ScreenValues& screen);
+
+}  // namespace k7

@@ -1,0 +1,47 @@
+#include "settings/SensorTypes.h"
+
+#include <cmath>
+
+#include "common/VbText.h"
+
+namespace k7 {
+
+SensorTypeInfo sensorTypeInfo(int type) {
+    switch (type) {
+        case 0: return {"Sensor: 220 kHz 8 degree beam", 220, false, false, false, false};
+        case 1: return {"Sensor: 95 kHz 8 degree beam", 92, true, false, false, false};
+        case 2: return {"Sensor: 220 kHz Extended Range", 220, false, false, false, false};
+        case 3: return {"Sensor: G503/317", 92, true, true, false, false};
+        case 4: return {"Sensor: G615", 92, true, false, true, false};
+        case 5: return {"Sensor: Velkor custom", 220, false, false, false, false};
+        case 6: return {"Sensor: 60 kHz 24 degree beam", 60, false, false, false, false};
+        case 7: return {"Sensor: K7702/220 kHz 8 deg beam", 220, false, false, false, true};
+        default: return {kUnknownSensorCaption, 0, false, false, false, false};
+    }
+}
+
+SensorLimits limitsFor(int type, int sensorClass, double userMaxRangeInches) {
+    SensorLimits l;  // classes 60 and 92
+    if (type == 3 || type == 4) {
+        l.MinDistance = type == 3 ? 5 : 10;
+        l.MaxDistance = 120;
+        l.MaxSampleRate = 50;
+        // The hysteresis must leave the minimum distance below the user's maximum range.
+        double r = userMaxRangeInches > 0
+                       ? roundHalfEven(100 * (1 - l.MinDistance / userMaxRangeInches))
+                       : 0;
+        l.MaxHysteresisPercent = r - 0.9;
+    } else if (sensorClass == 220) {
+        l.MinDistance = type == 7 ? 2 : 4;
+        l.MaxDistance = type == 0 ? 40 : (type == 7 ? 20 : 80);
+        l.MaxSampleRate = 100;
+        l.MaxHysteresisPercent = 89.1;
+        l.MinSeparation = 7.0 / 128;
+        l.MinHystGap = 7.0 / 128;
+        l.MinSeparationText = {".2 cm", ".06 in.", ".005 ft.", ".002 m"};
+        l.MinHystGapText = l.MinSeparationText;
+    }
+    return l;
+}
+
+}  // namespace k7

@@ -1,0 +1,42 @@
+#pragma once
+// The sensor models the program knows, and the per-model limits that validation and the unit
+// texts depend on.
+#include <array>
+#include <string>
+
+namespace k7 {
+
+struct SensorTypeInfo {
+    const char* caption;   // FactoryDescription, e.g. "Sensor: G615"
+    int sensorClass;       // frequency class: 220, 92 (95 kHz family) or 60; 0 = keep previous
+    bool family95kHz;      // 95 kHz formats
+    bool g503;             // G503Sensor
+    bool slow;             // SlowSensor (G615)
+    bool k7702;            // K7702Sensor
+};
+
+inline constexpr const char* kUnknownSensorCaption = "unknown sensor";
+
+// Table entry for a type code; codes above 7 give "unknown sensor" with class 0 (unchanged).
+SensorTypeInfo sensorTypeInfo(int type);
+
+// True for the two related models (types 3 and 4) that show a maximum range instead of the
+// current-loop settings.
+inline bool isMaxRangeModel(int type) { return type == 3 || type == 4; }
+
+struct SensorLimits {
+    double MinDistance = 12;  // inches
+    double MaxDistance = 240;
+    double MaxSampleRate = 20;
+    double MaxHysteresisPercent = 94.1;
+    double MinSeparation = 1.0 / 16;  // inches
+    double MinHystGap = 1.0 / 16;
+    std::array<std::string, 4> MinSeparationText = {".2 cm", ".1 in.", ".01 ft.", ".002 m"};
+    std::array<std::string, 4> MinHystGapText = {".2 cm", ".1 in.", ".01 ft.", ".002 m"};
+};
+
+// Limits after a settings read of `type` of class `sensorClass`; userMaxRangeInches is the
+// maximum range just read (types 3 and 4 derive their hysteresis limit from it).
+SensorLimits limitsFor(int type, int sensorClass, double userMaxRangeInches);
+
+}  // namespace k7

@@ -1,0 +1,245 @@
+#include "settings/SettingsRead.h"
+
+#include <charconv>
+#include <cstdint>
+#include <exception>
+#include <optional>
+#include <string>
+
+#include "common/Cp1252.h"
+#include "common/NumberFormat.h"
+#include "common/RuntimeError.h"
+#include "common/VbText.h"
+#include "link/Commands.h"
+#include "settings/Lists.h"
+
+namespace k7 {
+namespace {
+
+inline constexpr int kSettingsReadTransfers = 54;
+inline constexpr const char* kReadingCaption = "Reading K-7700 Data";
+
+// EEPROM cells of the user settings.
+namespace addr {
+inline constexpr int SerialHigh = 2, SerialMid = 3, SerialLow = 4;
+inline constexpr int Description = 46, DescriptionLength = 32;
+inline constexpr int OutputSpan = 78, Dist04 = 79, Dist20 = 81, NoTargetCurrent = 83;
+inline constexpr int CloseSetPoint = 84, FarSetPoint = 86, LevelsA = 88, LevelsB = 89;
+inline constexpr int Hysteresis = 90, TargetIndication = 91, AverageSamples = 93;
+inline constexpr int AverageType = 94, NoEchoTimeout = 95, TriggerMode = 101;
+inline constexpr int TriggerDelay = 102, TemperatureCompensation = 103;
+inline constexpr int PresetTemperature = 104, MidZoneHold = 105, UserMaxRange = 114;
+inline constexpr int SampleRate = 117;
+}  // namespace addr
+
+// The read stops when the program is ending (Exit in the no-communication window) or when a
+// reply never came: whatever is in the reply buffer then is not this cell's value.
+struct ReadAborted {};
+
+class CellReader {
+  public:
+    explicit CellReader(Link& link) : link_(link) {}
+
+    void exchange(int command) {
+        link_.SendRequest(command);
+        link_.ReadCommBlock();
+        if (link_.ProgramEnding || link_.CommOK == 0) throw ReadAborted{};
+    }
+    std::uint8_t byte(int address) {
+        read(address);
+        return link_.dataByte(1);
+    }
+    // 16-bit values come whole from the read of their high cell.
+    int word(int address) {
+        read(address);
+        return link_.ReplyWord45;
+    }
+
+  private:
+    void read(int address) {
+        link_.EEReadAddress = static_cast<std::uint8_t>(address);
+        exchange(cmd::ReadEeprom);
+    }
+    Link& link_;
+};
+
+const char* onOff(int levels, int bit) {
+    return (levels >> bit) & 1 ? kOn : kOff;
+}
+
+// A list position the sensor holds, or -1 (nothing selected) when the code is beyond the
+// list: showing some other entry would program a value the sensor never had.
+int listPosition(int code, std::size_t entries) {
+    return code >= 0 && static_cast<std::size_t>(code) < entries ? code : -1;
+}
+
+// Rolling averages offer the first 6 sample counts, boxcar averages all 11.
+std::size_t averageSamplesEntries(int averageType) {
+    return averageType == 1 ? kAverageSamplesEntries.size() : 6;
+}
+
+// A single-precision value in its shortest plain form: "10", "2.5", "0.1".
+std::string singleText(float value) {
+    char buf[64];
+    auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed);
+    return std::string(buf, res.ptr);
+}
+
+// Description bytes as text: printable ASCII and the letters of the Windows code page are
+// kept, control codes and unassigned bytes become blanks so they cannot upset the screen or
+// a setup file.
+std::string descriptionText(const std::string& bytes) {
+    std::string clean = bytes;
+    for (char& c : clean) {
+        const auto b = static_cast<std::uint8_t>(c);
+        const bool unassigned = b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D;
+        if (b < 0x20 || b == 0x7F || unassigned) c = ' ';
+    }
+    return trim(cp1252ToUtf8(clean));
+}
+
+void readDistance(CellReader& r, Module2& m, ScreenValues& screen, DistField field, int address) {
+    const auto i = static_cast<std::size_t>(field);
+    DistanceFieldState& s = m.dist[i];
+    s.Stored = r.word(address);
+    MakeDistArrayFromK7K(s, m.formats);
+    // The field now holds what the sensor holds; an old edit mark would re-parse the
+    // rounded text at the next commit and shift the stored value.
+    s.Changed = false;
+    screen.DistText[i] = s.UnitText[static_cast<std::size_t>(m.DistanceUnit)];
+}
+
+void identify(CellReader& r, Module2& m, ScreenValues& screen) {
+    r.exchange(cmd::SensorType);
+    m.SensorType = m.link.dataByte(0);
+    const SensorTypeInfo info = sensorTypeInfo(m.SensorType);
+    m.formats.resetForSensor(info.family95kHz);
+    m.link.SlowSensor = info.slow;
+    m.G503Sensor = info.g503;
+    m.K7702Sensor = info.k7702;
+    if (info.sensorClass != 0) m.link.SensorClass = static_cast<std::uint8_t>(info.sensorClass);
+    screen.FactoryDescription = info.caption;
+}
+
+void readSettings(CellReader& r, Module2& m, ScreenValues& screen) {
+    const int type = m.SensorType;
+    const bool slow = type == 4;
+    const bool maxRangeModel = isMaxRangeModel(type);
+
+    readDistance(r, m, screen, DistField::Dist04, addr::Dist04);
+    readDistance(r, m, screen, DistField::Dist20, addr::Dist20);
+    if (!slow) {
+        screen.OutputSpan = r.byte(addr::OutputSpan) & 1;
+        m.stored.OutputSpan = screen.OutputSpan;
+        screen.NoTargetCurrent =
+            listPosition(r.byte(addr::NoTargetCurrent) & 7, kNoTargetCurrentEntries.size());
+        m.stored.NoTargetCurrent = screen.NoTargetCurrent;
+    }
+    readDistance(r, m, screen, DistField::CloseSetPoint, addr::CloseSetPoint);
+    readDistance(r, m, screen, DistField::FarSetPoint, addr::FarSetPoint);
+    if (maxRangeModel) readDistance(r, m, screen, DistField::UserMaxRange, addr::UserMaxRange);
+
+    const int levelsA = r.byte(addr::LevelsA);
+    screen.NoEchoMinLL = onOff(levelsA, 0);
+    screen.FarMinLL = onOff(levelsA, 1);
+    screen.cbMidMinLL = (levelsA >> 2) & 1;
+    screen.CloseMinLL = onOff(levelsA, 3);
+    const int levelsB = r.byte(addr::LevelsB);
+    screen.NoEchoMaxLL = onOff(levelsB, 0);
+    screen.FarMaxLL = onOff(levelsB, 1);
+    screen.cbMidMaxLL = (levelsB >> 2) & 1;
+    screen.CloseMaxLL = onOff(levelsB, 3);
+    const int hold = r.byte(addr::MidZoneHold);
+    if (hold & 1) screen.cbMidMinLL = kMidZoneNoChange;
+    if (hold & 2) screen.cbMidMaxLL = kMidZoneNoChange;
+    m.stored.cbMidMinLL = screen.cbMidMinLL;
+    m.stored.cbMidMaxLL = screen.cbMidMaxLL;
+
+    screen.Hysteresis1 = std::to_string(r.byte(addr::Hysteresis));
+    screen.TargLL = r.byte(addr::TargetIndication) & 1 ? kOff : kOn;
+    screen.SampleRate1 = singleText(static_cast<float>(r.word(addr::SampleRate) / 10.0));
+    screen.NoEchoTimeout = std::to_string(r.byte(addr::NoEchoTimeout));
+
+    screen.AverageType = r.byte(addr::AverageType) & 1;
+    m.stored.AverageType = screen.AverageType;
+    screen.AverageSamples =
+        listPosition(r.byte(addr::AverageSamples) & 15, averageSamplesEntries(screen.AverageType));
+    m.stored.AverageSamples = screen.AverageSamples;
+
+    if (!slow) {
+        screen.TriggerMode =
+            listPosition(r.byte(addr::TriggerMode) & 7, kTriggerModeEntries.size());
+        m.stored.TriggerMode = screen.TriggerMode;
+        screen.TriggerDelay = std::to_string(r.byte(addr::TriggerDelay));
+    }
+    if (!maxRangeModel) {
+        m.TemperatureCompensation = r.byte(addr::TemperatureCompensation) & 1;
+        m.PresetTemperatureC = r.byte(addr::PresetTemperature) / 2.0 - 50;
+        m.PresetTemperatureF = celsiusToFahrenheit(m.PresetTemperatureC);
+        screen.ManualTemperature = formatNumber(
+            m.TemperatureUnit == kFahrenheit ? m.PresetTemperatureF : m.PresetTemperatureC,
+            "##0.0");
+    }
+
+    const int b2 = r.byte(addr::SerialHigh);
+    const int b3 = r.byte(addr::SerialMid);
+    const int b4 = r.byte(addr::SerialLow);
+    screen.SerialNumber = " " + std::to_string(65536 * b2 + 256 * b3 + b4);
+
+    std::string description;
+    for (int a = addr::Description; a < addr::Description + addr::DescriptionLength; ++a) {
+        description += static_cast<char>(r.byte(a));
+    }
+    screen.UserDescription = descriptionText(description);
+}
+
+}  // namespace
+
+std::vector<int> settingsReadOrder(int type) {
+    const bool slow = type == 4;
+    const bool maxRangeModel = isMaxRangeModel(type);
+    std::vector<int> order = {addr::Dist04, addr::Dist20};
+    if (!slow) order.insert(order.end(), {addr::OutputSpan, addr::NoTargetCurrent});
+    order.insert(order.end(), {addr::CloseSetPoint, addr::FarSetPoint});
+    if (maxRangeModel) order.push_back(addr::UserMaxRange);
+    order.insert(order.end(), {addr::LevelsA, addr::LevelsB, addr::MidZoneHold, addr::Hysteresis,
+                               addr::TargetIndication, addr::SampleRate, addr::NoEchoTimeout,
+                               addr::AverageType, addr::AverageSamples});
+    if (!slow) order.insert(order.end(), {addr::TriggerMode, addr::TriggerDelay});
+    if (!maxRangeModel) {
+        order.insert(order.end(), {addr::TemperatureCompensation, addr::PresetTemperature});
+    }
+    order.insert(order.end(), {addr::SerialHigh, addr::SerialMid, addr::SerialLow});
+    for (int a = addr::Description; a < addr::Description + addr::DescriptionLength; ++a) {
+        order.push_back(a);
+    }
+    return order;
+}
+
+void readSensorSettings(Module2& m, ScreenValues& screen) {
+    if (m.link.ProgramEnding) return;
+    LinkUi& ui = m.link.ui();
+    m.link.ProgressDone = 0;
+    m.link.ProgressTotal = kSettingsReadTransfers;
+    ui.showProgressWindow(kReadingCaption, false);
+    try {
+        CellReader reader(m.link);
+        identify(reader, m, screen);
+        readSettings(reader, m, screen);
+    } catch (const ReadAborted&) {
+        // Ending the program closes every window; a read that merely failed must not leave
+        // the progress window standing over the main screen.
+        if (!m.link.ProgramEnding) ui.closeProgressWindow();
+        return;
+    } catch (const std::exception& e) {
+        const auto* re = dynamic_cast<const RuntimeError*>(&e);
+        ui.reportError("Module2.ShowUnitSelections", re ? re->number() : kErrDeviceIo, e.what());
+        ui.closeProgressWindow();
+        return;
+    }
+    ui.closeProgressWindow();
+    m.limits =
+        limitsFor(m.SensorType, m.link.SensorClass, m.distField(DistField::UserMaxRange).Inches);
+}
+
+}  // namespace k7

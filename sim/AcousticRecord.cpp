@@ -1,0 +1,65 @@
+#include "sim/AcousticRecord.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "sim/Physics.h"
+
+namespace k7::sim {
+namespace {
+
+// A small deterministic generator: the record must repeat exactly for a given seed.
+class Noise {
+  public:
+    explicit Noise(std::uint32_t seed) : state_(seed * 2654435761u + 12345u) {}
+    double next() {  // -1 .. 1
+        state_ = state_ * 1664525u + 1013904223u;
+        return static_cast<double>(state_ >> 8) / static_cast<double>(1u << 23) - 1.0;
+    }
+
+  private:
+    std::uint32_t state_;
+};
+
+}  // namespace
+
+std::vector<std::uint8_t> acousticRecord(const AcousticScene& scene) {
+    const int n = std::max(scene.sampleCount, 1);
+    const double gain = scene.highGain ? 2.5 : 1.0;
+    const double floorLevel = scene.highGain ? 45 : 20;
+    const double floorSpread = scene.highGain ? 10 : 4;
+    const double ringTau = n * 0.02;  // ring-down fades over the first few percent
+    const double ringPeak = scene.highGain ? 400 : 210;
+    const double width = n / 160.0;
+
+    std::optional<double> echoAt;
+    double echoHeight = 0;
+    if (scene.targetInches) {
+        echoAt = sampleAtDistance(*scene.targetInches, scene.celsius, n);
+        // Further targets give weaker echoes.
+        echoHeight = gain * 150 * std::exp(-echoAt.value() / (1.5 * n));
+    }
+
+    Noise noise(scene.noiseSeed);
+    std::vector<std::uint8_t> samples(static_cast<std::size_t>(n));
+    for (int k = 0; k < n; ++k) {
+        double v = floorLevel + floorSpread * noise.next();
+        v += ringPeak * std::exp(-k / ringTau);
+        if (echoAt) {
+            const double z = (k - *echoAt) / width;
+            v += echoHeight * std::exp(-z * z / 2);
+        }
+        samples[static_cast<std::size_t>(k)] =
+            static_cast<std::uint8_t>(std::clamp(std::lround(v), 0L, 255L));
+    }
+    return samples;
+}
+
+int gainSwitchWord(int sample, int frequencyClass) {
+    // Aim at the middle of the band that the host's rounding maps to `sample`.
+    const double w = 5 * (24.5 * (std::max(sample, 1) - 1) + 50);
+    const double perUnit = frequencyClass == 92 ? 4 : 1;
+    return static_cast<int>(std::clamp(std::lround(w / perUnit), 0L, 65535L));
+}
+
+}  // namespace k7::sim

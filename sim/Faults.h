@@ -1,0 +1,62 @@
+#pragma once
+// Faults the bus can put between the host and one sensor. Every random choice comes from the
+// sensor's own generator, seeded once, so a run with the same seed repeats exactly.
+#include <cstdint>
+#include <map>
+#include <random>
+#include <set>
+#include <vector>
+
+#include "link/Frame.h"
+#include "sim/SimSensor.h"
+
+namespace k7::sim {
+
+struct FaultConfig {
+    // Probabilities per reply (frames and streams alike, where the fault makes sense).
+    double dropReply = 0;    // no reply at all
+    double badChecksum = 0;  // byte 6 wrong
+    double badTag = 0;       // tag 0 or 33, checksum right
+    double shortReply = 0;   // only 1..5 bytes (a stream is cut somewhere)
+    double lineNoise = 0;    // one corrupted byte inside the reply, or a stray byte before it
+    std::set<int> refuseWriteCells{};             // writes to these cells never take
+    std::map<int, int> failWritesBeforeAccept{};  // cell -> writes lost before one takes
+    // The first copy of each request frame gets no reply; the same frame sent again within
+    // kResendWindowUs is answered.
+    bool firstAttemptLost = false;
+    int silentAfterFrames = -1;        // after this many frames to it, the sensor is gone
+    std::uint8_t statusFaultBits = 0;  // status replies are fault reports until command 125
+};
+
+class FaultInjector {
+  public:
+    static constexpr std::int64_t kResendWindowUs = 150'000;
+
+    FaultInjector() : FaultInjector(FaultConfig{}, 0) {}
+    FaultInjector(const FaultConfig& config, std::uint32_t seed);
+
+    const FaultConfig& config() const { return config_; }
+
+    struct Admission {
+        bool deliver = true;         // false: the sensor never sees the frame
+        bool suppressReply = false;  // the sensor acts on it but its reply is lost
+    };
+    // Called for every frame addressed to the sensor, in arrival order.
+    Admission admit(const Frame& request, std::int64_t nowUs);
+
+    // The bytes that actually go on the line for `reply`.
+    std::vector<std::uint8_t> shape(const Reply& reply);
+
+  private:
+    bool roll(double probability);
+    int below(int n);  // 0 .. n-1
+
+    FaultConfig config_;
+    std::mt19937 rng_;
+    int framesSeen_ = 0;
+    bool lostPending_ = false;
+    Frame lostFrame_{};
+    std::int64_t lostAtUs_ = 0;
+};
+
+}  // namespace k7::sim

@@ -1,0 +1,95 @@
+#pragma once
+// Several simulated sensors on one serial line at 19200 baud (10 bits a byte). Bytes the host
+// hands over at time t arrive one byte time apart, each no earlier than t plus a byte time and
+// never before the previous one has arrived; a frame is taken when its sixth byte has arrived,
+// the addressed sensor acts on it at that moment and its reply starts after the turnaround,
+// again a byte time per byte. Only the addressed sensor answers; nobody answers a missing tag.
+//
+// Each frame is handled as soon as receive() is given its bytes, at the frame's arrival time,
+// so set up the scene (targets, faults) before the host writes. Frames start at a 170 byte; a
+// gap of more than kFrameGapUs between two bytes drops a partial frame, and six bytes that do
+// not add up are searched for the next 170, so stray raw bytes never spoil the next frame.
+// Sensors sharing a tag both answer, one after the other.
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "link/Frame.h"
+#include "sim/Faults.h"
+#include "sim/SimSensor.h"
+
+namespace k7::sim {
+
+struct ReceivedFrame {
+    std::int64_t timeUs;  // arrival of the frame's last byte
+    Frame bytes;
+};
+
+class SimBus {
+  public:
+    static constexpr double kByteTimeUs = 10 * 1e6 / 19200;  // 520.833 µs
+    static constexpr std::int64_t kFrameGapUs = 10'000;
+    static constexpr std::int64_t kDefaultTurnaroundUs = 1'000;
+
+    // --- sensors and faults ---
+    SimSensor& addSensor(const SensorConfig& config);
+    std::size_t sensorCount() const { return stations_.size(); }
+    SimSensor& sensor(std::size_t index) { return stations_.at(index)->sensor; }
+    // The first sensor whose active tag is `tag`, or null.
+    SimSensor* sensorWithTag(int tag);
+    void setFaults(std::size_t index, const FaultConfig& faults, std::uint32_t seed);
+    void setTurnaroundUs(std::int64_t us) { turnaroundUs_ = us; }
+    std::int64_t turnaroundUs() const { return turnaroundUs_; }
+
+    // --- the host's side of the line ---
+    void receive(std::span<const std::uint8_t> bytes, std::int64_t nowUs);
+    // Bytes that have arrived at the host and are neither taken nor discarded.
+    int available(std::int64_t nowUs) const;
+    // When `count` bytes will be available; nullopt when what is on its way is not enough.
+    std::optional<std::int64_t> timeWhenAvailable(int count, std::int64_t nowUs) const;
+    std::optional<std::uint8_t> take(std::int64_t nowUs);
+    // Drops the bytes that have arrived; bytes still in flight stay in flight.
+    void discard(std::int64_t nowUs);
+    // Arrival time of the earliest byte not yet taken, arrived or not.
+    std::optional<std::int64_t> nextArrivalUs() const;
+    // Brings every sensor up to nowUs (finished writes and restarts), so that what tests
+    // inspect is current. The simulated line does this on every operation.
+    void settle(std::int64_t nowUs);
+
+    // --- what the host sent ---
+    const std::vector<ReceivedFrame>& received() const { return received_; }
+    void clearReceived() { received_.clear(); }
+    int countReceived(int command) const;
+    int countReceived(int command, int tag) const;
+    std::int64_t receivedByteCount() const { return receivedBytes_; }
+
+  private:
+    struct Station {
+        explicit Station(const SensorConfig& config) : sensor(config) {}
+        SimSensor sensor;
+        FaultInjector faults;
+    };
+
+    void byteArrived(std::uint8_t b, double atUs);
+    void frameArrived(const Frame& frame, double atUs);
+    void transmit(const std::vector<std::uint8_t>& bytes, double startUs);
+
+    std::vector<std::unique_ptr<Station>> stations_;
+    std::int64_t turnaroundUs_ = kDefaultTurnaroundUs;
+
+    // Arrival times are kept exact (fractional µs) so byte times do not drift; what the host
+    // sees is rounded to whole µs.
+    double lastInboundUs_ = -1e18;
+    double lastOutboundUs_ = -1e18;
+    std::vector<std::uint8_t> partial_;
+    double lastPartialByteUs_ = 0;
+    std::deque<std::pair<std::int64_t, std::uint8_t>> outbound_;
+
+    std::vector<ReceivedFrame> received_;
+    std::int64_t receivedBytes_ = 0;
+};
+
+}  // namespace k7::sim

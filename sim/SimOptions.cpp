@@ -1,0 +1,265 @@
+#include "sim/SimOptions.h"
+
+#include <algorithm>
+#include <charconv>
+#include <random>
+#include <set>
+
+namespace k7::sim {
+namespace {
+
+std::vector<std::string> split(const std::string& text, char separator) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = text.find(separator, start);
+        parts.push_back(text.substr(start, end - start));
+        if (end == std::string::npos) return parts;
+        start = end + 1;
+    }
+}
+
+std::optional<long long> wholeNumber(const std::string& text, int base = 10) {
+    long long value = 0;
+    const char* first = text.data();
+    const char* last = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(first, last, value, base);
+    if (text.empty() || ec != std::errc() || ptr != last) return std::nullopt;
+    return value;
+}
+
+// A whole number within [lo, hi]; nullopt otherwise.
+std::optional<int> inRange(const std::string& text, long long lo, long long hi) {
+    auto v = wholeNumber(text);
+    if (!v || *v < lo || *v > hi) return std::nullopt;
+    return static_cast<int>(*v);
+}
+
+std::string quoted(const std::string& s) {
+    return "\"" + s + "\"";
+}
+
+std::optional<std::string> parseRate(const std::string& name, const std::string& value,
+                                     double& rate) {
+    double v = 0;
+    const char* last = value.data() + value.size();
+    auto [ptr, ec] = std::from_chars(value.data(), last, v);
+    if (value.empty() || ec != std::errc() || ptr != last || !(v >= 0 && v <= 1)) {
+        return "fault " + quoted(name + "=" + value) + ": the rate must be a number from 0 to 1";
+    }
+    rate = v;
+    return std::nullopt;
+}
+
+std::optional<int> parseCell(const std::string& text) {
+    return inRange(text, 0, 127);
+}
+
+}  // namespace
+
+std::optional<std::string> addSensors(const std::string& list, SimSetup& setup) {
+    // Nothing is taken from a list with an error in it.
+    std::vector<SensorConfig> sensors = setup.sensors;
+    for (const std::string& item : split(list, ',')) {
+        const std::vector<std::string> parts = split(item, ':');
+        const std::string bad = "sensor " + quoted(item) + ": ";
+        if (item.empty() || parts.size() > 3) {
+            return bad + "expected TAG[:TYPE[:FIRMWARE]], e.g. 3 or 3:4 or 3:4:25";
+        }
+        SensorConfig c;
+        auto tag = inRange(parts[0], 1, 32);
+        if (!tag) return bad + "the tag must be a whole number from 1 to 32";
+        c.tag = *tag;
+        if (parts.size() > 1) {
+            auto type = inRange(parts[1], 0, 255);
+            if (!type) return bad + "the type must be a whole number from 0 to 255";
+            c.type = *type;
+        }
+        if (parts.size() > 2) {
+            auto firmware = inRange(parts[2], 0, 255);
+            if (!firmware) return bad + "the firmware must be a whole number from 0 to 255";
+            c.firmware = *firmware;
+        }
+        const bool taken = std::any_of(sensors.begin(), sensors.end(),
+                                       [&c](const SensorConfig& s) { return s.tag == c.tag; });
+        if (taken) return bad + "tag " + std::to_string(c.tag) + " is given twice";
+        sensors.push_back(c);
+    }
+    setup.sensors = std::move(sensors);
+    return std::nullopt;
+}
+
+std::optional<std::string> applyFault(const std::string& rule, FaultConfig& faults) {
+    const std::size_t eq = rule.find('=');
+    const std::string name = rule.substr(0, eq);
+    const std::string value = eq == std::string::npos ? "" : rule.substr(eq + 1);
+    const std::string bad = "fault " + quoted(rule) + ": ";
+
+    if (name == "lost-first") {
+        if (eq != std::string::npos) return bad + "lost-first takes no value";
+        faults.firstAttemptLost = true;
+        return std::nullopt;
+    }
+    if (eq == std::string::npos) {
+        if (name == "drop" || name == "checksum" || name == "badtag" || name == "short" ||
+            name == "noise" || name == "refuse" || name == "fail-writes" ||
+            name == "silent-after" || name == "status-fault") {
+            return bad + "needs a value, e.g. " + name + "=...";
+        }
+    }
+    if (name == "drop") return parseRate(name, value, faults.dropReply);
+    if (name == "checksum") return parseRate(name, value, faults.badChecksum);
+    if (name == "badtag") return parseRate(name, value, faults.badTag);
+    if (name == "short") return parseRate(name, value, faults.shortReply);
+    if (name == "noise") return parseRate(name, value, faults.lineNoise);
+    if (name == "refuse") {
+        auto c = parseCell(value);
+        if (!c) return bad + "the cell must be a whole number from 0 to 127";
+        faults.refuseWriteCells.insert(*c);
+        return std::nullopt;
+    }
+    if (name == "fail-writes") {
+        const std::vector<std::string> parts = split(value, ':');
+        auto c = parseCell(parts[0]);
+        auto n = parts.size() == 2 ? inRange(parts[1], 0, 1'000'000) : std::nullopt;
+        if (!c || !n) return bad + "expected fail-writes=CELL:COUNT with CELL 0..127";
+        faults.failWritesBeforeAccept[*c] = *n;
+        return std::nullopt;
+    }
+    if (name == "silent-after") {
+        auto n = inRange(value, 0, 1'000'000'000);
+        if (!n) return bad + "the frame count must be a whole number of 0 or more";
+        faults.silentAfterFrames = *n;
+        return std::nullopt;
+    }
+    if (name == "status-fault") {
+        const bool hex =
+            value.size() > 2 && (value.rfind("0x", 0) == 0 || value.rfind("0X", 0) == 0);
+        auto bits = hex ? wholeNumber(value.substr(2), 16) : wholeNumber(value);
+        if (!bits || *bits < 0 || *bits > 255) {
+            return bad + "the fault bits must be 0..255 (decimal or 0x hex)";
+        }
+        faults.statusFaultBits = static_cast<std::uint8_t>(*bits);
+        return std::nullopt;
+    }
+    return bad +
+           "unknown fault (known: drop, checksum, badtag, short, noise, refuse, fail-writes, "
+           "lost-first, silent-after, status-fault)";
+}
+
+std::optional<std::string> addFaults(const std::string& list, SimSetup& setup) {
+    std::vector<FaultRule> rules;
+    for (const std::string& item : split(list, ',')) {
+        FaultRule rule;
+        rule.text = item;
+        const std::size_t slash = item.find('/');
+        if (slash != std::string::npos) {
+            auto tag = inRange(item.substr(0, slash), 1, 32);
+            if (!tag) return "fault " + quoted(item) + ": the tag before / must be 1 to 32";
+            rule.tag = *tag;
+            rule.text = item.substr(slash + 1);
+        }
+        if (rule.text.empty()) return "fault " + quoted(item) + ": empty fault";
+        FaultConfig scratch;
+        if (auto error = applyFault(rule.text, scratch)) return error;
+        rules.push_back(rule);
+    }
+    setup.faults.insert(setup.faults.end(), rules.begin(), rules.end());
+    return std::nullopt;
+}
+
+std::optional<std::string> setSeed(const std::string& text, SimSetup& setup) {
+    auto v = wholeNumber(text);
+    if (!v || *v < 0 || *v > 0xFFFFFFFFLL) {
+        return "seed " + quoted(text) + ": expected a whole number from 0 to 4294967295";
+    }
+    setup.seed = static_cast<std::uint32_t>(*v);
+    return std::nullopt;
+}
+
+std::optional<std::string> setTurnaround(const std::string& text, SimSetup& setup) {
+    auto v = inRange(text, 0, 1'000'000);
+    if (!v) return "turnaround " + quoted(text) + ": expected microseconds from 0 to 1000000";
+    setup.turnaroundUs = *v;
+    return std::nullopt;
+}
+
+FaultConfig faultsFor(const SimSetup& setup, int tag) {
+    FaultConfig faults;
+    for (const FaultRule& rule : setup.faults) {
+        if (!rule.tag || *rule.tag == tag) applyFault(rule.text, faults);
+    }
+    return faults;
+}
+
+void buildBus(const SimSetup& setup, SimBus& bus) {
+    const std::vector<SensorConfig> sensors =
+        setup.sensors.empty() ? std::vector<SensorConfig>{SensorConfig{}} : setup.sensors;
+    for (const SensorConfig& config : sensors) {
+        bus.addSensor(config);
+        // Each sensor's own stream: adding a sensor does not change another's faults.
+        std::seed_seq seq{setup.seed, static_cast<std::uint32_t>(config.tag)};
+        std::uint32_t seed = 0;
+        seq.generate(&seed, &seed + 1);
+        bus.setFaults(bus.sensorCount() - 1, faultsFor(setup, config.tag), seed);
+    }
+    bus.setTurnaroundUs(setup.turnaroundUs);
+}
+
+std::optional<std::string> parseToolArguments(const std::vector<std::string>& args,
+                                              ToolArguments& out) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string option = args[i];
+        std::optional<std::string> value;
+        if (const std::size_t eq = option.find('=');
+            option.rfind("--", 0) == 0 && eq != std::string::npos) {
+            value = option.substr(eq + 1);
+            option = option.substr(0, eq);
+        }
+        if (option == "--help" || option == "-h") {
+            out.help = true;
+            continue;
+        }
+        if (option != "--sensor" && option != "--fault" && option != "--seed" &&
+            option != "--turnaround-us") {
+            return "unknown option " + quoted(args[i]) + " (try --help)";
+        }
+        if (!value) {
+            if (i + 1 >= args.size()) return "option " + option + " needs a value";
+            value = args[++i];
+        }
+        std::optional<std::string> error;
+        if (option == "--sensor") error = addSensors(*value, out.setup);
+        if (option == "--fault") error = addFaults(*value, out.setup);
+        if (option == "--seed") error = setSeed(*value, out.setup);
+        if (option == "--turnaround-us") error = setTurnaround(*value, out.setup);
+        if (error) return error;
+    }
+    std::set<int> tags;
+    for (const SensorConfig& s : out.setup.sensors) tags.insert(s.tag);
+    if (tags.empty()) tags.insert(SensorConfig{}.tag);
+    for (const FaultRule& f : out.setup.faults) {
+        if (f.tag && !tags.count(*f.tag)) {
+            return "fault " + quoted(std::to_string(*f.tag) + "/" + f.text) +
+                   ": there is no sensor with tag " + std::to_string(*f.tag);
+        }
+    }
+    return std::nullopt;
+}
+
+std::string toolUsage() {
+    return "Usage: k7700-sim [--sensor LIST]... [--fault LIST]... [--seed N] "
+           "[--turnaround-us N]\n"
+           "Serves simulated K7700 sensors on a pseudo-terminal; prints its device path first.\n"
+           "\n"
+           "  --sensor TAG[:TYPE[:FIRMWARE]][,...]   sensors on the line (default 1:0:25)\n"
+           "  --fault [TAG/]FAULT[,...]              faults, for all sensors or one tag:\n"
+           "          drop=P checksum=P badtag=P short=P noise=P   (P: probability 0..1)\n"
+           "          refuse=CELL fail-writes=CELL:N lost-first silent-after=N\n"
+           "          status-fault=BITS\n"
+           "  --seed N                               seed for the faults (default 1)\n"
+           "  --turnaround-us N                      sensor reply delay (default 1000)\n"
+           "  --help                                 this text\n";
+}
+
+}  // namespace k7::sim

@@ -1,0 +1,68 @@
+#pragma once
+// The simulated sensors and faults chosen on a command line, shared by `k7700 --simulate` and
+// `k7700-sim`. Parsers return an error text for bad input and never throw.
+//
+// Sensors: a comma list of TAG[:TYPE[:FIRMWARE]], e.g. "1", "3:4", "2:0:24,30:1". Tags are
+// 1..32 and may not repeat; type and firmware are 0..255 (type codes above 7 make an "unknown
+// sensor"); the defaults are type 0 and firmware 25.
+//
+// Faults: a comma list of faults, each optionally limited to one sensor by a "TAG/" prefix
+// (e.g. "3/drop=0.5"); without it a fault applies to every sensor. They apply in the order
+// given, so "drop=0.1,3/drop=0" spares sensor 3.
+//   drop=P  checksum=P  badtag=P  short=P  noise=P    probability per reply, 0..1
+//   refuse=CELL                                       writes to CELL (0..127) never take
+//   fail-writes=CELL:N                                the first N writes to CELL do not take
+//   lost-first                                        first copy of each request unanswered
+//   silent-after=N                                    silent for good after N frames to it
+//   status-fault=BITS                                 fault bits (decimal or 0x..) in status
+// Each sensor draws its faults from its own generator, seeded from the seed and its tag.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sim/Faults.h"
+#include "sim/SimBus.h"
+#include "sim/SimSensor.h"
+
+namespace k7::sim {
+
+struct FaultRule {
+    std::optional<int> tag;  // nullopt: every sensor
+    std::string text;        // the fault without its tag prefix, already checked
+};
+
+struct SimSetup {
+    std::vector<SensorConfig> sensors;  // empty: one sensor, tag 1, type 0
+    std::vector<FaultRule> faults;
+    std::uint32_t seed = 1;
+    std::int64_t turnaroundUs = SimBus::kDefaultTurnaroundUs;
+};
+
+// Each returns an error message, or nullopt when the text was taken.
+std::optional<std::string> addSensors(const std::string& list, SimSetup& setup);
+std::optional<std::string> addFaults(const std::string& list, SimSetup& setup);
+std::optional<std::string> setSeed(const std::string& text, SimSetup& setup);
+std::optional<std::string> setTurnaround(const std::string& text, SimSetup& setup);
+
+// Applies one checked fault text (no tag prefix) to a fault configuration.
+std::optional<std::string> applyFault(const std::string& rule, FaultConfig& faults);
+
+// The faults one sensor gets: every rule without a tag or with its tag, in order.
+FaultConfig faultsFor(const SimSetup& setup, int tag);
+
+// Puts the configured sensors, faults and turnaround on an empty bus.
+void buildBus(const SimSetup& setup, SimBus& bus);
+
+// Command-line arguments of the simulator tool (program name excluded):
+// --sensor LIST, --fault LIST (both repeatable), --seed N, --turnaround-us N, --help; each
+// also as --name=value.
+struct ToolArguments {
+    SimSetup setup;
+    bool help = false;
+};
+std::optional<std::string> parseToolArguments(const std::vector<std::string>& args,
+                                              ToolArguments& out);
+std::string toolUsage();
+
+}  // namespace k7::sim

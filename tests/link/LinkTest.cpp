@@ -1,0 +1,329 @@
+#include <gtest/gtest.h>
+
+#include "link/Commands.h"
+#include "support/LinkFixture.h"
+
+namespace k7 {
+namespace {
+
+using test::LinkFixture;
+
+class LinkTest : public LinkFixture {
+protected:
+    Frame lastFrame() const { return bus.received().back().bytes; }
+};
+
+TEST_F(LinkTest, RequestsCarryTheirDataBytes) {
+    addSensor(1);
+    link.EEReadAddress = 79;
+    link.SendRequest(cmd::ReadEeprom);
+    EXPECT_EQ(lastFrame(), makeRequest(1, 104, 79));
+
+    link.ScopeGainSelect = 1;
+    link.SendRequest(cmd::AcousticData);
+    EXPECT_EQ(lastFrame(), makeRequest(1, 100, 1));
+
+    link.CurrentCalActive = true;
+    link.SendRequest(cmd::CurrentCalMode);
+    EXPECT_EQ(lastFrame(), makeRequest(1, 121, 1));
+
+    link.SendRequest(cmd::RaisePoint3);
+    EXPECT_EQ(lastFrame(), makeRequest(1, 31, 10));
+    link.FineCalibrationStep = true;
+    link.SendRequest(cmd::LowerPoint1);
+    EXPECT_EQ(lastFrame(), makeRequest(1, 39, 1));
+
+    for (auto [addr, code] : {std::pair{"6", kUnlockLowRegion}, {"19", kUnlockLowRegion},
+                              {"20", kUnlockMiddleRegion}, {"29", kUnlockMiddleRegion},
+                              {"30", std::uint8_t{0}}}) {
+        link.WriteEEAdr = addr;
+        link.SendRequest(cmd::Unlock);
+        EXPECT_EQ(lastFrame(), makeRequest(1, 126, code)) << addr;
+    }
+}
+
+TEST_F(LinkTest, TheTagComesFromTheIdFieldAtEachRequest) {
+    addSensor(5);
+    ui.tag = "5";
+    link.SendRequest(cmd::Status);
+    EXPECT_EQ(lastFrame(), (Frame{170, 5, 2, 0, 0, 177}));
+    ui.tag = "(none)";
+    link.SendRequest(cmd::Status);
+    EXPECT_EQ(bus.received().size(), 1u);
+    ASSERT_EQ(ui.errors.size(), 1u);
+    EXPECT_EQ(ui.errors[0], "Module2.SendRequest 2");
+}
+
+TEST_F(LinkTest, UnknownCodeSendsNothingAndTheNextReadResendsThePreviousFrame) {
+    addSensor(1);
+    link.SendRequest(cmd::Status);
+    link.ReadCommBlock();
+    ASSERT_EQ(link.CommOK, 1);
+    bus.clearReceived();
+    link.SendRequest(99);
+    EXPECT_TRUE(bus.received().empty());
+    link.ReadCommBlock();
+    ASSERT_EQ(bus.received().size(), 1u);  // one time-out, then the re-send is answered
+    EXPECT_EQ(lastFrame(), makeRequest(1, 2));
+    EXPECT_EQ(link.CommOK, 1);
+}
+
+TEST_F(LinkTest, GoodReplySetsTheWords) {
+    sim::SimSensor& s = addSensor(3);
+    s.setCell(79, 0x0C);
+    s.setCell(80, 0x80);
+    ui.tag = "3";
+    link.EEReadAddress = 79;
+    link.SendRequest(cmd::ReadEeprom);
+    link.ReadCommBlock();
+    EXPECT_EQ(link.CommOK, 1);
+    EXPECT_EQ(link.dataByte(1), 0x0C);
+    EXPECT_EQ(link.ReplyWord45, 3200);
+    EXPECT_EQ(link.ReplyWord34, 256 * link.dataByte(0) + 0x0C);
+}
+
+TEST_F(LinkTest, LostReplyIsRetriedOnce) {
+    addSensor(1);
+    setFaults(0, "lost-first");
+    link.SendRequest(cmd::Status);
+    link.ReadCommBlock();
+    EXPECT_EQ(link.CommOK, 1);
+    EXPECT_EQ(frames(cmd::Status), 2);
+    EXPECT_EQ(ui.processEventsCalls, 1);  // events run after the failed attempt only
+    EXPECT_TRUE(ui.noCommOfferedRetry.empty());
+}
+
+TEST_F(LinkTest, AttemptLimitsPutThatManyFramesOnTheLine) {
+    struct Case {
+        bool quick, slow;
+        int frames;
+    };
+    for (Case c : {Case{false, false, 10}, Case{true, false, 2}, Case{false, true, 120},
+                   Case{true, true, 2}}) {
+        bus.clearReceived();
+        link.QuickFail = c.quick;
+        link.SlowSensor = c.slow;
+        link.SuppressNoCommWindow = true;
+        const auto start = clock.nowUs();
+        link.SendRequest(cmd::Status);
+        link.ReadCommBlock();
+        EXPECT_EQ(link.CommOK, 0);
+        EXPECT_EQ(frames(cmd::Status), c.frames);
+        // Each attempt waits its 75 ms from the moment the frame was handed over.
+        EXPECT_NEAR(clock.nowUs() - start, c.frames * 75'000, 1000);
+    }
+    EXPECT_TRUE(ui.noCommOfferedRetry.empty());
+}
+
+TEST_F(LinkTest, QuietGiveUpHoldsForOneReadOnly) {
+    link.SuppressNoCommWindow = true;
+    link.SendRequest(cmd::Status);
+    link.ReadCommBlock();
+    EXPECT_FALSE(link.SuppressNoCommWindow);
+    EXPECT_TRUE(ui.noCommOfferedRetry.empty());
+    link.SendRequest(cmd::Status);
+    link.ReadCommBlock();
+    EXPECT_EQ(ui.noCommOfferedRetry.size(), 1u);
+}
+
+TEST_F(LinkTest, NoCommunicationWindowExitEndsTheProgramAndSilencesTheLink) {
+    link.SendRequest(cmd::Status);
+    link.ReadCommBlock();
+    ASSERT_EQ(ui.noCommOfferedRetry.size(), 1u);
+    EXPECT_FALSE(ui.noCommOfferedRetry[0]);  // not a status poll: exit only
+    EXPECT_EQ(ui.exitCalls, 1);
+    EXPECT_TRUE(link.ProgramEnding);
+    const auto sent = bus.received().size();
+    link.SendRequest(cmd::Status);
+    link.ReadCommBlock();
+    EXPECT_EQ(bus.received().size(), sent);
+    EXPECT_EQ(ui.noCommOfferedRetry.size(), 1u);
+}
+
+TEST_F(LinkTest, RetryRunsTheReadAgainUntilTheSensorAnswers) {
+    sim::SimSensor& s = addSensor(1);
+    s.setSilent(true);
+    link.StatusPollBusy = true;
+    ui.noCommAnswers = {NoCommChoice::Retry, NoCommChoice::Retry};
+    int windows = 0;
+    ui.onNoComm = [&] {
+        if (++windows == 2) s.setSilent(false);  // the technician fixed the cable
+    };
+    link.SendRequest(cmd::Status);
+    link.ReadCommBlock();
+    EXPECT_EQ(link.CommOK, 1);
+    EXPECT_EQ(ui.noCommOfferedRetry, (std::vector<bool>{true, true}));
+    EXPECT_EQ(ui.exitCalls, 0);
+}
+
+TEST_F(LinkTest, SixtyKilohertzSensorsAreRetriedWithoutAWindow) {
+    sim::SimSensor& s = addSensor(1, 6);
+    s.setSilent(true);
+    link.SensorClass = 60;
+    ui.onProcessEvents = [&] {
+        if (ui.processEventsCalls == 35) s.setSilent(false);
+    };
+    link.SendRequest(cmd::Status);
+    link.ReadCommBlock();
+    EXPECT_EQ(link.CommOK, 1);
+    EXPECT_TRUE(ui.noCommOfferedRetry.empty());
+    EXPECT_GT(frames(cmd::Status), 20);  // several rounds of ten attempts, no window between
+}
+
+TEST_F(LinkTest, SixtyKilohertzRetryStopsWhenTheProgramEnds) {
+    link.SensorClass = 60;
+    ui.onProcessEvents = [&] {
+        if (ui.processEventsCalls == 12) link.ProgramEnding = true;  // the user closed the window
+    };
+    link.SendRequest(cmd::Status);
+    link.ReadCommBlock();
+    EXPECT_EQ(link.CommOK, 0);
+    EXPECT_LE(ui.processEventsCalls, 12);
+}
+
+TEST_F(LinkTest, TimeOutsStillExpireAcrossMidnight) {
+    VirtualClock lateClock(86399.95);
+    sim::SimulatedLine lateLine(bus, lateClock);
+    lateLine.open("SIM", kLineSettings);
+    Link late(lateLine, lateClock, ui);
+    late.QuickFail = true;
+    late.SuppressNoCommWindow = true;
+    late.SendRequest(cmd::Status);
+    late.ReadCommBlock();
+    EXPECT_EQ(late.CommOK, 0);
+    EXPECT_EQ(lateClock.nowUs(), 150'000);
+    EXPECT_LT(lateClock.secondsSinceMidnight(), 1.0);
+}
+
+TEST_F(LinkTest, WaitIsAtLeastSixtyMilliseconds) {
+    float ms = 1;
+    link.WaitMilliseconds(ms);
+    EXPECT_EQ(ms, 60);
+    EXPECT_EQ(clock.nowUs(), 60'000);
+    float longer = 250;
+    link.WaitMilliseconds(longer);
+    EXPECT_EQ(longer, 250);
+    EXPECT_EQ(clock.nowUs(), 310'000);
+}
+
+TEST_F(LinkTest, RestartWaitsLongerForTheSlowSensor) {
+    link.SendRequest(cmd::Restart);
+    EXPECT_EQ(clock.nowUs(), 1'500'000);
+    link.SlowSensor = true;
+    link.SendRequest(cmd::Restart);
+    EXPECT_EQ(clock.nowUs(), 4'500'000);
+}
+
+class VerifiedWriteTest : public LinkTest {
+protected:
+    void write(int addr, int value) {
+        link.WriteEEAdr = std::to_string(addr);
+        link.WriteEEdata = std::to_string(value);
+        link.SendRequest(cmd::WriteEeprom);
+    }
+};
+
+TEST_F(VerifiedWriteTest, WriteIsReadBackOnce) {
+    sim::SimSensor& s = addSensor(1);
+    write(90, 7);
+    EXPECT_EQ(s.cell(90), 7);
+    EXPECT_EQ(frames(cmd::WriteEeprom), 1);
+    EXPECT_EQ(frames(cmd::ReadEeprom), 1);
+    EXPECT_EQ(bus.received()[0].bytes, makeRequest(1, 103, 90, 7));
+    // The read-back asks for the written cell.
+    EXPECT_EQ(bus.received()[1].bytes, makeRequest(1, 104, 90, 7));
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(VerifiedWriteTest, RefusingCellGetsTenWritesThenTheMessage) {
+    addSensor(1);
+    setFaults(0, "refuse=90");
+    write(90, 7);
+    EXPECT_EQ(frames(cmd::WriteEeprom), 10);
+    EXPECT_EQ(frames(cmd::ReadEeprom), 10);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0], "Comm verification failed on EEPROM write");
+    EXPECT_EQ(ui.beeps, 1);
+}
+
+TEST_F(VerifiedWriteTest, CellTakingTheSecondWriteIsFine) {
+    sim::SimSensor& s = addSensor(1);
+    setFaults(0, "fail-writes=90:1");
+    write(90, 7);
+    EXPECT_EQ(frames(cmd::WriteEeprom), 2);
+    EXPECT_EQ(s.cell(90), 7);
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(VerifiedWriteTest, SkipVerifyWritesOnce) {
+    addSensor(1);
+    link.SkipWriteVerify = true;
+    write(45, 7);
+    EXPECT_EQ(frames(cmd::WriteEeprom), 1);
+    EXPECT_EQ(frames(cmd::ReadEeprom), 0);
+}
+
+TEST_F(VerifiedWriteTest, BadParameterBlockIsReportedAndNothingSent) {
+    addSensor(1);
+    link.WriteEEAdr = "300";
+    link.WriteEEdata = "1";
+    link.SendRequest(cmd::WriteEeprom);
+    EXPECT_TRUE(bus.received().empty());
+    ASSERT_EQ(ui.errors.size(), 1u);
+    EXPECT_EQ(ui.errors[0], "Module2.SendRequest 103");
+}
+
+TEST_F(VerifiedWriteTest, ProgressStopsAtOneHundred) {
+    addSensor(1);
+    ui.progressShown = true;
+    link.ProgressTotal = 8;
+    link.ProgressDone = 0;
+    for (int i = 0; i < 9; ++i) write(90 + i, i);
+    EXPECT_EQ(link.ProgressDone, 9);
+    EXPECT_EQ(ui.progressValues, (std::vector<int>{12, 25, 37, 50, 62, 75, 87, 100}));
+}
+
+TEST_F(LinkTest, HistoryWrapsFromTwoHundredToOneAndWritesItsFile) {
+    addSensor(1);
+    link.EEReadAddress = 45;
+    link.SendRequest(cmd::ReadEeprom);
+    link.ReadCommBlock();
+    EXPECT_EQ(link.history.index, 1);  // the first read went into record 0
+    for (int i = 0; i < 200; ++i) {
+        link.SendRequest(cmd::ReadEeprom);
+        link.ReadCommBlock();
+    }
+    EXPECT_EQ(link.history.index, 201);
+    const float before = link.history.records[1].time;
+    link.SendRequest(cmd::ReadEeprom);
+    link.ReadCommBlock();
+    EXPECT_EQ(link.history.index, 2);
+    EXPECT_GT(link.history.records[1].time, before);
+
+    const std::string text = link.history.fileText();
+    EXPECT_EQ(text.rfind(" 2\r\n", 0), 0u);
+    const HistoryRecord& r = link.history.records[1];
+    EXPECT_EQ(r.bytes[0], 1);
+    EXPECT_EQ(r.bytes[3], 1);  // cell 45 holds the tag
+    const std::size_t line = text.find("\r\n") + 2;
+    const std::string first = text.substr(line, text.find("\r\n", line) - line);
+    EXPECT_EQ(first.substr(0, 4), " 1 \t");
+    EXPECT_EQ(first.substr(4, 3), " 1\t");
+    EXPECT_EQ(first.back(), ' ');
+    // 200 record lines after the index line, unfilled records would hold zeros.
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 201);
+}
+
+TEST(CommHistory, FileLayoutOfUnfilledAndFilledRecords) {
+    CommHistory h;
+    h.index = 3;
+    h.records[1].bytes = {1, 0, 45, 1, 32, 79};
+    h.records[1].time = 36000.5f;
+    const std::string text = h.fileText();
+    EXPECT_EQ(text.substr(0, 4), " 3\r\n");
+    EXPECT_NE(text.find(" 1 \t 1\t 0\t 45\t 1\t 32\t 79\t 36000.5 \r\n"), std::string::npos);
+    EXPECT_NE(text.find(" 200 \t 0\t 0\t 0\t 0\t 0\t 0\t 0 \r\n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace k7

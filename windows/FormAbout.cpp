@@ -1,0 +1,61 @@
+#include "windows/FormAbout.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include "common/Version.h"
+
+namespace k7 {
+
+void placeRelativeTo(QWidget* window, QWidget* mainWindow, double acrossPercent, double downPercent) {
+    if (!mainWindow) return;
+    const QRect m = mainWindow->frameGeometry();
+    QPoint p(static_cast<int>(m.x() + m.width() * acrossPercent / 100 - window->width() / 2.0),
+             static_cast<int>(m.y() + m.height() * downPercent / 100 - window->height() / 2.0));
+    if (QScreen* s = mainWindow->screen()) {
+        const QRect r = s->availableGeometry();
+        p.setX(std::min(p.x(), r.right() - window->width()));
+        p.setY(std::min(p.y(), r.bottom() - window->height()));
+    }
+    window->move(std::max(p.x(), 0), std::max(p.y(), 0));
+}
+
+FormAbout::FormAbout(QWidget* mainWindow) : QDialog(mainWindow) {
+    setObjectName("FormAbout");
+    setWindowTitle("About this program");
+    setModal(true);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(24, 20, 24, 16);
+    layout->setSpacing(6);
+    const char* maker[] = {"K-7700 Smart Ultrasonic Sensor", "Configuration and Diagnostic Software",
+                           "Sensor Systems Engineering", "Technical support: see the sensor's manual"};
+    for (int i = 0; i < 4; ++i) {
+        auto* l = new QLabel(maker[i], this);
+        l->setObjectName(QString("Label%1").arg(i + 1));
+        if (i == 0) {
+            QFont f = l->font();
+            f.setBold(true);
+            f.setPointSizeF(f.pointSizeF() * 1.2);
+            l->setFont(f);
+        }
+        layout->addWidget(l);
+    }
+    auto* Label5 = new QLabel(QString::fromStdString("K7700/SW version " + versionText()), this);
+    Label5->setObjectName("Label5");
+    layout->addSpacing(8);
+    layout->addWidget(Label5);
+    auto* Command1 = new QPushButton("&Close this Window", this);
+    Command1->setObjectName("Command1");
+    connect(Command1, &QPushButton::clicked, this, &QDialog::accept);
+    layout->addSpacing(8);
+    layout->addWidget(Command1, 0, Qt::AlignRight);
+}
+
+void FormAbout::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    placeRelativeTo(this, parentWidget(), 85, 25);
+}
+
+}  // namespace k7

@@ -1,0 +1,20 @@
+#pragma once
+// "About this program".
+#include <QDialog>
+
+namespace k7 {
+
+class FormAbout : public QDialog {
+    Q_OBJECT
+public:
+    explicit FormAbout(QWidget* mainWindow);
+
+protected:
+    void showEvent(QShowEvent* e) override;
+};
+
+// Places a window so that its centre lies at (acrossPercent, downPercent) of the main window,
+// then keeps it inside the screen and never at a negative position.
+void placeRelativeTo(QWidget* window, QWidget* mainWindow, double acrossPercent, double downPercent);
+
+}  // namespace k7
