@@ -1,5 +1,6 @@
 #include "link/SerialLine.h"
 
+#include <cctype>
 #include <sstream>
 #include <vector>
 

@@ -231,6 +231,7 @@ private:
     void setInternalMenuVisible(bool visible);
     void applyTypeExtras();
     void setCaption(QLabel* label, const QString& text);
+    void setMessageBand(bool red);  // the message line: opaque red or transparent
     FilteredField* distWidget(DistField f) const;
     QWidget* fieldByName(const std::string& name) const;
 

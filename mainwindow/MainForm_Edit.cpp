@@ -27,14 +27,6 @@ void setBackground(QWidget* w, bool red) {
     w->setPalette(pal);
 }
 
-void setMessageBand(QLabel* message, bool red) {
-    message->setAutoFillBackground(red);
-    QPalette pal = message->palette();
-    pal.setColor(QPalette::Window, red ? QColor(255, 0, 0) : QColor(Qt::transparent));
-    pal.setColor(QPalette::WindowText,
-                 red ? QColor(Qt::white) : QApplication::palette().color(QPalette::WindowText));
-    message->setPalette(pal);
-}
 
 }  // namespace
 
@@ -74,7 +66,7 @@ void MainForm::connectFields() {
     });
     connect(SingleSensorID, &QLineEdit::textChanged, this, [this] {
         EditMode(true);
-        if (loaded_ && !ui_.progressVisible()) m_.WriteIniFile(SingleSensorID->text().toStdString());
+        if (!ui_.progressVisible()) m_.WriteIniFile(SingleSensorID->text().toStdString());
     });
     for (auto [w, name] : std::initializer_list<std::pair<FilteredField*, const char*>>{
              {SingleSensorID, "SingleSensorID"},
@@ -238,7 +230,7 @@ void MainForm::commitPresetTemperature() {
 }
 
 void MainForm::ShowErrMsg(const QString& text) {
-    setMessageBand(Message, true);
+    setMessageBand(true);
     Message->setText(text);
     if (m_.link.ErrorBeep) QApplication::beep();
     if (!m_.FieldErrorShown && cmdCancelEdit->isVisible()) cmdCancelEdit->setFocus();
@@ -251,7 +243,7 @@ void MainForm::RedOut() {
                                                       ManualTemperature}) {
         setBackground(w, false);
     }
-    setMessageBand(Message, false);
+    setMessageBand(false);
     Message->clear();
 }
 
@@ -291,10 +283,17 @@ void MainForm::ProgramModule_Click() {
     const bool pollWasOn = Timer3->isActive();
     Timer3->stop();
     setEnabled(false);
-    WriteAllUserEEPROM(m_, sv);
+    const ProgramResult result = WriteAllUserEEPROM(m_, sv);
     setEnabled(true);
     if (m_.link.ProgramEnding) return;
     if (pollWasOn) Timer3->start();
+    if (result.status == ProgramStatus::TagUnavailable ||
+        result.status == ProgramStatus::TagNotTaken) {
+        // Nothing but (at most) the refused tag was written: the edits stay on screen, in
+        // edit mode, with the message saying why.
+        markRed("SingleSensorID");
+        return;
+    }
     EditMode(false);
     // A verification failure reported during the writes stays visible after the re-read.
     const QString text = Message->text();

@@ -174,6 +174,8 @@ void MainForm::SensorID_Click() {
 void MainForm::stopStatusPoll() { Timer3->stop(); }
 
 void MainForm::showMessage(const QString& text) {
+    // The link only reports failures here: show them on the red band.
+    setMessageBand(true);
     Message->setText(text);
     Message->repaint();
 }

@@ -11,17 +11,6 @@
 #include "status/StatusDecode.h"
 
 namespace k7 {
-namespace {
-
-void setBand(QLabel* message, bool red) {
-    message->setAutoFillBackground(red);
-    QPalette pal = message->palette();
-    pal.setColor(QPalette::Window, red ? QColor(255, 0, 0) : QColor(Qt::transparent));
-    pal.setColor(QPalette::WindowText, red ? QColor(Qt::white) : QApplication::palette().color(QPalette::WindowText));
-    message->setPalette(pal);
-}
-
-}  // namespace
 
 void MainForm::Timer3_Timer() {
     if (menuCommBeep->isChecked()) QApplication::beep();
@@ -53,7 +42,7 @@ void MainForm::UpdateStatusData() {
             setCaption(MaxOut, QString::fromStdString(v.MaxOut));
             return;
         case StatusView::Kind::Fault:
-            setBand(Message, true);
+            setMessageBand(true);
             StatusInfoVisibility(false);
             setCaption(Message, QString::fromStdString(v.faultText));
             ResetErr->show();
@@ -67,7 +56,7 @@ void MainForm::UpdateStatusData() {
 
 void MainForm::ClearErrorMessage() {
     StatusInfoVisibility(true);
-    setBand(Message, false);
+    setMessageBand(false);
     Message->clear();
     ResetErr->hide();
 }

@@ -1,5 +1,6 @@
 // What the main screen shows: copying settings to and from the widgets, and which fields are
 // visible and how they are captioned.
+#include <QApplication>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLabel>
@@ -28,6 +29,15 @@ void setIndex(QComboBox* c, int index) {
 
 void MainForm::setCaption(QLabel* label, const QString& text) {
     if (label->text() != text) label->setText(text);
+}
+
+void MainForm::setMessageBand(bool red) {
+    Message->setAutoFillBackground(red);
+    QPalette pal = Message->palette();
+    pal.setColor(QPalette::Window, red ? QColor(255, 0, 0) : QColor(Qt::transparent));
+    pal.setColor(QPalette::WindowText,
+                 red ? QColor(Qt::white) : QApplication::palette().color(QPalette::WindowText));
+    Message->setPalette(pal);
 }
 
 FilteredField* MainForm::distWidget(DistField f) const {

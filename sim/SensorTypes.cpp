@@ -30,7 +30,9 @@ int acousticSampleCount(int type) {
 }
 
 std::int64_t restartSilenceUs(int type) {
-    return type == 4 ? 3'000'000 : 1'500'000;
+    // Up again a little before the host's 1.5 s (3 s) wait after the restart ends, counted
+    // from the restart frame's arrival, so the first request after the wait is heard.
+    return type == 4 ? 2'980'000 : 1'480'000;
 }
 
 bool hasUserMaxRange(int type) {

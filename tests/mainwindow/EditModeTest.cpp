@@ -1,0 +1,184 @@
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+#include "support/MainFormFixture.h"
+
+namespace k7 {
+namespace {
+
+class EditModeTest : public test::MainFormFixture {
+protected:
+    void SetUp() override {
+        MainFormFixture::SetUp();
+        addSensor(1).setTargetInches(20.0);
+        start();
+        form->show();
+        QApplication::setActiveWindow(form.get());
+    }
+    void pick(QComboBox* list, int index) {
+        list->setFocus(Qt::MouseFocusReason);
+        list->setCurrentIndex(index);
+        form->Timer1_Timer();  // one watcher tick
+    }
+    bool editing() const { return m.EditModeActive; }
+};
+
+TEST_F(EditModeTest, StoredListEntryDoesNotStartEditingAnotherDoes) {
+    ASSERT_EQ(m.stored.OutputSpan, 1);
+    pick(form->OutputSpan, 1);
+    EXPECT_TRUE(form->Timer1->isActive());  // the watcher runs while a list has the focus
+    EXPECT_FALSE(editing());
+    pick(form->OutputSpan, 0);
+    EXPECT_TRUE(editing());
+    EXPECT_EQ(text("LowCurrentDistance"), "&0 mA Distance:");
+    EXPECT_TRUE(shown("ProgramModule"));
+    EXPECT_TRUE(shown("cmdCancelEdit"));
+    EXPECT_TRUE(shown("EditModeLabel"));
+    EXPECT_FALSE(shown("AvgDist"));
+    EXPECT_FALSE(shown("Label1"));
+    EXPECT_FALSE(form->Timer3->isActive());
+    EXPECT_FALSE(form->SensorID->isEnabled());
+    form->UserDescription->setFocus();
+    EXPECT_FALSE(form->Timer1->isActive());
+}
+
+TEST_F(EditModeTest, ListChangedJustBeforeLeavingStillStartsEditing) {
+    form->TriggerMode->setFocus(Qt::MouseFocusReason);
+    form->TriggerMode->setCurrentIndex(2);
+    form->UserDescription->setFocus(Qt::TabFocusReason);  // no watcher tick in between
+    EXPECT_TRUE(editing());
+}
+
+TEST_F(EditModeTest, RefillsNeverStartEditing) {
+    form->ShowUnitSelections();
+    form->menuCm->trigger();
+    form->menuFahrenheit->trigger();
+    EXPECT_FALSE(editing());
+}
+
+TEST_F(EditModeTest, CancelBringsBackTheSensorsValues) {
+    type(form->Hysteresis1, "12");
+    EXPECT_TRUE(editing());
+    QTest::mouseClick(form->cmdCancelEdit, Qt::LeftButton);
+    EXPECT_FALSE(editing());
+    EXPECT_EQ(text("Hysteresis1"), "5");
+    EXPECT_TRUE(form->Timer3->isActive());
+    EXPECT_TRUE(m.ValuesValid);
+    EXPECT_FALSE(shown("ProgramModule"));
+    EXPECT_TRUE(shown("AvgDist"));
+}
+
+TEST_F(EditModeTest, MidZoneNoChangeCaptionsTheHysteresis) {
+    pick(form->cbMidMinLL, 2);
+    EXPECT_EQ(text("lblHysteresis"), "Hysteresis for OUTPUT B:");
+    pick(form->cbMidMaxLL, 2);
+    EXPECT_EQ(text("lblHysteresis"), "");
+    EXPECT_FALSE(shown("Hysteresis1"));
+    EXPECT_FALSE(shown("lblPercent"));
+    pick(form->cbMidMinLL, 0);
+    EXPECT_EQ(text("lblHysteresis"), "Hysteresis for OUTPUT A:");
+    EXPECT_TRUE(shown("Hysteresis1"));
+}
+
+TEST_F(EditModeTest, RollingAverageTrimsTheSampleList) {
+    pick(form->AverageType, 1);
+    ASSERT_EQ(form->AverageSamples->count(), 11);
+    pick(form->AverageSamples, 10);
+    EXPECT_EQ(text("AverageSamples"), "1024");
+    pick(form->AverageType, 0);
+    EXPECT_EQ(form->AverageSamples->count(), 6);
+    EXPECT_EQ(text("AverageSamples"), "16");
+}
+
+TEST_F(EditModeTest, NoEchoTimeCaption) {
+    type(form->SampleRate1, "10");
+    type(form->NoEchoTimeout, "25");
+    EXPECT_EQ(text("LblNoEchoTO"), "Samples (2.500 Sec.)");
+    type(form->SampleRate1, "0");
+    EXPECT_EQ(text("LblNoEchoTO"), "Samples (--- Sec.)");
+    pick(form->TriggerMode, 2);
+    EXPECT_EQ(text("LblNoEchoTO"), "Samples");
+    EXPECT_FALSE(shown("SampleRate1"));
+    pick(form->TriggerMode, 3);
+    EXPECT_TRUE(shown("TriggerDelay"));
+    pick(form->TriggerMode, 4);
+    EXPECT_FALSE(shown("TriggerDelay"));
+}
+
+TEST_F(EditModeTest, TogglesFlipOnClickEnterAndSpaceOnly) {
+    ASSERT_EQ(text("CloseMinLL"), "ON");
+    QTest::keyClick(form->CloseMinLL, Qt::Key_A);
+    QTest::keyClick(form->CloseMinLL, Qt::Key_Delete);
+    QTest::keyClick(form->CloseMinLL, Qt::Key_Backspace);
+    EXPECT_EQ(text("CloseMinLL"), "ON");
+    EXPECT_FALSE(editing());
+    QTest::keyClick(form->CloseMinLL, Qt::Key_Space);
+    EXPECT_EQ(text("CloseMinLL"), "OFF");
+    EXPECT_TRUE(editing());
+    QTest::keyClick(form->CloseMinLL, Qt::Key_Return);
+    EXPECT_EQ(text("CloseMinLL"), "ON");
+    QTest::mouseClick(form->CloseMinLL, Qt::LeftButton);
+    EXPECT_EQ(text("CloseMinLL"), "OFF");
+}
+
+TEST_F(EditModeTest, KeyFiltersDropWhatCanNeverBeAValue) {
+    type(form->Dist20, "12a.5.3");
+    EXPECT_EQ(text("Dist20"), "12.53");
+    type(form->Hysteresis1, "1.5x");
+    EXPECT_EQ(text("Hysteresis1"), "15");
+    type(form->SampleRate1, "2.5");
+    EXPECT_EQ(text("SampleRate1"), "2.5");
+    // A selected "." may be typed over.
+    form->SampleRate1->setSelection(1, 1);
+    QTest::keyClicks(form->SampleRate1, ".");
+    EXPECT_EQ(text("SampleRate1"), "2.5");
+    type(form->ManualTemperature, "-5.5");
+    EXPECT_EQ(text("ManualTemperature"), "-5.5");
+}
+
+TEST_F(EditModeTest, EnterCommitsADistanceField) {
+    type(form->CloseSetPoint, "10.004");
+    QTest::keyClick(form->CloseSetPoint, Qt::Key_Return);
+    EXPECT_EQ(text("CloseSetPoint"), "10.00");
+    EXPECT_EQ(m.distField(DistField::CloseSetPoint).Stored, 1281);
+}
+
+TEST_F(EditModeTest, BadFieldKeepsTheFocusAndShowsItsMessage) {
+    type(form->Hysteresis1, "95");
+    leave(form->Hysteresis1);
+    QApplication::processEvents();
+    EXPECT_EQ(text("Message"), "The Hysteresis percent value must be between 0 and 89, inclusive.");
+    EXPECT_EQ(form->Hysteresis1->palette().color(QPalette::Base), QColor(255, 0, 0));
+    EXPECT_EQ(QApplication::focusWidget(), form->Hysteresis1);
+    EXPECT_TRUE(m.FieldErrorShown);
+    // Mended: the marks go at the next passing check.
+    type(form->Hysteresis1, "9");
+    leave(form->Hysteresis1);
+    EXPECT_EQ(text("Message"), "");
+    EXPECT_NE(form->Hysteresis1->palette().color(QPalette::Base), QColor(255, 0, 0));
+    EXPECT_FALSE(m.FieldErrorShown);
+}
+
+TEST_F(EditModeTest, PresetTemperatureCommitsInHalfDegrees) {
+    form->menuPresetTemp->trigger();
+    EXPECT_TRUE(editing());
+    EXPECT_TRUE(shown("ManualTemperature"));
+    type(form->ManualTemperature, "21.3");
+    leave(form->ManualTemperature);
+    EXPECT_EQ(text("ManualTemperature"), "21.5");
+    EXPECT_DOUBLE_EQ(m.PresetTemperatureC, 21.5);
+    form->menuAutoTemp->setChecked(false);
+    m.TemperatureHidden = false;  // no flash of the measured temperature
+    form->menuAutoTemp->trigger();
+    EXPECT_FALSE(shown("ManualTemperature"));
+    EXPECT_TRUE(form->menuAutoTemp->isChecked());
+}
+
+TEST_F(EditModeTest, DescriptionWithTheFactoryCodeShowsTheInternalMenu) {
+    type(form->UserDescription, "5290318846");
+    EXPECT_TRUE(form->InternalMenu->menuAction()->isVisible());
+}
+
+}  // namespace
+}  // namespace k7

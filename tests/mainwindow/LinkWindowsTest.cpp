@@ -1,0 +1,136 @@
+#include <gtest/gtest.h>
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include "link/Discovery.h"
+#include "link/frmGauge.h"
+#include "link/frmGetComm.h"
+#include "link/frmNoComm.h"
+#include "support/Modal.h"
+
+namespace k7 {
+namespace {
+
+template <typename T>
+T* child(QWidget* w, const char* name) {
+    T* c = w->findChild<T*>(name);
+    EXPECT_NE(c, nullptr) << name;
+    return c;
+}
+
+TEST(frmGetComm, FailedPortSevenIsShownWithItsNumber) {
+    frmGetComm dlg(PortChoice{7, ""}, QString::fromStdString(portUnavailableMessage({7, ""})));
+    EXPECT_EQ(child<QLabel>(&dlg, "CommMessage")->text(),
+              "Communications port 7 is unavailable. Select a Comm port below. "
+              "If Comm 7 is selected, it will be re-tried.");
+    EXPECT_EQ(child<QLineEdit>(&dlg, "txtPortNum")->text(), "7");
+    EXPECT_TRUE(child<QRadioButton>(&dlg, "SelectComm(5)")->isChecked());
+    EXPECT_FALSE(child<QRadioButton>(&dlg, "SelectComm(0)")->isVisibleTo(&dlg));
+    EXPECT_EQ(child<QRadioButton>(&dlg, "SelectComm(5)")->text(), "Comm");
+    EXPECT_TRUE(child<QPushButton>(&dlg, "CommOK")->isEnabled());
+    EXPECT_EQ(dlg.choice().number, 7);
+}
+
+TEST(frmGetComm, OkNeedsAChoiceAndTypingSelectsTheNumberedOption) {
+    frmGetComm dlg(PortChoice{}, kSelectPortMessage);
+    auto* ok = child<QPushButton>(&dlg, "CommOK");
+    EXPECT_FALSE(ok->isEnabled());
+    child<QRadioButton>(&dlg, "SelectComm(2)")->click();
+    EXPECT_TRUE(ok->isEnabled());
+    EXPECT_EQ(dlg.choice().number, 2);
+    QTest::keyClicks(child<QLineEdit>(&dlg, "txtPortNum"), "12");
+    EXPECT_TRUE(child<QRadioButton>(&dlg, "SelectComm(5)")->isChecked());
+    EXPECT_EQ(dlg.choice().number, 12);
+    QTest::mouseClick(ok, Qt::LeftButton);
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_TRUE(child<QLabel>(&dlg, "CommMessage")->text().isEmpty());
+}
+
+TEST(frmGetComm, DevicePathCanBeTyped) {
+    frmGetComm dlg(PortChoice{1, ""}, "");
+    auto* device = child<QComboBox>(&dlg, "cbDevice");
+    device->setCurrentText("/dev/ttyUSB3");
+    EXPECT_TRUE(child<QRadioButton>(&dlg, "SelectDevice")->isChecked());
+    EXPECT_EQ(dlg.choice().device, "/dev/ttyUSB3");
+}
+
+TEST(frmGetComm, ExitProgramIsChosenByItsButtonOrByClosing) {
+    frmGetComm dlg(PortChoice{1, ""}, "");
+    QTest::mouseClick(child<QPushButton>(&dlg, "ExitCommand"), Qt::LeftButton);
+    EXPECT_TRUE(dlg.exitChosen());
+    frmGetComm dlg2(PortChoice{1, ""}, "");
+    dlg2.show();
+    dlg2.close();
+    EXPECT_TRUE(dlg2.exitChosen());
+}
+
+TEST(frmNoComm, RetryOnlyForTheStatusPoll) {
+    frmNoComm poll(true);
+    auto* label = child<QLabel>(&poll, "Label1");
+    EXPECT_TRUE(label->text().startsWith("Unable to communicate with the K-7700 Sensor."));
+    EXPECT_FALSE(label->text().contains("Re-starting"));
+    EXPECT_TRUE(child<QPushButton>(&poll, "RetryComm")->isVisibleTo(&poll));
+    EXPECT_EQ(poll.palette().color(QPalette::Window), QColor(255, 0, 0));
+
+    frmNoComm read(false);
+    EXPECT_TRUE(child<QLabel>(&read, "Label1")->text().endsWith(
+        "Re-starting this computer program is necessary."));
+    EXPECT_FALSE(child<QPushButton>(&read, "RetryComm")->isVisibleTo(&read));
+}
+
+TEST(frmNoComm, ButtonsGiveTheChoiceAndOnlyThemLeaveTheWindow) {
+    frmNoComm dlg(true);
+    test::whenModalOpens([](QWidget* w) {
+        // Esc does not leave the window: only its buttons do.
+        QTest::keyClick(w, Qt::Key_Escape);
+        EXPECT_TRUE(w->isVisible());
+        QTest::mouseClick(w->findChild<QPushButton*>("RetryComm"), Qt::LeftButton);
+    });
+    dlg.exec();
+    EXPECT_EQ(dlg.choice(), NoCommChoice::Retry);
+
+    frmNoComm dlg2(true);
+    test::whenModalOpens([](QWidget* w) {
+        QTest::mouseClick(w->findChild<QPushButton*>("Exit"), Qt::LeftButton);
+    });
+    dlg2.exec();
+    EXPECT_EQ(dlg2.choice(), NoCommChoice::Exit);
+
+    // Closed by the program (it is ending): that is Exit, never a hang.
+    frmNoComm dlg3(true);
+    test::whenModalOpens([](QWidget* w) { w->close(); });
+    dlg3.exec();
+    EXPECT_EQ(dlg3.choice(), NoCommChoice::Exit);
+}
+
+TEST(frmGauge, CaptionButtonsAndNewPortRequest) {
+    frmGauge g;
+    g.prepare("Searching for Sensors on Comm 3", true);
+    g.show();
+    EXPECT_EQ(g.windowTitle(), "K-7700 - PC Serial Communications");
+    EXPECT_EQ(child<QLabel>(&g, "Label1")->text(), "Searching for Sensors on Comm 3");
+    EXPECT_TRUE(child<QLabel>(&g, "Label2")->text().startsWith("K7700 Software Version "));
+    EXPECT_TRUE(child<QPushButton>(&g, "SelNewComm")->isVisible());
+    EXPECT_EQ(child<QProgressBar>(&g, "Gauge1")->value(), 0);
+    g.setPercent(50);
+    EXPECT_EQ(child<QProgressBar>(&g, "Gauge1")->value(), 50);
+    QTest::mouseClick(child<QPushButton>(&g, "SelNewComm"), Qt::LeftButton);
+    EXPECT_TRUE(g.newPortRequested());
+    EXPECT_FALSE(g.isVisible());
+    g.prepare("Reading K-7700 Data", false);
+    g.show();
+    EXPECT_FALSE(g.newPortRequested());
+    EXPECT_FALSE(child<QPushButton>(&g, "SelNewComm")->isVisible());
+    EXPECT_GE(g.x(), 0);
+    EXPECT_GE(g.y(), 0);
+}
+
+}  // namespace
+}  // namespace k7

@@ -1,0 +1,106 @@
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+#include "sim/Faults.h"
+#include "support/MainFormFixture.h"
+#include "support/Modal.h"
+
+namespace k7 {
+namespace {
+
+class ProgrammingWindowTest : public test::MainFormFixture {
+protected:
+    sim::SimSensor* s = nullptr;
+    void SetUp() override {
+        MainFormFixture::SetUp();
+        s = &addSensor(3);
+        s->setTargetInches(20.0);
+    }
+    void go() {
+        start();
+        form->show();
+        QApplication::setActiveWindow(form.get());
+    }
+    void program() { QTest::mouseClick(form->ProgramModule, Qt::LeftButton); }
+};
+
+TEST_F(ProgrammingWindowTest, EditedValuesAreWrittenAndReadBack) {
+    go();
+    type(form->Hysteresis1, "12");
+    type(form->UserDescription, "Tank 4");
+    form->menuCm->trigger();
+    type(form->FarSetPoint, "80");
+    program();
+    EXPECT_EQ(s->cell(90), 12);
+    EXPECT_EQ(s->cell(46), 'T');
+    EXPECT_EQ(s->cell(51), '4');
+    EXPECT_EQ(s->cell(52), ' ');
+    // 80 cm = 31.496 in, stored as Int(31.496 * 128 + 0.5) = 4031.
+    EXPECT_EQ(s->cell(86) * 256 + s->cell(87), 4031);
+    EXPECT_FALSE(m.EditModeActive);
+    EXPECT_EQ(text("Hysteresis1"), "12");
+    EXPECT_EQ(text("UserDescription"), "Tank 4");
+    EXPECT_EQ(text("FarSetPoint"), "80.0");
+    EXPECT_EQ(text("Message"), "");
+    EXPECT_GE(s->restartCount(), 1);
+    EXPECT_TRUE(form->Timer3->isActive());
+    EXPECT_TRUE(form->isEnabled());
+}
+
+TEST_F(ProgrammingWindowTest, FailingValidationWritesNothing) {
+    go();
+    type(form->CloseSetPoint, "35");  // beyond the far setpoint of 30
+    bus.clearReceived();
+    program();
+    EXPECT_EQ(text("Message"),
+              "The Close Setpoint Distance must be less than the Far Setpoint Distance.");
+    EXPECT_EQ(bus.countReceived(103), 0);
+    EXPECT_TRUE(m.EditModeActive);
+    EXPECT_EQ(form->CloseSetPoint->palette().color(QPalette::Base), QColor(255, 0, 0));
+    EXPECT_EQ(form->FarSetPoint->palette().color(QPalette::Base), QColor(255, 0, 0));
+}
+
+TEST_F(ProgrammingWindowTest, VerificationFailureSurvivesTheReRead) {
+    sim::FaultConfig f;
+    f.refuseWriteCells = {90};
+    bus.setFaults(0, f, 1);
+    go();
+    type(form->Hysteresis1, "12");
+    program();
+    EXPECT_EQ(text("Message"), "Comm verification failed on EEPROM write");
+    EXPECT_EQ(text("Hysteresis1"), "5");  // what the sensor really holds
+    EXPECT_FALSE(m.EditModeActive);
+}
+
+TEST_F(ProgrammingWindowTest, NewIdTagIsWrittenToTheOldTagAndUsedAfterwards) {
+    go();
+    type(form->SingleSensorID, "7");
+    program();
+    EXPECT_EQ(s->activeTag(), 7);
+    EXPECT_EQ(m.discovery.CurrentIDTag, 7);
+    EXPECT_EQ(text("SingleSensorID"), "7");
+    EXPECT_EQ(bus.countReceived(103, 3), 1);  // the ID cell, unverified
+    EXPECT_GT(bus.countReceived(103, 7), 50);
+    EXPECT_FALSE(m.EditModeActive);
+}
+
+TEST_F(ProgrammingWindowTest, SensorGoingSilentEndsAtTheNoCommunicationWindow) {
+    sim::FaultConfig f;
+    f.silentAfterFrames = 20;
+    go();
+    bus.setFaults(0, f, 1);
+    type(form->Hysteresis1, "12");
+    bool retryOffered = true;
+    test::whenModalOpens([&](QWidget* dlg) {
+        retryOffered = dlg->findChild<QPushButton*>("RetryComm")->isVisible();
+        QTest::mouseClick(dlg->findChild<QPushButton*>("Exit"), Qt::LeftButton);
+    });
+    program();
+    EXPECT_FALSE(retryOffered);
+    EXPECT_TRUE(m.link.ProgramEnding);
+    EXPECT_FALSE(form->isVisible());
+}
+
+}  // namespace
+}  // namespace k7

@@ -1,0 +1,184 @@
+#include <gtest/gtest.h>
+
+#include <QMenu>
+#include <QRadioButton>
+#include <QTest>
+#include <fstream>
+
+#include "common/TextFile.h"
+#include "common/Version.h"
+#include "support/MainFormFixture.h"
+#include "support/Modal.h"
+
+namespace k7 {
+namespace {
+
+class StartupTest : public test::MainFormFixture {
+protected:
+    std::string readIni() {
+        std::ifstream in(m.iniPath, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), {});
+    }
+    void writeIni(const std::string& port, const std::string& idTag = "1") {
+        writeTextFile(m.iniPath, joinCrLf({"K7700.ini", "Port=" + port, "Units=1",
+                                           "TemperatureUnits=0", "IDTag=" + idTag,
+                                           "PathAndFilename="}));
+    }
+};
+
+TEST_F(StartupTest, FirstRunWritesTheIniFileAndAsksForAPort) {
+    addSensor(1);
+    QString asked;
+    test::whenModalOpens([&](QWidget* dlg) {
+        asked = dlg->findChild<QLabel*>("CommMessage")->text();
+        dlg->findChild<QRadioButton*>("SelectComm(2)")->click();
+        QTest::mouseClick(dlg->findChild<QPushButton*>("CommOK"), Qt::LeftButton);
+    });
+    startWithIniPort();
+    EXPECT_EQ(asked, "Select a Communications port (serial port) below:");
+    EXPECT_EQ(line.device(), "/dev/ttyS1");
+    EXPECT_EQ(readIni(), "K7700.ini initialization file for k7700 software version " +
+                             versionText() +
+                             "\r\nPort=2\r\nUnits=1\r\nTemperatureUnits=0\r\nIDTag=1\r\n"
+                             "PathAndFilename=\r\n");
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(text("SingleSensorID"), "1");
+}
+
+TEST_F(StartupTest, StoredPortThatFailsIsOfferedAgainWithItsNumber) {
+    addSensor(1);
+    writeIni("300");  // not a port number: the file is replaced by the defaults first
+    QString firstMessage;
+    test::whenModalOpens([&](QWidget* dlg) {
+        firstMessage = dlg->findChild<QLabel*>("CommMessage")->text();
+        dlg->findChild<QRadioButton*>("SelectComm(4)")->click();
+        QTest::mouseClick(dlg->findChild<QPushButton*>("CommOK"), Qt::LeftButton);
+    });
+    startWithIniPort();
+    EXPECT_EQ(firstMessage, "Select a Communications port (serial port) below:");
+
+    // Next run: port 4 is stored but gone.
+    form.reset();
+    line.setUnavailable({"/dev/ttyS3"});
+    Module2 m2(line, clock, ui);
+    m2.iniPath = m.iniPath;
+    QString failMessage;
+    bool commChecked = false;
+    test::whenModalOpens([&](QWidget* dlg) {
+        failMessage = dlg->findChild<QLabel*>("CommMessage")->text();
+        commChecked = dlg->findChild<QRadioButton*>("SelectComm(4)")->isChecked();
+        dlg->findChild<QRadioButton*>("SelectComm(1)")->click();
+        QTest::mouseClick(dlg->findChild<QPushButton*>("CommOK"), Qt::LeftButton);
+    });
+    MainForm f2(m2, ui, "");
+    ui.attach(&f2, &m2);
+    f2.Form_Load();
+    EXPECT_EQ(failMessage,
+              "Communications port 4 is unavailable. Select a Comm port below. "
+              "If Comm 4 is selected, it will be re-tried.");
+    EXPECT_TRUE(commChecked);
+    EXPECT_EQ(line.device(), "/dev/ttyS0");
+    f2.hide();
+}
+
+TEST_F(StartupTest, SeveralSensorsShowTheListAndThePreferredTagIsSelected) {
+    addSensor(2);
+    addSensor(30, 1);
+    writeIni("1", "30");
+    start();
+    EXPECT_TRUE(shown("SensorID"));
+    EXPECT_FALSE(shown("SingleSensorID"));
+    auto* list = w<QComboBox>("SensorID");
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_EQ(list->itemText(0), "2");
+    EXPECT_EQ(list->currentText(), "30");
+    EXPECT_EQ(m.discovery.CurrentIDTag, 30);
+    EXPECT_EQ(text("FactoryDescription"), "Sensor: 95 kHz 8 degree beam");
+
+    // Choosing the other sensor reads it without entering edit mode.
+    list->setCurrentIndex(0);
+    form->SensorID_Click();
+    EXPECT_EQ(m.discovery.CurrentIDTag, 2);
+    EXPECT_EQ(text("SingleSensorID"), "2");
+    EXPECT_EQ(text("FactoryDescription"), "Sensor: 220 kHz 8 degree beam");
+    EXPECT_FALSE(m.EditModeActive);
+    EXPECT_NE(readIni().find("IDTag=2\r\n"), std::string::npos);
+}
+
+TEST_F(StartupTest, OneSensorShowsItsTagAndSettings) {
+    addSensor(5);
+    start();
+    EXPECT_FALSE(shown("SensorID"));
+    EXPECT_TRUE(shown("SingleSensorID"));
+    EXPECT_EQ(text("SingleSensorID"), "5");
+    EXPECT_EQ(text("Label1"), "K-7700 STATUS");
+    EXPECT_EQ(text("SerialNumber"), " 100005");
+    EXPECT_EQ(text("Dist04"), "6.00");
+    EXPECT_EQ(text("Dist20"), "36.00");
+    EXPECT_EQ(text("OutputSpan"), "4-20 mA");
+    EXPECT_EQ(text("LowCurrentDistance"), "&4 mA Distance:");
+    EXPECT_EQ(text("Hysteresis1"), "5");
+    EXPECT_EQ(text("SampleRate1"), "10");
+    EXPECT_EQ(text("LabelUnits(1)"), "in");
+    EXPECT_TRUE(form->Timer3->isActive());
+    EXPECT_EQ(form->Timer3->interval(), 1000);
+    EXPECT_FALSE(m.EditModeActive);
+    EXPECT_FALSE(shown("ProgramModule"));
+    EXPECT_FALSE(form->InternalMenu->menuAction()->isVisible());
+    // The current-calibration mode is switched off at the end of start-up.
+    EXPECT_EQ(bus.countReceived(121), 1);
+}
+
+TEST_F(StartupTest, G615ShowsItsOwnCaptionsAndNoCurrentLoop) {
+    addSensor(1, 4);
+    start();
+    EXPECT_EQ(text("Label1"), "G-615 STATUS");
+    EXPECT_EQ(form->windowTitle(), "Ulmaron(TM) G-615 Smart Ultrasonic Sensor");
+    EXPECT_EQ(text("Label11"), "MAXIMUM RANGE");
+    for (const char* hidden : {"Dist04", "Dist20", "OutputSpan", "NoTargetCurrent", "TriggerMode",
+                               "CurrentOut", "Label6", "TargLL"}) {
+        EXPECT_FALSE(shown(hidden)) << hidden;
+    }
+    EXPECT_TRUE(shown("UserMaxRange"));
+    EXPECT_TRUE(shown("SampleRate1"));
+    EXPECT_EQ(text("UserMaxRange"), "120.0");  // 95 kHz family: one decimal for inches
+    EXPECT_TRUE(form->MenuTools->menuAction()->isVisible());
+}
+
+TEST_F(StartupTest, FactoryCodeShowsTheInternalMenu) {
+    addSensor(1);
+    start("/5290318846");
+    EXPECT_TRUE(form->InternalMenu->menuAction()->isVisible());
+}
+
+TEST_F(StartupTest, FactoryCodeStoredAsTheDescriptionShowsTheInternalMenu) {
+    sim::SimSensor& s = addSensor(1);
+    const std::string code = "5290318846";
+    for (std::size_t i = 0; i < code.size(); ++i) s.setCell(46 + static_cast<int>(i), static_cast<std::uint8_t>(code[i]));
+    start();
+    EXPECT_TRUE(form->InternalMenu->menuAction()->isVisible());
+}
+
+TEST_F(StartupTest, ExitFromTheMenuEndsEverything) {
+    addSensor(1);
+    start();
+    form->MenuExit->trigger();
+    EXPECT_TRUE(m.Exiting);
+    EXPECT_TRUE(m.link.ProgramEnding);
+    EXPECT_FALSE(line.isOpen());
+    EXPECT_FALSE(form->isVisible());
+}
+
+TEST_F(StartupTest, ExitInThePortWindowEndsBeforeAnySearch) {
+    addSensor(1);
+    test::whenModalOpens([](QWidget* dlg) {
+        QTest::mouseClick(dlg->findChild<QPushButton*>("ExitCommand"), Qt::LeftButton);
+    });
+    startWithIniPort();
+    EXPECT_TRUE(m.link.ProgramEnding);
+    EXPECT_TRUE(bus.received().empty());
+    EXPECT_FALSE(form->isVisible());
+}
+
+}  // namespace
+}  // namespace k7

@@ -1,0 +1,89 @@
+#pragma once
+// The main window on simulated sensors with a virtual clock, started as the program starts
+// it. The poll and the list watcher are driven by calling their ticks, not by waiting.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QMenu>
+#include <QTimer>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "link/Clock.h"
+#include "mainwindow/Fields.h"
+#include "mainwindow/GuiLinkUi.h"
+#include "mainwindow/MainForm.h"
+#include "settings/Module2.h"
+#include "sim/SimBus.h"
+#include "sim/SimulatedLine.h"
+
+namespace k7::test {
+
+class MainFormFixture : public ::testing::Test {
+protected:
+    VirtualClock clock;
+    sim::SimBus bus;
+    sim::SimulatedLine line{bus, clock};
+    GuiLinkUi ui;
+    Module2 m{line, clock, ui};
+    std::unique_ptr<MainForm> form;
+    QTemporaryDir dir;
+
+    void SetUp() override { m.iniPath = (dir.path() + "/K7700.ini").toStdString(); }
+    void TearDown() override {
+        if (form) form->hide();
+        form.reset();
+        if (m.Exiting) {
+            // The program ended: its exit left every event loop; run the application loop
+            // once so the next test's windows can run their own loops again.
+            QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+            QCoreApplication::exec();
+        }
+    }
+
+    sim::SimSensor& addSensor(int tag, int type = 0, int firmware = 25) {
+        sim::SensorConfig c;
+        c.tag = tag;
+        c.type = type;
+        c.firmware = firmware;
+        return bus.addSensor(c);
+    }
+    // Starts the program on the simulated line (no port window).
+    void start(const std::string& commandLine = "") {
+        m.portOverridden = true;
+        m.discovery.port = {0, "SIM"};
+        startWithIniPort(commandLine);
+    }
+    void startWithIniPort(const std::string& commandLine = "") {
+        form = std::make_unique<MainForm>(m, ui, commandLine);
+        ui.attach(form.get(), &m);
+        form->Form_Load();
+    }
+    void poll() { form->Timer3_Timer(); }
+
+    template <typename T = QWidget>
+    T* w(const char* name) {
+        T* found = form->findChild<T*>(name);
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    QString text(const char* name) {
+        if (auto* l = form->findChild<QLabel*>(name)) return l->text();
+        if (auto* e = form->findChild<QLineEdit*>(name)) return e->text();
+        if (auto* c = form->findChild<QComboBox*>(name)) return c->currentText();
+        ADD_FAILURE() << "no field " << name;
+        return {};
+    }
+    bool shown(const char* name) { return w(name)->isVisibleTo(form.get()); }
+    // Types into a field as a user does: focus, select all, type, leave.
+    void type(QLineEdit* e, const QString& s);
+    void leave(QWidget* e);
+};
+
+}  // namespace k7::test
