@@ -1,0 +1,35 @@
+#include <gtest/gtest.h>
+
+#include "app/AppOptions.h"
+
+namespace k7 {
+namespace {
+
+TEST(AppOptions, OwnOptionsAreTakenOutTheRestIsTheCommandLine) {
+    AppOptions o;
+    EXPECT_FALSE(parseAppOptions({"--simulate", "/onesensor", "--sensors=1:4,9", "/AutoResetError",
+                                  "--fault", "drop=0.1", "--seed", "5"},
+                                 o));
+    EXPECT_TRUE(o.simulate);
+    EXPECT_EQ(o.commandLine, "/onesensor /AutoResetError");
+    EXPECT_EQ(o.sim.sensors.size(), 2u);
+    EXPECT_EQ(o.sim.faults.size(), 1u);
+    EXPECT_EQ(o.sim.seed, 5u);
+
+    AppOptions p;
+    EXPECT_FALSE(parseAppOptions({"--port", "/dev/ttyUSB0", "ONESENSOR"}, p));
+    EXPECT_EQ(p.port, "/dev/ttyUSB0");
+    EXPECT_EQ(p.commandLine, "ONESENSOR");
+}
+
+TEST(AppOptions, BadOptionsAreRefused) {
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"--port"}, {"--sensors", "0"}, {"--fault", "melt"}, {"--seed", "x"},
+             {"--simulate", "--port", "/dev/ttyS0"}, {"--frobnicate"}}) {
+        AppOptions o;
+        EXPECT_TRUE(parseAppOptions(args, o)) << args[0];
+    }
+}
+
+}  // namespace
+}  // namespace k7

@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "app/Cli.h"
+
+namespace k7 {
+namespace {
+
+struct CliRun {
+    int status;
+    std::string out, err;
+};
+
+CliRun cli(std::vector<std::string> args) {
+    std::ostringstream out, err;
+    const int status = runCli(args, out, err);
+    return {status, out.str(), err.str()};
+}
+
+TEST(Cli, ScanListsTagsWithTypeAndFirmware) {
+    const CliRun r = cli({"scan", "--simulate", "--sensors", "2,30:4:24"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "tag 2: type 0 (Sensor: 220 kHz 8 degree beam), firmware 25\n"
+              "tag 30: type 4 (Sensor: G615), firmware 24\n");
+}
+
+TEST(Cli, PeekAndPokeTheFirstSensorFound) {
+    CliRun r = cli({"peek", "79", "2", "--simulate", "--sensors", "7"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "79: 3\n80: 0\n");  // 6 inches = 768 / 128
+    r = cli({"poke", "90", "12", "--simulate"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "90: 12 written and verified\n");
+}
+
+TEST(Cli, WriteThatDoesNotTakeIsAFailure) {
+    CliRun r = cli({"poke", "5", "1", "--simulate"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("protected cell: add --unlock"), std::string::npos) << r.err;
+    r = cli({"poke", "5", "1", "--unlock", "--simulate"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    r = cli({"poke", "90", "1", "--simulate", "--fault", "refuse=90"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("did not take"), std::string::npos);
+}
+
+TEST(Cli, SilentSensorsAreAnErrorNotAWait) {
+    CliRun r = cli({"scan", "--simulate", "--fault", "drop=1"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "k7700-cli: no sensor answered on tags 1 to 32\n");
+    r = cli({"peek", "1", "--simulate", "--id", "9"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("sensor 9 does not answer"), std::string::npos) << r.err;
+}
+
+TEST(Cli, HistoryPrintsTheRecords) {
+    const CliRun r = cli({"history", "3", "--simulate", "--id", "1"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.substr(0, 3), " 3\n");  // reads went into records 0, 1 and 2
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 201);
+    EXPECT_EQ(r.out.find('\r'), std::string::npos);
+}
+
+TEST(Cli, BadUsageAndUnopenablePorts) {
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {},
+             {"scan"},
+             {"scan", "--simulate", "--port", "/dev/x"},
+             {"frob", "--simulate"},
+             {"peek", "128", "--simulate"},
+             {"peek", "--simulate"},
+             {"poke", "90", "256", "--simulate"},
+             {"poke", "90", "--simulate"},
+             {"history", "0", "--simulate"},
+             {"scan", "--simulate", "--id", "33"},
+             {"scan", "--simulate", "--sensors", "40"},
+             {"scan", "--simulate", "--bogus"}}) {
+        const CliRun r = cli(args);
+        EXPECT_EQ(r.status, 2) << (args.empty() ? "" : args[0]);
+        EXPECT_EQ(r.err.rfind("k7700-cli: ", 0), 0u);
+    }
+    const CliRun r = cli({"scan", "--port", "/nonexistent/tty"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err.rfind("k7700-cli: cannot open /nonexistent/tty", 0), 0u) << r.err;
+}
+
+}  // namespace
+}  // namespace k7

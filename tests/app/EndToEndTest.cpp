@@ -1,0 +1,82 @@
+// The real serial code (QtSerialLine) against the simulator tool on a pseudo-terminal, in real
+// time: what a technician's USB adapter would carry.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "app/Cli.h"
+#include "link/Clock.h"
+#include "link/Commands.h"
+#include "link/Link.h"
+#include "link/QtSerialLine.h"
+#include "sim/FactoryImage.h"
+#include "support/FakeLinkUi.h"
+#include "support/SimProcess.h"
+
+namespace k7 {
+namespace {
+
+class EndToEnd : public ::testing::Test {
+protected:
+    std::unique_ptr<test::SimProcess> sim;
+    std::string pty;
+
+    void serve(std::vector<std::string> args) {
+        sim = std::make_unique<test::SimProcess>(K7700_SIM_PATH, std::move(args));
+        pty = test::readLine(sim->out(), std::chrono::milliseconds(5000));
+        ASSERT_EQ(pty.rfind("/dev/pts/", 0), 0u) << pty;
+    }
+    int cli(std::vector<std::string> args, std::string* out = nullptr) {
+        args.push_back("--port");
+        args.push_back(pty);
+        std::ostringstream o, e;
+        const int status = runCli(args, o, e);
+        if (out) *out = o.str();
+        EXPECT_TRUE(status == 0 || !e.str().empty());
+        return status;
+    }
+};
+
+TEST_F(EndToEnd, ScanFindsTheServedSensorsAndPokeChangesTheirEeprom) {
+    serve({"--sensor", "2,30:4"});
+    std::string out;
+    ASSERT_EQ(cli({"scan"}, &out), 0);
+    EXPECT_EQ(out,
+              "tag 2: type 0 (Sensor: 220 kHz 8 degree beam), firmware 25\n"
+              "tag 30: type 4 (Sensor: G615), firmware 25\n");
+    ASSERT_EQ(cli({"peek", "90", "--id", "30"}, &out), 0);
+    EXPECT_EQ(out, "90: 5\n");
+    ASSERT_EQ(cli({"poke", "90", "17", "--id", "30"}, &out), 0);
+    ASSERT_EQ(cli({"peek", "90", "--id", "30"}, &out), 0);
+    EXPECT_EQ(out, "90: 17\n");
+    ASSERT_EQ(cli({"peek", "90", "--id", "2"}, &out), 0);
+    EXPECT_EQ(out, "90: 5\n");
+}
+
+TEST_F(EndToEnd, CorruptedRepliesAreRetriedUntilEveryReadIsRight) {
+    // One reply in five comes back with a wrong checksum, a wrong tag or cut short.
+    serve({"--sensor", "1", "--fault", "checksum=0.1,badtag=0.05,short=0.05", "--seed", "11"});
+    SystemClock clock;
+    QtSerialLine line(clock);
+    line.open(pty, kLineSettings);
+    test::FakeLinkUi ui;
+    Link link(line, clock, ui);
+    const sim::Eeprom expected = sim::factoryImage(0, 1, 100001);
+    int retried = 0;
+    for (int i = 0; i < 200; ++i) {
+        const int cell = 46 + i % 70;
+        link.EEReadAddress = static_cast<std::uint8_t>(cell);
+        const std::size_t before = ui.processEventsCalls;
+        link.SendRequest(cmd::ReadEeprom);
+        link.ReadCommBlock();
+        ASSERT_EQ(link.CommOK, 1) << "read " << i;
+        ASSERT_EQ(link.dataByte(1), expected[static_cast<std::size_t>(cell)]) << "cell " << cell;
+        ASSERT_EQ(link.dataByte(2), cell < 127 ? expected[static_cast<std::size_t>(cell) + 1] : 0);
+        retried += ui.processEventsCalls - static_cast<int>(before);
+    }
+    EXPECT_TRUE(ui.noCommOfferedRetry.empty());
+    EXPECT_GT(retried, 20);  // the faults really were there
+}
+
+}  // namespace
+}  // namespace k7
