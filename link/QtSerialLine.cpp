@@ -32,6 +32,8 @@ void QtSerialLine::open(const std::string& device, const std::string& settings) 
         port_.close();
         throw LineError(why);
     }
+    const int bitsPerByte = 1 + s.dataBits + (s.parity == 'n' ? 0 : 1) + s.stopBits;
+    byteUs_ = 1'000'000LL * bitsPerByte / s.baud;
 }
 
 void QtSerialLine::close() {
@@ -53,7 +55,8 @@ void QtSerialLine::write(std::span<const std::uint8_t> bytes) {
     if (!port_.isOpen()) return;  // the read that follows times out and reports the line
     port_.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
     // Hand the bytes to the driver now: the reply time-out counts from here.
-    port_.waitForBytesWritten(1000);
+    port_.flush();
+    if (port_.bytesToWrite() > 0) port_.waitForBytesWritten(1000);
 }
 
 std::optional<std::uint8_t> QtSerialLine::readByte() {
@@ -70,11 +73,20 @@ bool QtSerialLine::waitForBytes(int count, std::int64_t deadlineUs) {
         return false;
     }
     for (;;) {
-        if (port_.bytesAvailable() >= count) return true;
+        const qint64 have = port_.bytesAvailable();
+        if (have >= count) return true;
         std::int64_t left = deadlineUs - clock_.nowUs();
         if (left <= 0) {
             port_.waitForReadyRead(0);
             return port_.bytesAvailable() >= count;
+        }
+        if (have > 0) {
+            // The rest cannot come faster than the line carries it: sleep that long instead
+            // of waking for every byte.
+            clock_.sleepUntil(
+                std::min<std::int64_t>(deadlineUs, clock_.nowUs() + (count - have) * byteUs_));
+            port_.waitForReadyRead(0);
+            continue;
         }
         if (!port_.waitForReadyRead(static_cast<int>((left + 999) / 1000)) &&
             port_.error() != QSerialPort::NoError && port_.error() != QSerialPort::TimeoutError) {

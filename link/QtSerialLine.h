@@ -25,6 +25,7 @@ public:
 private:
     Clock& clock_;
     QSerialPort port_;
+    std::int64_t byteUs_ = 520;  // time one byte takes on the line
 };
 
 }  // namespace k7

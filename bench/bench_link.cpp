@@ -1,0 +1,184 @@
+// Measures the link over a pseudo-terminal against k7700-sim at true 19200-baud pacing:
+// exchange rate, CPU while exchanging and while timing out, the scan of an empty line, a
+// full settings read and the programming of a standard sensor.
+//   bench_link [rate|cpu|scan|read|program|all]
+#include <sys/resource.h>
+
+#include <QCoreApplication>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "link/Clock.h"
+#include "link/Commands.h"
+#include "link/Discovery.h"
+#include "link/QtSerialLine.h"
+#include "settings/Module2.h"
+#include "settings/Programming.h"
+#include "settings/SettingsRead.h"
+#include "support/FakeLinkUi.h"
+#include "support/SimProcess.h"
+
+using namespace k7;
+using Seconds = std::chrono::duration<double>;
+
+namespace {
+
+constexpr double kByteMs = 10.0 * 1000 / 19200;  // 0.5208 ms
+constexpr double kTurnaroundMs = 1.0;            // the simulator's default
+constexpr double kExchangeMs = 12 * kByteMs + kTurnaroundMs;
+
+double cpuSeconds() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+struct Served {
+    test::SimProcess sim;
+    std::string pty;
+    SystemClock clock;
+    QtSerialLine line{clock};
+    test::FakeLinkUi ui;
+    Module2 m{line, clock, ui};
+
+    explicit Served(std::vector<std::string> args) : sim(K7700_SIM_PATH, std::move(args)) {
+        pty = test::readLine(sim.out(), std::chrono::milliseconds(5000));
+        line.open(pty, kLineSettings);
+    }
+    Link& link() { return m.link; }
+};
+
+// Wall and CPU seconds of `f`.
+std::pair<double, double> measure(const std::function<void()>& f) {
+    const double cpu0 = cpuSeconds();
+    const auto t0 = std::chrono::steady_clock::now();
+    f();
+    return {Seconds(std::chrono::steady_clock::now() - t0).count(), cpuSeconds() - cpu0};
+}
+
+void rate() {
+    Served s({"--sensor", "1"});
+    const int n = 1000;
+    int good = 0;
+    auto [wall, cpu] = measure([&] {
+        for (int i = 0; i < n; ++i) {
+            s.link().SendRequest(cmd::Status);
+            s.link().ReadCommBlock();
+            good += s.link().CommOK;
+        }
+    });
+    const double perMs = wall * 1000 / n;
+    std::printf("rate: %d status exchanges in %.3f s: %.3f ms each; line allows %.3f ms "
+                "(12 bytes + 1 ms turnaround): %.1f%% of the line's rate; %d good; "
+                "CPU %.1f%% of a core\n",
+                n, wall, perMs, kExchangeMs, 100 * kExchangeMs / perMs, good, 100 * cpu / wall);
+}
+
+void cpu() {
+    {
+        Served s({"--sensor", "1"});
+        int polls = 0;
+        auto [wall, cpu] = measure([&] {
+            const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+            while (std::chrono::steady_clock::now() < end) {
+                s.link().SendRequest(cmd::Status);
+                s.link().ReadCommBlock();
+                ++polls;
+                s.clock.sleepFor(220'000);  // the poll's gap
+            }
+        });
+        std::printf("cpu: status poll every 220 ms for %.1f s (%d polls): %.2f%% of a core\n",
+                    wall, polls, 100 * cpu / wall);
+    }
+    {
+        Served s({"--sensor", "1"});
+        int exchanges = 0;
+        auto [wall, cpu] = measure([&] {
+            const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+            while (std::chrono::steady_clock::now() < end) {
+                s.link().SendRequest(cmd::Status);
+                s.link().ReadCommBlock();
+                ++exchanges;
+            }
+        });
+        std::printf("cpu: back-to-back status exchanges for %.1f s (%d): %.2f%% of a core\n",
+                    wall, exchanges, 100 * cpu / wall);
+    }
+    {
+        Served s({"--sensor", "1"});
+        s.ui.tag = "9";  // nobody answers
+        int attempts = 0;
+        auto [wall, cpu] = measure([&] {
+            const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+            while (std::chrono::steady_clock::now() < end) {
+                s.link().SendRequest(cmd::Status);
+                s.link().SuppressNoCommWindow = true;
+                s.link().ReadCommBlock();
+                attempts += 10;
+            }
+        });
+        std::printf("cpu: time-outs on a silent tag for %.1f s (%d attempts of 75 ms): %.2f%% "
+                    "of a core\n",
+                    wall, attempts, 100 * cpu / wall);
+    }
+}
+
+void scan() {
+    Served s({"--sensor", "1", "--fault", "drop=1"});
+    DiscoveryState d;
+    auto [wall, cpu] = measure([&] {
+        for (int tag = 1; tag <= 32; ++tag) probeTag(s.link(), tag);
+    });
+    std::printf("scan: empty line, 32 tags x 2 attempts: %.3f s (protocol: %.3f s, +%.1f%%); "
+                "CPU %.2f%%\n",
+                wall, 32 * 2 * 0.075, 100 * (wall / 4.8 - 1), 100 * cpu / wall);
+}
+
+void read() {
+    Served s({"--sensor", "1"});
+    s.ui.tag = "1";
+    ScreenValues sv;
+    auto [wall, cpu] = measure([&] { readSensorSettings(s.m, sv); });
+    const double minimum = 55 * kExchangeMs / 1000;  // the type request and 54 reads
+    std::printf("read: full settings read of a standard sensor (55 exchanges): %.3f s; wire "
+                "minimum with turnaround %.3f s: %.3f x; CPU %.2f%%\n",
+                wall, minimum, wall / minimum, 100 * cpu / wall);
+}
+
+void program() {
+    Served s({"--sensor", "1"});
+    s.ui.tag = "1";
+    ScreenValues sv;
+    readSensorSettings(s.m, sv);
+    s.m.discovery.CurrentIDTag = 1;
+    sv.SingleSensorID = "1";
+    sv.Hysteresis1 = "7";
+    ScreenValues after;
+    ProgramResult r;
+    auto [wall, cpu] = measure([&] {
+        r = WriteAllUserEEPROM(s.m, sv);
+        readSensorSettings(s.m, after);
+    });
+    // Each verified write: the 60 ms wait counts from the write's handover, then the read-back.
+    const double verified = 60 + kExchangeMs;
+    const double dictated = (56 * verified + 1500 + 55 * kExchangeMs) / 1000;
+    std::printf("program: 56 verified writes, restart and re-read: %.3f s (%s); protocol "
+                "dictates %.3f s: %.3f x; CPU %.2f%%\n",
+                wall, r.ok() ? "ok" : "FAILED", dictated, wall / dictated, 100 * cpu / wall);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const std::string what = argc > 1 ? argv[1] : "all";
+    if (what == "rate" || what == "all") rate();
+    if (what == "cpu" || what == "all") cpu();
+    if (what == "scan" || what == "all") scan();
+    if (what == "read" || what == "all") read();
+    if (what == "program" || what == "all") program();
+    return 0;
+}
