@@ -11,7 +11,9 @@ std::optional<std::string> parseAppOptions(const std::vector<std::string>& args,
             if (a == name && i + 1 < args.size()) return args[++i];
             return std::nullopt;
         };
-        auto takes = [&](const std::string& name) { return a == name || a.rfind(name + "=", 0) == 0; };
+        auto takes = [&](const std::string& name) {
+            return a == name || a.rfind(name + "=", 0) == 0;
+        };
         std::optional<std::string> err;
         if (a == "--simulate") {
             out.simulate = true;

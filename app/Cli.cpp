@@ -191,8 +191,8 @@ public:
         if (failed("writing cell " + std::to_string(addr))) return 1;
         if (ui.verifyFailed) {
             err_ << "k7700-cli: cell " << addr << " did not take the value " << value
-                 << " after 10 writes" << (addr < 30 && !unlock ? " (protected cell: add --unlock)" : "")
-                 << "\n";
+                 << " after 10 writes"
+                 << (addr < 30 && !unlock ? " (protected cell: add --unlock)" : "") << "\n";
             return 1;
         }
         out_ << addr << ": " << value << " written and verified\n";

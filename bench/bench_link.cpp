@@ -71,10 +71,11 @@ void rate() {
         }
     });
     const double perMs = wall * 1000 / n;
-    std::printf("rate: %d status exchanges in %.3f s: %.3f ms each; line allows %.3f ms "
-                "(12 bytes + 1 ms turnaround): %.1f%% of the line's rate; %d good; "
-                "CPU %.1f%% of a core\n",
-                n, wall, perMs, kExchangeMs, 100 * kExchangeMs / perMs, good, 100 * cpu / wall);
+    std::printf(
+        "rate: %d status exchanges in %.3f s: %.3f ms each; line allows %.3f ms "
+        "(12 bytes + 1 ms turnaround): %.1f%% of the line's rate; %d good; "
+        "CPU %.1f%% of a core\n",
+        n, wall, perMs, kExchangeMs, 100 * kExchangeMs / perMs, good, 100 * cpu / wall);
 }
 
 void cpu() {
@@ -90,8 +91,8 @@ void cpu() {
                 s.clock.sleepFor(220'000);  // the poll's gap
             }
         });
-        std::printf("cpu: status poll every 220 ms for %.1f s (%d polls): %.2f%% of a core\n",
-                    wall, polls, 100 * cpu / wall);
+        std::printf("cpu: status poll every 220 ms for %.1f s (%d polls): %.2f%% of a core\n", wall,
+                    polls, 100 * cpu / wall);
     }
     {
         Served s({"--sensor", "1"});
@@ -104,8 +105,8 @@ void cpu() {
                 ++exchanges;
             }
         });
-        std::printf("cpu: back-to-back status exchanges for %.1f s (%d): %.2f%% of a core\n",
-                    wall, exchanges, 100 * cpu / wall);
+        std::printf("cpu: back-to-back status exchanges for %.1f s (%d): %.2f%% of a core\n", wall,
+                    exchanges, 100 * cpu / wall);
     }
     {
         Served s({"--sensor", "1"});
@@ -120,9 +121,10 @@ void cpu() {
                 attempts += 10;
             }
         });
-        std::printf("cpu: time-outs on a silent tag for %.1f s (%d attempts of 75 ms): %.2f%% "
-                    "of a core\n",
-                    wall, attempts, 100 * cpu / wall);
+        std::printf(
+            "cpu: time-outs on a silent tag for %.1f s (%d attempts of 75 ms): %.2f%% "
+            "of a core\n",
+            wall, attempts, 100 * cpu / wall);
     }
 }
 
@@ -132,9 +134,10 @@ void scan() {
     auto [wall, cpu] = measure([&] {
         for (int tag = 1; tag <= 32; ++tag) probeTag(s.link(), tag);
     });
-    std::printf("scan: empty line, 32 tags x 2 attempts: %.3f s (protocol: %.3f s, +%.1f%%); "
-                "CPU %.2f%%\n",
-                wall, 32 * 2 * 0.075, 100 * (wall / 4.8 - 1), 100 * cpu / wall);
+    std::printf(
+        "scan: empty line, 32 tags x 2 attempts: %.3f s (protocol: %.3f s, +%.1f%%); "
+        "CPU %.2f%%\n",
+        wall, 32 * 2 * 0.075, 100 * (wall / 4.8 - 1), 100 * cpu / wall);
 }
 
 void read() {
@@ -143,9 +146,10 @@ void read() {
     ScreenValues sv;
     auto [wall, cpu] = measure([&] { readSensorSettings(s.m, sv); });
     const double minimum = 55 * kExchangeMs / 1000;  // the type request and 54 reads
-    std::printf("read: full settings read of a standard sensor (55 exchanges): %.3f s; wire "
-                "minimum with turnaround %.3f s: %.3f x; CPU %.2f%%\n",
-                wall, minimum, wall / minimum, 100 * cpu / wall);
+    std::printf(
+        "read: full settings read of a standard sensor (55 exchanges): %.3f s; wire "
+        "minimum with turnaround %.3f s: %.3f x; CPU %.2f%%\n",
+        wall, minimum, wall / minimum, 100 * cpu / wall);
 }
 
 void program() {
@@ -165,9 +169,10 @@ void program() {
     // Each verified write: the 60 ms wait counts from the write's handover, then the read-back.
     const double verified = 60 + kExchangeMs;
     const double dictated = (56 * verified + 1500 + 55 * kExchangeMs) / 1000;
-    std::printf("program: 56 verified writes, restart and re-read: %.3f s (%s); protocol "
-                "dictates %.3f s: %.3f x; CPU %.2f%%\n",
-                wall, r.ok() ? "ok" : "FAILED", dictated, wall / dictated, 100 * cpu / wall);
+    std::printf(
+        "program: 56 verified writes, restart and re-read: %.3f s (%s); protocol "
+        "dictates %.3f s: %.3f x; CPU %.2f%%\n",
+        wall, r.ok() ? "ok" : "FAILED", dictated, wall / dictated, 100 * cpu / wall);
 }
 
 }  // namespace

@@ -7,9 +7,9 @@ namespace k7 {
 namespace {
 
 struct Pattern {
-    int minIntDigits = 0;   // "0" before the point
-    int minDecimals = 0;    // "0" after the point
-    int maxDecimals = 0;    // "0" or "#" after the point
+    int minIntDigits = 0;  // "0" before the point
+    int minDecimals = 0;   // "0" after the point
+    int maxDecimals = 0;   // "0" or "#" after the point
     bool hasPoint = false;
 };
 
@@ -83,7 +83,8 @@ std::string formatNumber(double value, std::string_view format) {
     std::size_t nz = intPart.find_first_not_of('0');
     intPart = nz == std::string::npos ? "" : intPart.substr(nz);
     if (static_cast<int>(intPart.size()) < p.minIntDigits) {
-        intPart = std::string(static_cast<std::size_t>(p.minIntDigits) - intPart.size(), '0') + intPart;
+        intPart =
+            std::string(static_cast<std::size_t>(p.minIntDigits) - intPart.size(), '0') + intPart;
     }
 
     bool allZero = intPart.find_first_not_of('0') == std::string::npos &&

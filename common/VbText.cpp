@@ -10,8 +10,12 @@
 namespace k7 {
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Length of the numeric prefix starting at pos: sign, digits, one point, exponent.
 std::size_t numericPrefix(std::string_view t, std::size_t pos) {
@@ -97,9 +101,13 @@ std::string signedTextSingle(float value) {
     return s[0] == '-' ? s : " " + s;
 }
 
-std::string plainText(double value) { return significant(value, 15); }
+std::string plainText(double value) {
+    return significant(value, 15);
+}
 
-double roundHalfEven(double value) { return std::nearbyint(value); }
+double roundHalfEven(double value) {
+    return std::nearbyint(value);
+}
 
 std::uint8_t toByte(double value) {
     double r = roundHalfEven(value);

@@ -11,7 +11,7 @@ inline constexpr const char* kSelectPortMessage =
     "Select a Communications port (serial port) below:";
 
 struct DiscoveryState {
-    PortChoice port;         // CommPortNumber, or a named device
+    PortChoice port;  // CommPortNumber, or a named device
     int SensorCount = 0;
     int CurrentIDTag = 0;    // the tag the selected sensor answers to
     bool OneSensor = false;  // stop the search at the first sensor

@@ -29,10 +29,35 @@ bool replyIsGood(const Frame& reply) {
 
 bool isAcceptedCommand(int code) {
     switch (code) {
-        case 1: case 2: case 29: case 30: case 31: case 32: case 33: case 34: case 38: case 39:
-        case 100: case 101: case 103: case 104: case 106: case 107: case 112: case 113:
-        case 114: case 115: case 116: case 117: case 119: case 120: case 121: case 122:
-        case 123: case 125: case 126:
+        case 1:
+        case 2:
+        case 29:
+        case 30:
+        case 31:
+        case 32:
+        case 33:
+        case 34:
+        case 38:
+        case 39:
+        case 100:
+        case 101:
+        case 103:
+        case 104:
+        case 106:
+        case 107:
+        case 112:
+        case 113:
+        case 114:
+        case 115:
+        case 116:
+        case 117:
+        case 119:
+        case 120:
+        case 121:
+        case 122:
+        case 123:
+        case 125:
+        case 126:
             return true;
         default:
             return false;

@@ -19,7 +19,11 @@ Frame makeReply(std::uint8_t tag, std::uint8_t status, std::uint8_t d0, std::uin
 bool replyIsGood(const Frame& reply);
 
 // Splitting 16-bit EEPROM values into their two cells.
-inline int HiByte(int x) { return x / 256; }
-inline int LowByte(int x) { return x - (x / 256) * 256; }
+inline int HiByte(int x) {
+    return x / 256;
+}
+inline int LowByte(int x) {
+    return x - (x / 256) * 256;
+}
 
 }  // namespace k7

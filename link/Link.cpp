@@ -30,18 +30,29 @@ std::uint8_t Link::dataByte(int n) const {
     return CommBlockIn[static_cast<std::size_t>(2 + n)].value_or(0);
 }
 
-std::uint8_t Link::replyStatus() const { return CommBlockIn[1].value_or(0); }
+std::uint8_t Link::replyStatus() const {
+    return CommBlockIn[1].value_or(0);
+}
 
 void Link::SendRequest(int command) {
     if (ProgramEnding) return;
     try {
         if (!isAcceptedCommand(command)) return;  // a foreign code never reaches the line
-        Frame f{kStartByte, textToByte(ui_.addressedTagText()), static_cast<std::uint8_t>(command),
-                0, 0, 0};
+        Frame f{kStartByte,
+                textToByte(ui_.addressedTagText()),
+                static_cast<std::uint8_t>(command),
+                0,
+                0,
+                0};
         switch (command) {
-            case cmd::RaisePoint2: case cmd::LowerPoint2: case cmd::RaisePoint3:
-            case cmd::LowerPoint3: case cmd::RaisePoint4: case cmd::LowerPoint4:
-            case cmd::RaisePoint1: case cmd::LowerPoint1:
+            case cmd::RaisePoint2:
+            case cmd::LowerPoint2:
+            case cmd::RaisePoint3:
+            case cmd::LowerPoint3:
+            case cmd::RaisePoint4:
+            case cmd::LowerPoint4:
+            case cmd::RaisePoint1:
+            case cmd::LowerPoint1:
                 f[3] = FineCalibrationStep ? 1 : 10;
                 break;
             case cmd::AcousticData:

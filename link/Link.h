@@ -30,9 +30,9 @@ public:
     LinkUi& ui() { return ui_; }
 
     // --- exchange state ---
-    Frame CommBlockOut{};                                // the last request built
+    Frame CommBlockOut{};                                      // the last request built
     std::array<std::optional<std::uint8_t>, 6> CommBlockIn{};  // the last reply read
-    double LastSendTime = 0;                             // seconds since midnight
+    double LastSendTime = 0;                                   // seconds since midnight
     std::uint8_t CommOK = 0;
     std::int32_t ReplyWord34 = 0;
     std::int32_t ReplyWord45 = 0;

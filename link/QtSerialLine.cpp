@@ -5,11 +5,16 @@ namespace {
 
 QSerialPort::Parity toParity(char p) {
     switch (p) {
-        case 'e': return QSerialPort::EvenParity;
-        case 'o': return QSerialPort::OddParity;
-        case 'm': return QSerialPort::MarkParity;
-        case 's': return QSerialPort::SpaceParity;
-        default: return QSerialPort::NoParity;
+        case 'e':
+            return QSerialPort::EvenParity;
+        case 'o':
+            return QSerialPort::OddParity;
+        case 'm':
+            return QSerialPort::MarkParity;
+        case 's':
+            return QSerialPort::SpaceParity;
+        default:
+            return QSerialPort::NoParity;
     }
 }
 

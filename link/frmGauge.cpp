@@ -26,7 +26,8 @@ frmGauge::frmGauge(QWidget* parent)
     f.setPointSizeF(f.pointSizeF() * 1.2);
     Label1_->setFont(f);
     Label1_->setAlignment(Qt::AlignCenter);
-    auto* Label2 = new QLabel(QString::fromStdString("K7700 Software Version " + versionText()), this);
+    auto* Label2 =
+        new QLabel(QString::fromStdString("K7700 Software Version " + versionText()), this);
     Label2->setObjectName("Label2");
     Label2->setAlignment(Qt::AlignCenter);
     Gauge1_ = new QProgressBar(this);

@@ -31,7 +31,8 @@ frmGetComm::frmGetComm(const PortChoice& current, const QString& message, QWidge
     auto* box = new QGroupBox(this);
     auto* grid = new QGridLayout(box);
     for (int i = 0; i <= 5; ++i) {
-        QString caption = i == 0 ? "dummy for index 0" : (i == 5 ? "Comm" : QString("Comm %1").arg(i));
+        QString caption =
+            i == 0 ? "dummy for index 0" : (i == 5 ? "Comm" : QString("Comm %1").arg(i));
         SelectComm_[i] = new QRadioButton(caption, box);
         SelectComm_[i]->setObjectName(QString("SelectComm(%1)").arg(i));
         group->addButton(SelectComm_[i]);

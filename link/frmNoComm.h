@@ -14,14 +14,15 @@ namespace k7 {
 inline constexpr const char* kNoCommText =
     "Unable to communicate with the K-7700 Sensor. Ensure that the K-7700 Sensor is powered and "
     "that connections between the K-7700 Sensor and the computer are intact. ";
-inline constexpr const char* kRestartNeededText =
-    "Re-starting this computer program is necessary.";
+inline constexpr const char* kRestartNeededText = "Re-starting this computer program is necessary.";
 
 class frmNoComm : public QDialog {
     Q_OBJECT
 public:
     frmNoComm(bool statusPollBusy, QWidget* parent = nullptr);
-    NoCommChoice choice() const { return retryRequested_ ? NoCommChoice::Retry : NoCommChoice::Exit; }
+    NoCommChoice choice() const {
+        return retryRequested_ ? NoCommChoice::Retry : NoCommChoice::Exit;
+    }
 
 protected:
     void closeEvent(QCloseEvent* e) override;

@@ -53,7 +53,9 @@ ToggleField::ToggleField(QWidget* parent) : QLineEdit(parent) {
     setCursor(Qt::PointingHandCursor);
 }
 
-void ToggleField::flip() { setText(text() == kOn ? kOff : kOn); }
+void ToggleField::flip() {
+    setText(text() == kOn ? kOff : kOn);
+}
 
 void ToggleField::keyPressEvent(QKeyEvent* e) {
     const int k = e->key();

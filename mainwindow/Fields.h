@@ -11,7 +11,8 @@ namespace k7 {
 class FilteredField : public QLineEdit {
     Q_OBJECT
 public:
-    FilteredField(KeyFilter filter, QWidget* parent = nullptr) : QLineEdit(parent), filter_(filter) {}
+    FilteredField(KeyFilter filter, QWidget* parent = nullptr)
+        : QLineEdit(parent), filter_(filter) {}
 
 signals:
     void commitRequested();

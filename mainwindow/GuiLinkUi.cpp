@@ -15,13 +15,21 @@
 
 namespace k7 {
 
-GuiLinkUi::~GuiLinkUi() { delete gauge_; }
+GuiLinkUi::~GuiLinkUi() {
+    delete gauge_;
+}
 
-std::string GuiLinkUi::addressedTagText() { return form_->SingleSensorID->text().toStdString(); }
+std::string GuiLinkUi::addressedTagText() {
+    return form_->SingleSensorID->text().toStdString();
+}
 
-void GuiLinkUi::processEvents() { QCoreApplication::processEvents(); }
+void GuiLinkUi::processEvents() {
+    QCoreApplication::processEvents();
+}
 
-void GuiLinkUi::beep() { QApplication::beep(); }
+void GuiLinkUi::beep() {
+    QApplication::beep();
+}
 
 NoCommChoice GuiLinkUi::showNoCommWindow(bool offerRetry) {
     form_->stopStatusPoll();
@@ -46,13 +54,17 @@ void GuiLinkUi::closeProgressWindow() {
     if (form_->isVisible()) form_->raise();
 }
 
-bool GuiLinkUi::progressVisible() { return gauge_ && gauge_->isVisible(); }
+bool GuiLinkUi::progressVisible() {
+    return gauge_ && gauge_->isVisible();
+}
 
 void GuiLinkUi::setProgressBar(int percent) {
     if (gauge_) gauge_->setPercent(percent);
 }
 
-bool GuiLinkUi::newPortRequested() { return gauge_ && gauge_->newPortRequested(); }
+bool GuiLinkUi::newPortRequested() {
+    return gauge_ && gauge_->newPortRequested();
+}
 
 void GuiLinkUi::showLinkMessage(const std::string& text) {
     form_->showMessage(QString::fromStdString(text));
@@ -62,9 +74,13 @@ void GuiLinkUi::reportError(const std::string& where, int number, const std::str
     ReportError(form_, m_->link.ErrorBeep, where, number, description);
 }
 
-void GuiLinkUi::clearSensorList() { form_->clearSensorList(); }
+void GuiLinkUi::clearSensorList() {
+    form_->clearSensorList();
+}
 
-void GuiLinkUi::addSensorToList(int tag) { form_->addSensorToList(tag); }
+void GuiLinkUi::addSensorToList(int tag) {
+    form_->addSensorToList(tag);
+}
 
 void GuiLinkUi::setAddressedTagText(const std::string& text) {
     form_->setSingleSensorIdText(QString::fromStdString(text));
@@ -79,6 +95,8 @@ bool GuiLinkUi::choosePort(PortChoice& port, const std::string& message) {
     return true;
 }
 
-void GuiLinkUi::exitProgram() { ExitProgram(*m_); }
+void GuiLinkUi::exitProgram() {
+    ExitProgram(*m_);
+}
 
 }  // namespace k7

@@ -139,7 +139,7 @@ void MainForm::buildStatusPanel(QWidget* p, QGridLayout* g) {
     SensorID = named(new QComboBox(p), "SensorID");
     SingleSensorID = field(KeyFilter::Digits, p, "SingleSensorID", 70);
 
-    g->addWidget(Label1, 0, 0, 1, 3);
+    g->addWidget(Label1, 0, 0, 1, -1);
     ShowTemperatureRow();
     auto* id = new QHBoxLayout;
     id->addWidget(SensorID);
@@ -168,7 +168,7 @@ QWidget* MainForm::buildCurrentLoopGroup() {
     Label18 = label("Ma&ximum Range:", f, "Label18");
     UserMaxRange = field(KeyFilter::Distance, f, "UserMaxRange");
 
-    g->addWidget(Label11, 0, 0, 1, 3);
+    g->addWidget(Label11, 0, 0, 1, -1);
     g->addWidget(LowCurrentDistance, 1, 0);
     g->addWidget(Dist04, 1, 1);
     g->addWidget(LabelUnits[1], 1, 2);
@@ -196,7 +196,7 @@ QWidget* MainForm::buildCurrentLoopGroup() {
 QWidget* MainForm::buildSetpointGroup() {
     QFrame* f = groupFrame(nullptr);
     auto* g = new QGridLayout(f);
-    g->addWidget(groupTitle("SETPOINT OUTPUT SETTINGS", f), 0, 0, 1, 6);
+    g->addWidget(groupTitle("SETPOINT OUTPUT SETTINGS", f), 0, 0, 1, -1);
     lblCloseSetPoint = label("C&lose Setpoint Distance:", f, "lblCloseSetPoint");
     CloseSetPoint = field(KeyFilter::Distance, f, "CloseSetPoint");
     lblFarSetPoint = label("Far Setpoint Distance:", f, "lblFarSetPoint");
@@ -238,6 +238,7 @@ QWidget* MainForm::buildSetpointGroup() {
         g->addWidget(rowAw[c], 4, c + 1, Qt::AlignHCenter);
         g->addWidget(rowBw[c], 5, c + 1, Qt::AlignHCenter);
     }
+    lblCloseSetPoint->setBuddy(CloseSetPoint);
     rowA->setBuddy(CloseMinLL);
     rowB->setBuddy(CloseMaxLL);
 
@@ -257,7 +258,7 @@ QWidget* MainForm::buildSetpointGroup() {
 QWidget* MainForm::buildSamplingGroup() {
     QFrame* f = groupFrame(nullptr);
     auto* g = new QGridLayout(f);
-    g->addWidget(groupTitle("SAMPLING SETTINGS", f), 0, 0, 1, 3);
+    g->addWidget(groupTitle("SAMPLING SETTINGS", f), 0, 0, 1, -1);
     lblSampleRate = label("&Sample Rate:", f, "lblSampleRate");
     SampleRate1 = field(KeyFilter::SampleRate, f, "SampleRate1");
     lblSamplesPerSec = label("Samples/sec.", f, "lblSamplesPerSec");
@@ -300,7 +301,7 @@ QWidget* MainForm::buildSamplingGroup() {
 QWidget* MainForm::buildEchoGroup() {
     QFrame* f = groupFrame(nullptr);
     auto* g = new QGridLayout(f);
-    g->addWidget(groupTitle("ECHO STATUS OUTPUT SETTINGS", f), 0, 0, 1, 3);
+    g->addWidget(groupTitle("ECHO STATUS OUTPUT SETTINGS", f), 0, 0, 1, -1);
     Label36 = label("Echo Status OUTPUT &with No Echo:", f, "Label36");
     TargLL = named(new ToggleField(f), "TargLL");
     lblNoEchoTimeout = label("No Echo Time Out:", f, "lblNoEchoTimeout");
@@ -357,7 +358,8 @@ void MainForm::fillFixedLists() {
     for (const char* e : kOutputSpanEntries) OutputSpan->addItem(e);
     for (const char* e : kNoTargetCurrentEntries) NoTargetCurrent->addItem(e);
     for (const char* e : kAverageTypeEntries) AverageType->addItem(e);
-    for (int i = 0; i < 6; ++i) AverageSamples->addItem(kAverageSamplesEntries[static_cast<std::size_t>(i)]);
+    for (int i = 0; i < 6; ++i)
+        AverageSamples->addItem(kAverageSamplesEntries[static_cast<std::size_t>(i)]);
     for (const char* e : kTriggerModeEntries) TriggerMode->addItem(e);
     for (const char* e : kMidZoneEntries) {
         cbMidMinLL->addItem(e);

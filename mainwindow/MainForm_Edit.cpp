@@ -23,10 +23,10 @@ namespace {
 
 void setBackground(QWidget* w, bool red) {
     QPalette pal = w->palette();
-    pal.setColor(QPalette::Base, red ? QColor(255, 0, 0) : QApplication::palette().color(QPalette::Base));
+    pal.setColor(QPalette::Base,
+                 red ? QColor(255, 0, 0) : QApplication::palette().color(QPalette::Base));
     w->setPalette(pal);
 }
-
 
 }  // namespace
 
@@ -88,7 +88,8 @@ void MainForm::connectFields() {
     connect(SensorID, &QComboBox::activated, this, [this] { SensorID_Click(); });
     connect(cmdCancelEdit, &QPushButton::clicked, this, &MainForm::cmdCancelEdit_Click);
     connect(ProgramModule, &QPushButton::clicked, this, &MainForm::ProgramModule_Click);
-    connect(cmdSWTrigger, &QPushButton::clicked, this, [this] { m_.link.SendRequest(cmd::ManualTrigger); });
+    connect(cmdSWTrigger, &QPushButton::clicked, this,
+            [this] { m_.link.SendRequest(cmd::ManualTrigger); });
     connect(ResetErr, &QPushButton::clicked, this, &MainForm::ResetError_Click);
 }
 
@@ -155,7 +156,8 @@ void MainForm::EditMode(bool editing) {
     for (QWidget* w : std::initializer_list<QWidget*>{Label6, CurrentOut, Label39}) {
         w->setVisible(v && m_.SensorType != 4 && m_.SensorType != 3);
     }
-    for (QWidget* w : std::initializer_list<QWidget*>{ProgramModule, EditModeLabel, cmdCancelEdit}) {
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{ProgramModule, EditModeLabel, cmdCancelEdit}) {
         w->setVisible(editing);
     }
     Visibility();
@@ -218,7 +220,8 @@ void MainForm::showFieldFailure(const ValidationFailure& f) {
 
 void MainForm::commitPresetTemperature() {
     if (!m_.PresetTemperatureChanged) return;
-    const double c = commitPresetTemperatureC(ManualTemperature->text().toStdString(), m_.TemperatureUnit);
+    const double c =
+        commitPresetTemperatureC(ManualTemperature->text().toStdString(), m_.TemperatureUnit);
     m_.PresetTemperatureC = c;
     m_.PresetTemperatureF = celsiusToFahrenheit(c);
     const double shown = m_.TemperatureUnit == kFahrenheit ? m_.PresetTemperatureF : c;
@@ -237,10 +240,9 @@ void MainForm::ShowErrMsg(const QString& text) {
 }
 
 void MainForm::RedOut() {
-    for (QWidget* w : std::initializer_list<QWidget*>{SingleSensorID, Dist04, Dist20, CloseSetPoint,
-                                                      FarSetPoint, UserMaxRange, Hysteresis1,
-                                                      SampleRate1, NoEchoTimeout, TriggerDelay,
-                                                      ManualTemperature}) {
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             SingleSensorID, Dist04, Dist20, CloseSetPoint, FarSetPoint, UserMaxRange, Hysteresis1,
+             SampleRate1, NoEchoTimeout, TriggerDelay, ManualTemperature}) {
         setBackground(w, false);
     }
     setMessageBand(false);
@@ -305,6 +307,8 @@ void MainForm::ProgramModule_Click() {
     Message->setAutoFillBackground(opaque);
 }
 
-void MainForm::setInternalMenuVisible(bool visible) { InternalMenu->menuAction()->setVisible(visible); }
+void MainForm::setInternalMenuVisible(bool visible) {
+    InternalMenu->menuAction()->setVisible(visible);
+}
 
 }  // namespace k7

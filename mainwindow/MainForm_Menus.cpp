@@ -63,8 +63,10 @@ void MainForm::buildMenus() {
     }
 
     menuTempComp = menu(bar, "T&emperature Compensation", "menuTempComp");
-    menuAutoTemp = item(menuTempComp, "&Automatic", "menuAutoTemp", this, [this] { menuAutoTemp_Click(); });
-    menuPresetTemp = item(menuTempComp, "&Preset", "menuPresetTemp", this, [this] { menuPresetTemp_Click(); });
+    menuAutoTemp =
+        item(menuTempComp, "&Automatic", "menuAutoTemp", this, [this] { menuAutoTemp_Click(); });
+    menuPresetTemp =
+        item(menuTempComp, "&Preset", "menuPresetTemp", this, [this] { menuPresetTemp_Click(); });
     menuAutoTemp->setCheckable(true);
     menuPresetTemp->setCheckable(true);
 
@@ -72,7 +74,8 @@ void MainForm::buildMenus() {
     mnuDiagnostics->menuAction()->setVisible(false);
 
     MenuTools = menu(bar, "&Advanced Settings", "MenuTools");
-    ResetError = item(MenuTools, "Reset &Error", "ResetError", this, [this] { ResetError_Click(); });
+    ResetError =
+        item(MenuTools, "Reset &Error", "ResetError", this, [this] { ResetError_Click(); });
 
     MenuHelp = menu(bar, "&Help", "MenuHelp");
     HelpSystem = item(MenuHelp, "&Help system", "HelpSystem", this, [this] { showHelp(this); });

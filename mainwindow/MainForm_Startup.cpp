@@ -86,6 +86,7 @@ void MainForm::Form_Load() {
         m_.MeasuredTemperatureC = 0;
         m_.MeasuredTemperatureF = 32;
         UpdateUnits();
+        m_.ChangeTracking = false;  // captioning the screen is not an edit
         UpdateTemperatureUnits();
         Visibility();
         if (m_.discovery.SensorCount == 0) {
@@ -171,7 +172,9 @@ void MainForm::SensorID_Click() {
     m_.ChangeTracking = true;
 }
 
-void MainForm::stopStatusPoll() { Timer3->stop(); }
+void MainForm::stopStatusPoll() {
+    Timer3->stop();
+}
 
 void MainForm::showMessage(const QString& text) {
     // The link only reports failures here: show them on the red band.
@@ -180,9 +183,13 @@ void MainForm::showMessage(const QString& text) {
     Message->repaint();
 }
 
-void MainForm::clearSensorList() { SensorID->clear(); }
+void MainForm::clearSensorList() {
+    SensorID->clear();
+}
 
-void MainForm::addSensorToList(int tag) { SensorID->addItem(QString::number(tag)); }
+void MainForm::addSensorToList(int tag) {
+    SensorID->addItem(QString::number(tag));
+}
 
 void MainForm::setSingleSensorIdText(const QString& text) {
     if (SingleSensorID->text() != text) SingleSensorID->setText(text);

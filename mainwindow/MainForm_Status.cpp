@@ -36,7 +36,8 @@ void MainForm::UpdateStatusData() {
             setCaption(AvgDist, QString::fromStdString(v.AvgDist));
             if (v.CurrentOut) setCaption(CurrentOut, QString::fromStdString(*v.CurrentOut));
             ShowTemperature();
-            if (v.TargetStrength) setCaption(TargetStrength, QString::fromStdString(*v.TargetStrength));
+            if (v.TargetStrength)
+                setCaption(TargetStrength, QString::fromStdString(*v.TargetStrength));
             setCaption(TargOut, QString::fromStdString(v.TargOut));
             setCaption(MinOut, QString::fromStdString(v.MinOut));
             setCaption(MaxOut, QString::fromStdString(v.MaxOut));
@@ -64,9 +65,8 @@ void MainForm::ClearErrorMessage() {
 void MainForm::StatusInfoVisibility(bool visible) {
     // In edit mode the readings stay hidden whatever the poll says.
     const bool v = visible && !m_.EditModeActive;
-    for (QWidget* w : std::initializer_list<QWidget*>{AvgDist, MinOut, MaxOut, TargOut,
-                                                      TargetStrength, SerialNumber,
-                                                      FactoryDescription}) {
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             AvgDist, MinOut, MaxOut, TargOut, TargetStrength, SerialNumber, FactoryDescription}) {
         w->setVisible(v);
     }
     if (!m_.TemperatureHidden && !m_.G503Sensor && !m_.link.SlowSensor) Temperature->setVisible(v);

@@ -18,8 +18,12 @@
 namespace k7 {
 namespace {
 
-std::string text(const QLineEdit* e) { return e->text().toStdString(); }
-QString q(const std::string& s) { return QString::fromStdString(s); }
+std::string text(const QLineEdit* e) {
+    return e->text().toStdString();
+}
+QString q(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 void setIndex(QComboBox* c, int index) {
     c->setCurrentIndex(index >= 0 && index < c->count() ? index : -1);
@@ -42,11 +46,16 @@ void MainForm::setMessageBand(bool red) {
 
 FilteredField* MainForm::distWidget(DistField f) const {
     switch (f) {
-        case DistField::Dist04: return Dist04;
-        case DistField::Dist20: return Dist20;
-        case DistField::CloseSetPoint: return CloseSetPoint;
-        case DistField::FarSetPoint: return FarSetPoint;
-        case DistField::UserMaxRange: return UserMaxRange;
+        case DistField::Dist04:
+            return Dist04;
+        case DistField::Dist20:
+            return Dist20;
+        case DistField::CloseSetPoint:
+            return CloseSetPoint;
+        case DistField::FarSetPoint:
+            return FarSetPoint;
+        case DistField::UserMaxRange:
+            return UserMaxRange;
     }
     return Dist04;
 }
@@ -125,8 +134,8 @@ void MainForm::G503Visibility(bool flag) {
     }
     for (QWidget* w : std::initializer_list<QWidget*>{
              LowCurrentDistance, Dist04, LabelUnits[1], Label13, Dist20, LabelUnits[2], Label12,
-             OutputSpan, Label8, NoTargetCurrent, Label43, Label23, TriggerMode, Label6,
-             CurrentOut, Label39, Label36, TargLL}) {
+             OutputSpan, Label8, NoTargetCurrent, Label43, Label23, TriggerMode, Label6, CurrentOut,
+             Label39, Label36, TargLL}) {
         w->setVisible(!flag);
     }
     MenuTools->menuAction()->setVisible(!flag);
@@ -141,11 +150,11 @@ void MainForm::G503Visibility(bool flag) {
 
 void MainForm::UnitInfoVisibility(bool visible) {
     for (QWidget* w : std::initializer_list<QWidget*>{
-             Dist04, Dist20, OutputSpan, NoTargetCurrent, CloseSetPoint, FarSetPoint,
-             UserMaxRange, CloseMinLL, cbMidMinLL, FarMinLL, NoEchoMinLL, CloseMaxLL,
-             cbMidMaxLL, FarMaxLL, NoEchoMaxLL, Hysteresis1, TargLL, SampleRate1, NoEchoTimeout,
-             AverageType, AverageSamples, TriggerMode, TriggerDelay, ManualTemperature,
-             UserDescription}) {
+             Dist04,         Dist20,       OutputSpan,   NoTargetCurrent,   CloseSetPoint,
+             FarSetPoint,    UserMaxRange, CloseMinLL,   cbMidMinLL,        FarMinLL,
+             NoEchoMinLL,    CloseMaxLL,   cbMidMaxLL,   FarMaxLL,          NoEchoMaxLL,
+             Hysteresis1,    TargLL,       SampleRate1,  NoEchoTimeout,     AverageType,
+             AverageSamples, TriggerMode,  TriggerDelay, ManualTemperature, UserDescription}) {
         w->setVisible(visible);
     }
 }
@@ -164,17 +173,19 @@ void MainForm::Visibility() {
     // The G615 has no trigger mode setting: it samples on its internal trigger.
     const int trigger = m_.SensorType == 4 ? 0 : std::max(TriggerMode->currentIndex(), 0);
     const bool internal = trigger >= 0 && trigger < 2;
-    for (QWidget* w : std::initializer_list<QWidget*>{lblSampleRate, SampleRate1, lblSamplesPerSec}) {
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{lblSampleRate, SampleRate1, lblSamplesPerSec}) {
         w->setVisible(internal);
     }
     for (QWidget* w : std::initializer_list<QWidget*>{DelayLabel1, TriggerDelay, DelayLabel2}) {
         w->setVisible(trigger == 3 && !maxRange);
     }
-    cmdSWTrigger->setVisible(trigger == 4 && !m_.EditModeActive);
+    cmdSWTrigger->setVisible(trigger == 4);
     ShowNoEchoTime();
     setCaption(TempUnits1, kTempUnitName[static_cast<std::size_t>(m_.TemperatureUnit)]);
     const bool preset = m_.TemperatureCompensation == 1 && !maxRange;
-    for (QWidget* w : std::initializer_list<QWidget*>{lblPresetTemp, ManualTemperature, TempUnits1}) {
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{lblPresetTemp, ManualTemperature, TempUnits1}) {
         w->setVisible(preset);
     }
     const int hyst = (cbMidMinLL->currentIndex() == kMidZoneNoChange ? 1 : 0) +
@@ -232,8 +243,8 @@ void MainForm::ShowTemperatureRow() {
         statusGrid_->addWidget(FactoryDescription, 9, 0, 1, 3);
     }
     // The G503 and G615 screens never show the temperature reading.
-    const bool show = !m_.TemperatureHidden && !m_.EditModeActive && !m_.G503Sensor &&
-                      !m_.link.SlowSensor;
+    const bool show =
+        !m_.TemperatureHidden && !m_.EditModeActive && !m_.G503Sensor && !m_.link.SlowSensor;
     for (QWidget* w : std::initializer_list<QWidget*>{Label4, Temperature, LabelTempUnits}) {
         w->setVisible(show);
     }
@@ -271,9 +282,8 @@ void MainForm::UpdateUnits() {
 
 void MainForm::UpdateTemperatureUnits() {
     const bool f = m_.TemperatureUnit == kFahrenheit;
-    ManualTemperature->setText(
-        q(formatNumber(f ? celsiusToFahrenheit(m_.PresetTemperatureC) : m_.PresetTemperatureC,
-                       "##0.0")));
+    ManualTemperature->setText(q(formatNumber(
+        f ? celsiusToFahrenheit(m_.PresetTemperatureC) : m_.PresetTemperatureC, "##0.0")));
     const QString name = kTempUnitName[static_cast<std::size_t>(m_.TemperatureUnit)];
     setCaption(LabelTempUnits, name);
     setCaption(TempUnits1, name);

@@ -8,13 +8,13 @@ namespace k7 {
 inline constexpr const char* kIniFileName = "K7700.ini";
 
 struct IniValues {
-    int port = 0;              // 0 = none chosen
-    std::string portName;      // a device path chosen instead of a number
-    int distanceUnit = 1;      // 0 cm, 1 in, 2 ft, 3 m
-    int temperatureUnit = 0;   // 0 Celsius, 1 Fahrenheit
+    int port = 0;             // 0 = none chosen
+    std::string portName;     // a device path chosen instead of a number
+    int distanceUnit = 1;     // 0 cm, 1 in, 2 ft, 3 m
+    int temperatureUnit = 0;  // 0 Celsius, 1 Fahrenheit
     double preferredIdTag = 1;
-    std::string idTagText = "1";     // written: the ID tag field's text
-    std::string pathAndFilename;     // last setup file
+    std::string idTagText = "1";  // written: the ID tag field's text
+    std::string pathAndFilename;  // last setup file
 };
 
 std::string iniHeaderLine();

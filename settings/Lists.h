@@ -18,8 +18,8 @@ inline constexpr std::array<const char*, 3> kMidZoneEntries = {"OFF", "ON", "No 
 inline constexpr int kMidZoneNoChange = 2;
 
 inline constexpr std::array<const char*, 4> kHysteresisCaption = {
-    "Hysteresis for OUTPUT A and OUTPUT B:", "Hysteresis for OUTPUT B:",
-    "Hysteresis for OUTPUT A:", ""};
+    "Hysteresis for OUTPUT A and OUTPUT B:", "Hysteresis for OUTPUT B:", "Hysteresis for OUTPUT A:",
+    ""};
 inline constexpr std::array<const char*, 2> kTemperatureCompensationName = {"Automatic", "Preset"};
 inline constexpr std::array<const char*, 2> kLowCurrentCaption = {"&0 mA Distance:",
                                                                   "&4 mA Distance:"};

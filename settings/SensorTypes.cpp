@@ -8,15 +8,24 @@ namespace k7 {
 
 SensorTypeInfo sensorTypeInfo(int type) {
     switch (type) {
-        case 0: return {"Sensor: 220 kHz 8 degree beam", 220, false, false, false, false};
-        case 1: return {"Sensor: 95 kHz 8 degree beam", 92, true, false, false, false};
-        case 2: return {"Sensor: 220 kHz Extended Range", 220, false, false, false, false};
-        case 3: return {"Sensor: G503/317", 92, true, true, false, false};
-        case 4: return {"Sensor: G615", 92, true, false, true, false};
-        case 5: return {"Sensor: Velkor custom", 220, false, false, false, false};
-        case 6: return {"Sensor: 60 kHz 24 degree beam", 60, false, false, false, false};
-        case 7: return {"Sensor: K7702/220 kHz 8 deg beam", 220, false, false, false, true};
-        default: return {kUnknownSensorCaption, 0, false, false, false, false};
+        case 0:
+            return {"Sensor: 220 kHz 8 degree beam", 220, false, false, false, false};
+        case 1:
+            return {"Sensor: 95 kHz 8 degree beam", 92, true, false, false, false};
+        case 2:
+            return {"Sensor: 220 kHz Extended Range", 220, false, false, false, false};
+        case 3:
+            return {"Sensor: G503/317", 92, true, true, false, false};
+        case 4:
+            return {"Sensor: G615", 92, true, false, true, false};
+        case 5:
+            return {"Sensor: Velkor custom", 220, false, false, false, false};
+        case 6:
+            return {"Sensor: 60 kHz 24 degree beam", 60, false, false, false, false};
+        case 7:
+            return {"Sensor: K7702/220 kHz 8 deg beam", 220, false, false, false, true};
+        default:
+            return {kUnknownSensorCaption, 0, false, false, false, false};
     }
 }
 

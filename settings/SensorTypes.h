@@ -7,12 +7,12 @@
 namespace k7 {
 
 struct SensorTypeInfo {
-    const char* caption;   // FactoryDescription, e.g. "Sensor: G615"
-    int sensorClass;       // frequency class: 220, 92 (95 kHz family) or 60; 0 = keep previous
-    bool family95kHz;      // 95 kHz formats
-    bool g503;             // G503Sensor
-    bool slow;             // SlowSensor (G615)
-    bool k7702;            // K7702Sensor
+    const char* caption;  // FactoryDescription, e.g. "Sensor: G615"
+    int sensorClass;      // frequency class: 220, 92 (95 kHz family) or 60; 0 = keep previous
+    bool family95kHz;     // 95 kHz formats
+    bool g503;            // G503Sensor
+    bool slow;            // SlowSensor (G615)
+    bool k7702;           // K7702Sensor
 };
 
 inline constexpr const char* kUnknownSensorCaption = "unknown sensor";
@@ -22,7 +22,9 @@ SensorTypeInfo sensorTypeInfo(int type);
 
 // True for the two related models (types 3 and 4) that show a maximum range instead of the
 // current-loop settings.
-inline bool isMaxRangeModel(int type) { return type == 3 || type == 4; }
+inline bool isMaxRangeModel(int type) {
+    return type == 3 || type == 4;
+}
 
 struct SensorLimits {
     double MinDistance = 12;  // inches

@@ -37,7 +37,7 @@ inline constexpr int SampleRate = 117;
 struct ReadAborted {};
 
 class CellReader {
-  public:
+public:
     explicit CellReader(Link& link) : link_(link) {}
 
     void exchange(int command) {
@@ -55,7 +55,7 @@ class CellReader {
         return link_.ReplyWord45;
     }
 
-  private:
+private:
     void read(int address) {
         link_.EEReadAddress = static_cast<std::uint8_t>(address);
         exchange(cmd::ReadEeprom);

@@ -8,7 +8,9 @@
 namespace k7 {
 namespace {
 
-double resolve(double x, double scale) { return std::floor(x * scale + 0.5) / scale; }
+double resolve(double x, double scale) {
+    return std::floor(x * scale + 0.5) / scale;
+}
 
 // Value of `inches` in each display unit, before rounding.
 std::array<double, 4> inUnits(double inches) {
@@ -17,28 +19,44 @@ std::array<double, 4> inUnits(double inches) {
 
 double toInches(double x, int unit) {
     switch (unit) {
-        case kCm: return x / 2.54;
-        case kFt: return x * 12;
-        case kM: return x * 100 / 2.54;
-        default: return x;
+        case kCm:
+            return x / 2.54;
+        case kFt:
+            return x * 12;
+        case kM:
+            return x * 100 / 2.54;
+        default:
+            return x;
     }
 }
 
 double resolveUnit(int unit, double x) {
     switch (unit) {
-        case kCm: return ResolveCm(x);
-        case kFt: return ResolveFt(x);
-        case kM: return ResolveM(x);
-        default: return ResolveIn(x);
+        case kCm:
+            return ResolveCm(x);
+        case kFt:
+            return ResolveFt(x);
+        case kM:
+            return ResolveM(x);
+        default:
+            return ResolveIn(x);
     }
 }
 
 }  // namespace
 
-double ResolveCm(double x) { return resolve(x, 10); }
-double ResolveIn(double x) { return resolve(x, 100); }
-double ResolveFt(double x) { return resolve(x, 1000); }
-double ResolveM(double x) { return resolve(x, 10000); }
+double ResolveCm(double x) {
+    return resolve(x, 10);
+}
+double ResolveIn(double x) {
+    return resolve(x, 100);
+}
+double ResolveFt(double x) {
+    return resolve(x, 1000);
+}
+double ResolveM(double x) {
+    return resolve(x, 10000);
+}
 
 void DistanceFormats::resetForSensor(bool family95kHz) {
     format[kCm] = "##0.0";
@@ -81,10 +99,18 @@ bool MakeDistArray(DistanceFieldState& s, std::string_view text, int unit,
     // own text is exactly what was typed (rounded to its format).
     std::array<double, 4> v;
     switch (unit) {
-        case kCm: v = {x, x / 2.54, x / 2.54 / 12, x / 100}; break;
-        case kFt: v = {x * 12 * 2.54, x * 12, x, x * 12 * 2.54 / 100}; break;
-        case kM: v = {x * 100, x * 100 / 2.54, x * 100 / 2.54 / 12, x}; break;
-        default: v = {x * 2.54, x, x / 12, x * 2.54 / 100}; break;
+        case kCm:
+            v = {x, x / 2.54, x / 2.54 / 12, x / 100};
+            break;
+        case kFt:
+            v = {x * 12 * 2.54, x * 12, x, x * 12 * 2.54 / 100};
+            break;
+        case kM:
+            v = {x * 100, x * 100 / 2.54, x * 100 / 2.54 / 12, x};
+            break;
+        default:
+            v = {x * 2.54, x, x / 12, x * 2.54 / 100};
+            break;
     }
     for (int u = 0; u < 4; ++u) {
         const auto i = static_cast<std::size_t>(u);

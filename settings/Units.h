@@ -58,7 +58,8 @@ void MakeDistArrayFromK7K(DistanceFieldState& s, const DistanceFormats& f);
 
 // Reads the text as a number in `unit` and rebuilds the field; false (state unchanged) when
 // the text is not a complete number. The caller shows the field's message on failure.
-bool MakeDistArray(DistanceFieldState& s, std::string_view text, int unit, const DistanceFormats& f);
+bool MakeDistArray(DistanceFieldState& s, std::string_view text, int unit,
+                   const DistanceFormats& f);
 
 // "The Close Setpoint Distance is invalid. It must be a number between " etc.; Dist04 names
 // "0 " or "4 " milliamps by the output span (zeroToTwenty = "0-20 mA" selected).
@@ -66,6 +67,8 @@ std::string distFieldMessageStart(DistField field, bool zeroToTwenty);
 
 // Preset temperature: typed value in the current unit -> Celsius in half degrees.
 double commitPresetTemperatureC(std::string_view text, int temperatureUnit);
-inline double celsiusToFahrenheit(double c) { return c * 9 / 5 + 32; }
+inline double celsiusToFahrenheit(double c) {
+    return c * 9 / 5 + 32;
+}
 
 }  // namespace k7

@@ -10,14 +10,14 @@ namespace {
 
 // A small deterministic generator: the record must repeat exactly for a given seed.
 class Noise {
-  public:
+public:
     explicit Noise(std::uint32_t seed) : state_(seed * 2654435761u + 12345u) {}
     double next() {  // -1 .. 1
         state_ = state_ * 1664525u + 1013904223u;
         return static_cast<double>(state_ >> 8) / static_cast<double>(1u << 23) - 1.0;
     }
 
-  private:
+private:
     std::uint32_t state_;
 };
 

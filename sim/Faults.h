@@ -29,7 +29,7 @@ struct FaultConfig {
 };
 
 class FaultInjector {
-  public:
+public:
     static constexpr std::int64_t kResendWindowUs = 150'000;
 
     FaultInjector() : FaultInjector(FaultConfig{}, 0) {}
@@ -47,7 +47,7 @@ class FaultInjector {
     // The bytes that actually go on the line for `reply`.
     std::vector<std::uint8_t> shape(const Reply& reply);
 
-  private:
+private:
     bool roll(double probability);
     int below(int n);  // 0 .. n-1
 

@@ -7,7 +7,7 @@
 namespace k7::sim {
 
 class Pty {
-  public:
+public:
     Pty();  // throws std::system_error
     ~Pty();
     Pty(const Pty&) = delete;
@@ -16,7 +16,7 @@ class Pty {
     int masterFd() const { return master_; }  // non-blocking
     const std::string& slavePath() const { return slavePath_; }
 
-  private:
+private:
     int master_ = -1;
     int slave_ = -1;
     std::string slavePath_;

@@ -33,13 +33,13 @@ struct Outputs {
 // the close setpoint and left above close × (1 + h); the far zone is entered above the far
 // setpoint and left below far × (1 − h).
 class SetpointOutputs {
-  public:
+public:
     // `inches`: nullopt for no echo; a target too close counts as the close zone.
     Outputs update(std::optional<double> inches, const SetpointSettings& s);
     Zone zone() const { return zone_; }
     void reset() { *this = SetpointOutputs{}; }
 
-  private:
+private:
     Zone zone_ = Zone::NoEcho;
     bool a_ = false;
     bool b_ = false;

@@ -29,7 +29,7 @@ struct ReceivedFrame {
 };
 
 class SimBus {
-  public:
+public:
     static constexpr double kByteTimeUs = 10 * 1e6 / 19200;  // 520.833 µs
     static constexpr std::int64_t kFrameGapUs = 10'000;
     static constexpr std::int64_t kDefaultTurnaroundUs = 1'000;
@@ -66,7 +66,7 @@ class SimBus {
     int countReceived(int command, int tag) const;
     std::int64_t receivedByteCount() const { return receivedBytes_; }
 
-  private:
+private:
     struct Station {
         explicit Station(const SensorConfig& config) : sensor(config) {}
         SimSensor sensor;

@@ -51,7 +51,7 @@ struct Reading {
 };
 
 class SimSensor {
-  public:
+public:
     explicit SimSensor(const SensorConfig& config);
 
     // True when `request` is a well-formed frame for this sensor's active tag and the sensor
@@ -91,7 +91,7 @@ class SimSensor {
     // What a measurement at nowUs gives, from the current settings and calibration.
     Reading measure(std::int64_t nowUs) const;
 
-  private:
+private:
     struct PendingWrite {
         std::int64_t dueUs;
         int address;

@@ -12,7 +12,7 @@
 namespace k7::sim {
 
 class SimulatedLine final : public SerialLine {
-  public:
+public:
     SimulatedLine(SimBus& bus, Clock& clock) : bus_(bus), clock_(clock) {}
 
     // Device names that refuse to open (any other name opens).
@@ -30,7 +30,7 @@ class SimulatedLine final : public SerialLine {
     // Sleeps on the clock until the count-th byte arrives or the deadline, whichever is first.
     bool waitForBytes(int count, std::int64_t deadlineUs) override;
 
-  private:
+private:
     std::int64_t now();  // the clock's time, with the sensors brought up to it
 
     SimBus& bus_;

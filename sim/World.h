@@ -8,7 +8,7 @@
 namespace k7::sim {
 
 class World {
-  public:
+public:
     // `phase` (radians) keeps several sensors on one line from moving in step.
     World(double minInches, double maxInches, double phase);
 
@@ -22,7 +22,7 @@ class World {
 
     static constexpr double kSweepSeconds = 20;
 
-  private:
+private:
     double minInches_;
     double maxInches_;
     double phase_;

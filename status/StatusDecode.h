@@ -13,8 +13,8 @@ struct StatusView {
 
     // Normal status. Each optional is set when the reading is to be written; captions are
     // only rewritten by the window when their text changes.
-    std::string AvgDist;                 // "(no echo)", "(close)" or the distance text
-    std::optional<std::string> CurrentOut;  // "#0.00"; not for the slow model
+    std::string AvgDist;                        // "(no echo)", "(close)" or the distance text
+    std::optional<std::string> CurrentOut;      // "#0.00"; not for the slow model
     std::optional<std::string> TargetStrength;  // "0", "25", ... "100"; unknown values keep
     std::string TargOut, MinOut, MaxOut;        // "ON" / "OFF"
 

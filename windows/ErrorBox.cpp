@@ -8,7 +8,8 @@
 namespace k7 {
 
 QString errorBoxText(int number, const std::string& description, const std::string& where) {
-    return QString::fromStdString("Error " + signedText(number) + "\n" + description + "\n" + where);
+    return QString::fromStdString("Error " + signedText(number) + "\n" + description + "\n" +
+                                  where);
 }
 
 void ReportError(QWidget* parent, bool beep, const std::string& where, int number,

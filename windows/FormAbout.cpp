@@ -9,7 +9,8 @@
 
 namespace k7 {
 
-void placeRelativeTo(QWidget* window, QWidget* mainWindow, double acrossPercent, double downPercent) {
+void placeRelativeTo(QWidget* window, QWidget* mainWindow, double acrossPercent,
+                     double downPercent) {
     if (!mainWindow) return;
     const QRect m = mainWindow->frameGeometry();
     QPoint p(static_cast<int>(m.x() + m.width() * acrossPercent / 100 - window->width() / 2.0),
@@ -29,8 +30,9 @@ FormAbout::FormAbout(QWidget* mainWindow) : QDialog(mainWindow) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(24, 20, 24, 16);
     layout->setSpacing(6);
-    const char* maker[] = {"K-7700 Smart Ultrasonic Sensor", "Configuration and Diagnostic Software",
-                           "Sensor Systems Engineering", "Technical support: see the sensor's manual"};
+    const char* maker[] = {"K-7700 Smart Ultrasonic Sensor",
+                           "Configuration and Diagnostic Software", "Sensor Systems Engineering",
+                           "Technical support: see the sensor's manual"};
     for (int i = 0; i < 4; ++i) {
         auto* l = new QLabel(maker[i], this);
         l->setObjectName(QString("Label%1").arg(i + 1));

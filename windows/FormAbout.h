@@ -15,6 +15,7 @@ protected:
 
 // Places a window so that its centre lies at (acrossPercent, downPercent) of the main window,
 // then keeps it inside the screen and never at a negative position.
-void placeRelativeTo(QWidget* window, QWidget* mainWindow, double acrossPercent, double downPercent);
+void placeRelativeTo(QWidget* window, QWidget* mainWindow, double acrossPercent,
+                     double downPercent);
 
 }  // namespace k7

@@ -34,7 +34,8 @@ QPixmap introPicture() {
     p.drawRoundedRect(360, 70, 50, 40, 6, 6);
     p.drawRect(372, 50, 26, 20);
     p.setPen(QPen(QColor(255, 255, 255, 160), 2, Qt::DashLine));
-    for (int r = 30; r <= 90; r += 30) p.drawArc(385 - r, 110 - r, 2 * r, 2 * r, -60 * 16, -60 * 16);
+    for (int r = 30; r <= 90; r += 30)
+        p.drawArc(385 - r, 110 - r, 2 * r, 2 * r, -60 * 16, -60 * 16);
     QPainterPath cone;
     cone.moveTo(385, 110);
     cone.lineTo(345, 205);

@@ -23,9 +23,13 @@ TEST(AppOptions, OwnOptionsAreTakenOutTheRestIsTheCommandLine) {
 }
 
 TEST(AppOptions, BadOptionsAreRefused) {
-    for (const auto& args : std::vector<std::vector<std::string>>{
-             {"--port"}, {"--sensors", "0"}, {"--fault", "melt"}, {"--seed", "x"},
-             {"--simulate", "--port", "/dev/ttyS0"}, {"--frobnicate"}}) {
+    for (const auto& args :
+         std::vector<std::vector<std::string>>{{"--port"},
+                                               {"--sensors", "0"},
+                                               {"--fault", "melt"},
+                                               {"--seed", "x"},
+                                               {"--simulate", "--port", "/dev/ttyS0"},
+                                               {"--frobnicate"}}) {
         AppOptions o;
         EXPECT_TRUE(parseAppOptions(args, o)) << args[0];
     }

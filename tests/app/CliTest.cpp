@@ -64,19 +64,19 @@ TEST(Cli, HistoryPrintsTheRecords) {
 }
 
 TEST(Cli, BadUsageAndUnopenablePorts) {
-    for (const auto& args : std::vector<std::vector<std::string>>{
-             {},
-             {"scan"},
-             {"scan", "--simulate", "--port", "/dev/x"},
-             {"frob", "--simulate"},
-             {"peek", "128", "--simulate"},
-             {"peek", "--simulate"},
-             {"poke", "90", "256", "--simulate"},
-             {"poke", "90", "--simulate"},
-             {"history", "0", "--simulate"},
-             {"scan", "--simulate", "--id", "33"},
-             {"scan", "--simulate", "--sensors", "40"},
-             {"scan", "--simulate", "--bogus"}}) {
+    for (const auto& args :
+         std::vector<std::vector<std::string>>{{},
+                                               {"scan"},
+                                               {"scan", "--simulate", "--port", "/dev/x"},
+                                               {"frob", "--simulate"},
+                                               {"peek", "128", "--simulate"},
+                                               {"peek", "--simulate"},
+                                               {"poke", "90", "256", "--simulate"},
+                                               {"poke", "90", "--simulate"},
+                                               {"history", "0", "--simulate"},
+                                               {"scan", "--simulate", "--id", "33"},
+                                               {"scan", "--simulate", "--sensors", "40"},
+                                               {"scan", "--simulate", "--bogus"}}) {
         const CliRun r = cli(args);
         EXPECT_EQ(r.status, 2) << (args.empty() ? "" : args[0]);
         EXPECT_EQ(r.err.rfind("k7700-cli: ", 0), 0u);

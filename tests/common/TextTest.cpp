@@ -77,12 +77,15 @@ TEST(Version, MinorGetsATrailingZeroWhenSingleDigit) {
 }
 
 TEST(Cp1252, RoundTripsTheHighCharacters) {
-    const std::string utf8 = "Temp \xC2\xB0" "C \xE2\x82\xAC \xC3\xA9";  // ° € é
+    const std::string utf8 =
+        "Temp \xC2\xB0"
+        "C \xE2\x82\xAC \xC3\xA9";  // ° € é
     const std::string bytes = utf8ToCp1252(utf8);
-    EXPECT_EQ(bytes, std::string("Temp \xB0" "C \x80 \xE9"));
+    EXPECT_EQ(bytes, std::string("Temp \xB0"
+                                 "C \x80 \xE9"));
     EXPECT_EQ(cp1252ToUtf8(bytes), utf8);
     EXPECT_EQ(utf8ToCp1252("\xE4\xB8\xAD"), "?");  // no 1252 form
-    EXPECT_EQ(utf8ToCp1252("\xE2\x82"), "?");       // truncated sequence
+    EXPECT_EQ(utf8ToCp1252("\xE2\x82"), "?");      // truncated sequence
 }
 
 class TextFileTest : public ::testing::Test {

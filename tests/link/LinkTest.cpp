@@ -33,8 +33,10 @@ TEST_F(LinkTest, RequestsCarryTheirDataBytes) {
     link.SendRequest(cmd::LowerPoint1);
     EXPECT_EQ(lastFrame(), makeRequest(1, 39, 1));
 
-    for (auto [addr, code] : {std::pair{"6", kUnlockLowRegion}, {"19", kUnlockLowRegion},
-                              {"20", kUnlockMiddleRegion}, {"29", kUnlockMiddleRegion},
+    for (auto [addr, code] : {std::pair{"6", kUnlockLowRegion},
+                              {"19", kUnlockLowRegion},
+                              {"20", kUnlockMiddleRegion},
+                              {"29", kUnlockMiddleRegion},
                               {"30", std::uint8_t{0}}}) {
         link.WriteEEAdr = addr;
         link.SendRequest(cmd::Unlock);

@@ -182,3 +182,22 @@ TEST_F(EditModeTest, DescriptionWithTheFactoryCodeShowsTheInternalMenu) {
 
 }  // namespace
 }  // namespace k7
+
+namespace k7 {
+namespace {
+
+TEST_F(EditModeTest, ManualTriggerButtonSendsATriggerOutsideEditMode) {
+    m.stored.TriggerMode = 4;  // as if the sensor were in manual trigger mode
+    pick(form->TriggerMode, 4);
+    EXPECT_FALSE(editing());
+    EXPECT_TRUE(shown("cmdSWTrigger"));
+    bus.clearReceived();
+    QTest::mouseClick(form->cmdSWTrigger, Qt::LeftButton);
+    EXPECT_EQ(bus.countReceived(1), 1);
+    type(form->Hysteresis1, "7");
+    EXPECT_TRUE(shown("cmdSWTrigger"));
+    EXPECT_FALSE(form->cmdSWTrigger->isEnabled());
+}
+
+}  // namespace
+}  // namespace k7

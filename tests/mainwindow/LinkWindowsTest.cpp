@@ -80,8 +80,9 @@ TEST(frmNoComm, RetryOnlyForTheStatusPoll) {
     EXPECT_EQ(poll.palette().color(QPalette::Window), QColor(255, 0, 0));
 
     frmNoComm read(false);
-    EXPECT_TRUE(child<QLabel>(&read, "Label1")->text().endsWith(
-        "Re-starting this computer program is necessary."));
+    EXPECT_TRUE(child<QLabel>(&read, "Label1")
+                    ->text()
+                    .endsWith("Re-starting this computer program is necessary."));
     EXPECT_FALSE(child<QPushButton>(&read, "RetryComm")->isVisibleTo(&read));
 }
 
@@ -97,9 +98,8 @@ TEST(frmNoComm, ButtonsGiveTheChoiceAndOnlyThemLeaveTheWindow) {
     EXPECT_EQ(dlg.choice(), NoCommChoice::Retry);
 
     frmNoComm dlg2(true);
-    test::whenModalOpens([](QWidget* w) {
-        QTest::mouseClick(w->findChild<QPushButton*>("Exit"), Qt::LeftButton);
-    });
+    test::whenModalOpens(
+        [](QWidget* w) { QTest::mouseClick(w->findChild<QPushButton*>("Exit"), Qt::LeftButton); });
     dlg2.exec();
     EXPECT_EQ(dlg2.choice(), NoCommChoice::Exit);
 

@@ -20,9 +20,9 @@ protected:
         return std::string((std::istreambuf_iterator<char>(in)), {});
     }
     void writeIni(const std::string& port, const std::string& idTag = "1") {
-        writeTextFile(m.iniPath, joinCrLf({"K7700.ini", "Port=" + port, "Units=1",
-                                           "TemperatureUnits=0", "IDTag=" + idTag,
-                                           "PathAndFilename="}));
+        writeTextFile(m.iniPath,
+                      joinCrLf({"K7700.ini", "Port=" + port, "Units=1", "TemperatureUnits=0",
+                                "IDTag=" + idTag, "PathAndFilename="}));
     }
 };
 
@@ -154,7 +154,8 @@ TEST_F(StartupTest, FactoryCodeShowsTheInternalMenu) {
 TEST_F(StartupTest, FactoryCodeStoredAsTheDescriptionShowsTheInternalMenu) {
     sim::SimSensor& s = addSensor(1);
     const std::string code = "5290318846";
-    for (std::size_t i = 0; i < code.size(); ++i) s.setCell(46 + static_cast<int>(i), static_cast<std::uint8_t>(code[i]));
+    for (std::size_t i = 0; i < code.size(); ++i)
+        s.setCell(46 + static_cast<int>(i), static_cast<std::uint8_t>(code[i]));
     start();
     EXPECT_TRUE(form->InternalMenu->menuAction()->isVisible());
 }

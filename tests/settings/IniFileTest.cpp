@@ -53,7 +53,9 @@ TEST_F(IniFileTest, LinesAreTakenByPositionNotByKey) {
 }
 
 TEST_F(IniFileTest, LineWithoutEqualsGivesZeroAndLfOnlyIsAccepted) {
-    write("header\nPort 5\nUnits=0\nTemperatureUnits=1\nIDTag=12\nPathAndFilename=C:\\setups\\a.k7k\n");
+    write(
+        "header\nPort "
+        "5\nUnits=0\nTemperatureUnits=1\nIDTag=12\nPathAndFilename=C:\\setups\\a.k7k\n");
     IniReadResult r = readIniFile(path, "/cwd");
     EXPECT_EQ(r.values.port, 0);
     EXPECT_EQ(r.values.distanceUnit, 0);

@@ -11,7 +11,7 @@ namespace {
 constexpr double kByteUs = SimBus::kByteTimeUs;
 
 class Bus : public ::testing::Test {
-  protected:
+protected:
     SimHarness h;
 };
 

@@ -12,7 +12,7 @@ namespace k7::sim::test {
 namespace {
 
 class Faults : public ::testing::Test {
-  protected:
+protected:
     // Sensor 1 with the faults under test; sensor 2 untouched beside it.
     void SetUp() override {
         h.bus.addSensor({.tag = 1});

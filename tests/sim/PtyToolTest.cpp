@@ -6,7 +6,6 @@
 #include <termios.h>
 #include <unistd.h>
 
-
 #include "link/Commands.h"
 #include "link/Frame.h"
 #include "support/SimProcess.h"

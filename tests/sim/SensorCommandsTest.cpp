@@ -10,7 +10,7 @@ namespace k7::sim::test {
 namespace {
 
 class SensorCommands : public ::testing::Test {
-  protected:
+protected:
     SimHarness h;
 };
 

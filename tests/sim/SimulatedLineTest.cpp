@@ -11,7 +11,7 @@ namespace k7::sim::test {
 namespace {
 
 class Line : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override { h.bus.addSensor({.tag = 1}); }
     SimHarness h;
 };

@@ -12,7 +12,7 @@ namespace k7 {
 namespace {
 
 class FakeUi : public LinkUi {
-  public:
+public:
     std::string addressedTagText() override { return "1"; }
 };
 

@@ -35,8 +35,8 @@ protected:
         std::size_t start = 0;
         while (start <= specs.size()) {
             std::size_t comma = specs.find(',', start);
-            std::string one = specs.substr(start, comma == std::string::npos ? std::string::npos
-                                                                             : comma - start);
+            std::string one =
+                specs.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
             auto err = sim::applyFault(one, f);
             EXPECT_FALSE(err) << *err;
             if (comma == std::string::npos) break;

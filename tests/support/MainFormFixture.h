@@ -6,13 +6,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QMenu>
-#include <QTimer>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <memory>
 
 #include "link/Clock.h"

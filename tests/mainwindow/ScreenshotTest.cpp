@@ -1,0 +1,91 @@
+// Renders the main window in its typical states. With K7_SCREENSHOTS=<folder> set, the images
+// are saved there for a person to look at; without it the windows are still laid out and
+// checked for clipped captions.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QTest>
+
+#include "link/frmGauge.h"
+#include "link/frmGetComm.h"
+#include "link/frmNoComm.h"
+#include "link/Discovery.h"
+#include "support/MainFormFixture.h"
+
+namespace k7 {
+namespace {
+
+void save(QWidget* w, const QString& name) {
+    w->adjustSize();
+    const QPixmap shot = w->grab();
+    const QByteArray dir = qgetenv("K7_SCREENSHOTS");
+    if (!dir.isEmpty()) shot.save(QString::fromUtf8(dir) + "/" + name + ".png");
+}
+
+// Every visible label and button is wide enough for its caption, and mnemonics work.
+void expectNothingClipped(QWidget* root) {
+    for (QLabel* l : root->findChildren<QLabel*>()) {
+        if (!l->isVisibleTo(root) || l->wordWrap() || l->text().isEmpty()) continue;
+        EXPECT_GE(l->width(), l->minimumSizeHint().width()) << l->objectName().toStdString();
+        // A mnemonic without a buddy would show its "&".
+        if (l->text().contains('&')) {
+            EXPECT_NE(l->buddy(), nullptr) << l->objectName().toStdString();
+        }
+    }
+    for (QAbstractButton* b : root->findChildren<QAbstractButton*>()) {
+        if (!b->isVisibleTo(root)) continue;
+        EXPECT_GE(b->width(), b->minimumSizeHint().width()) << b->objectName().toStdString();
+    }
+}
+
+class Screenshots : public test::MainFormFixture {
+protected:
+    void shoot(int type, const QString& name) {
+        addSensor(1, type).setTargetInches(type == 3 || type == 4 ? 50.0 : 20.0);
+        start();
+        form->show();
+        poll();
+        save(form.get(), name);
+        expectNothingClipped(form.get());
+    }
+};
+
+TEST_F(Screenshots, StandardSensor) { shoot(0, "main-type0"); }
+TEST_F(Screenshots, G503) { shoot(3, "main-type3"); }
+TEST_F(Screenshots, G615) { shoot(4, "main-type4"); }
+
+TEST_F(Screenshots, EditModeAndValidationFailure) {
+    addSensor(1).setTargetInches(20.0);
+    addSensor(4);
+    start();
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    form->TriggerMode->setCurrentIndex(3);
+    form->menuPresetTemp->trigger();
+    type(form->Hysteresis1, "12");
+    save(form.get(), "main-editmode");
+    expectNothingClipped(form.get());
+    type(form->CloseSetPoint, "35");
+    QTest::mouseClick(form->ProgramModule, Qt::LeftButton);
+    save(form.get(), "main-validation");
+}
+
+TEST(ScreenshotsOfLinkWindows, PortNoCommAndProgress) {
+    frmGetComm port(PortChoice{7, ""}, QString::fromStdString(portUnavailableMessage({7, ""})));
+    port.show();
+    save(&port, "port-window");
+    expectNothingClipped(&port);
+    frmNoComm noComm(true);
+    noComm.show();
+    save(&noComm, "nocomm-window");
+    expectNothingClipped(&noComm);
+    frmGauge gauge;
+    gauge.prepare("Searching for Sensors on Comm 3", true);
+    gauge.show();
+    gauge.setPercent(40);
+    save(&gauge, "progress-window");
+    expectNothingClipped(&gauge);
+}
+
+}  // namespace
+}  // namespace k7
