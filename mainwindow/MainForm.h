@@ -49,6 +49,7 @@ public:
     // --- settings on screen ---
     ScreenValues screenValues() const;
     void applyScreenValues(const ScreenValues& v);
+    void refillScreen(const ScreenValues& v);  // applyScreenValues, not counted as an edit
     void ShowUnitSelections();
     void SensorID_Click();
     void G503Visibility(bool flag);

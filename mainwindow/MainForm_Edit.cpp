@@ -163,13 +163,18 @@ void MainForm::EditMode(bool editing) {
     Visibility();
 }
 
+void MainForm::refillScreen(const ScreenValues& sv) {
+    // Putting checked or formatted values back is not an edit.
+    const bool saved = m_.ChangeTracking;
+    m_.ChangeTracking = false;
+    applyScreenValues(sv);
+    m_.ChangeTracking = saved;
+}
+
 bool MainForm::commitDistance(DistField f) {
     ScreenValues sv = screenValues();
     const auto failure = commitDistanceField(m_, sv, f);
-    const bool saved = m_.ChangeTracking;
-    m_.ChangeTracking = false;  // putting the formatted text back is not an edit
-    applyScreenValues(sv);
-    m_.ChangeTracking = saved;
+    refillScreen(sv);
     if (failure) {
         ShowErrMsg(QString::fromStdString(failure->message));
         for (const auto& name : failure->redFields) markRed(name);
@@ -180,9 +185,9 @@ bool MainForm::commitDistance(DistField f) {
 
 void MainForm::distanceFieldLeft(DistField f, Qt::FocusReason reason) {
     if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) return;
-    if (!commitDistance(f) && !m_.SkipValidation) {
-        // The range check below reports the same field again, with its limits.
-    }
+    // A text that does not parse is reported here, and again by the range check with the
+    // sensor's limits.
+    commitDistance(f);
     fieldLeft(kDistFieldName[static_cast<std::size_t>(f)], reason);
 }
 
@@ -196,10 +201,7 @@ void MainForm::fieldLeft(const char* name, Qt::FocusReason reason) {
     if (QApplication::focusWidget() == cmdCancelEdit) return;
     ScreenValues sv = screenValues();
     const auto failure = checkField(m_, sv, name);
-    const bool saved = m_.ChangeTracking;
-    m_.ChangeTracking = false;
-    applyScreenValues(sv);
-    m_.ChangeTracking = saved;
+    refillScreen(sv);
     if (failure) {
         showFieldFailure(*failure);
         errorField_ = w;
@@ -269,12 +271,7 @@ void MainForm::ProgramModule_Click() {
     m_.FieldErrorShown = false;
     ScreenValues sv = screenValues();
     const auto failure = CheckValues(m_, sv);
-    {
-        const bool saved = m_.ChangeTracking;
-        m_.ChangeTracking = false;
-        applyScreenValues(sv);
-        m_.ChangeTracking = saved;
-    }
+    refillScreen(sv);
     if (failure) {
         ShowErrMsg(QString::fromStdString(failure->message));
         for (const auto& name : failure->redFields) markRed(name);

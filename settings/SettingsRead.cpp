@@ -195,27 +195,6 @@ void readSettings(CellReader& r, Module2& m, ScreenValues& screen) {
 
 }  // namespace
 
-std::vector<int> settingsReadOrder(int type) {
-    const bool slow = type == 4;
-    const bool maxRangeModel = isMaxRangeModel(type);
-    std::vector<int> order = {addr::Dist04, addr::Dist20};
-    if (!slow) order.insert(order.end(), {addr::OutputSpan, addr::NoTargetCurrent});
-    order.insert(order.end(), {addr::CloseSetPoint, addr::FarSetPoint});
-    if (maxRangeModel) order.push_back(addr::UserMaxRange);
-    order.insert(order.end(), {addr::LevelsA, addr::LevelsB, addr::MidZoneHold, addr::Hysteresis,
-                               addr::TargetIndication, addr::SampleRate, addr::NoEchoTimeout,
-                               addr::AverageType, addr::AverageSamples});
-    if (!slow) order.insert(order.end(), {addr::TriggerMode, addr::TriggerDelay});
-    if (!maxRangeModel) {
-        order.insert(order.end(), {addr::TemperatureCompensation, addr::PresetTemperature});
-    }
-    order.insert(order.end(), {addr::SerialHigh, addr::SerialMid, addr::SerialLow});
-    for (int a = addr::Description; a < addr::Description + addr::DescriptionLength; ++a) {
-        order.push_back(a);
-    }
-    return order;
-}
-
 void readSensorSettings(Module2& m, ScreenValues& screen) {
     if (m.link.ProgramEnding) return;
     LinkUi& ui = m.link.ui();

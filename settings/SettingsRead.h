@@ -1,17 +1,10 @@
 #pragma once
 // Reading a sensor: its type (command 123) and every user setting (command 104, cell by cell
 // in a fixed order per type), into the program state and the screen values.
-#include <vector>
-
 #include "settings/Module2.h"
 #include "settings/ScreenValues.h"
 
 namespace k7 {
-
-// EEPROM cells read after the type request, in order, for a sensor type (54 reads for the
-// standard types 0, 1, 2, 5, 6, 7, fewer for 3 and 4). 16-bit values come from one read of
-// their high cell.
-std::vector<int> settingsReadOrder(int type);
 
 // The exchanges of ShowUnitSelections: shows the progress window ("Reading K-7700 Data",
 // 54 transfers planned), reads the type and the settings of the sensor addressed by the ID

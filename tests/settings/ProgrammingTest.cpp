@@ -10,39 +10,10 @@
 #include "settings/Lists.h"
 #include "settings/Programming.h"
 #include "sim/SimulatedLine.h"
+#include "support/FakeLinkUi.h"
 
 namespace k7 {
 namespace {
-
-struct FakeUi : LinkUi {
-    std::string tag;
-    bool progressOpen = false;
-    std::vector<std::string> captions;
-    int maxPercent = 0;
-    int noCommWindows = 0;
-    int exits = 0;
-    std::vector<std::string> messages;
-    std::vector<std::string> errors;
-
-    std::string addressedTagText() override { return tag; }
-    void setAddressedTagText(const std::string& t) override { tag = t; }
-    NoCommChoice showNoCommWindow(bool) override {
-        ++noCommWindows;
-        return NoCommChoice::Exit;
-    }
-    void showProgressWindow(const std::string& caption, bool) override {
-        captions.push_back(caption);
-        progressOpen = true;
-    }
-    void closeProgressWindow() override { progressOpen = false; }
-    bool progressVisible() override { return progressOpen; }
-    void setProgressBar(int percent) override { maxPercent = std::max(maxPercent, percent); }
-    void showLinkMessage(const std::string& text) override { messages.push_back(text); }
-    void reportError(const std::string& where, int, const std::string&) override {
-        errors.push_back(where);
-    }
-    void exitProgram() override { ++exits; }
-};
 
 Frame request(int tag, int command, int d1 = 0, int d2 = 0) {
     Frame f = makeRequest(static_cast<std::uint8_t>(tag), static_cast<std::uint8_t>(command),
@@ -119,7 +90,7 @@ protected:
     sim::SimBus bus;
     VirtualClock clock;
     sim::SimulatedLine line{bus, clock};
-    FakeUi ui;
+    test::FakeLinkUi ui;
     Module2 m{line, clock, ui};
     ScreenValues s;
 };
@@ -148,11 +119,11 @@ TEST_F(ProgrammingTest, StandardSensorWritesEveryCellVerifiedInOrder) {
     for (const CellWrite& w : userEepromWrites(m, s)) {
         EXPECT_EQ(sensor.cell(w.address), std::stoi(w.value)) << w.address;
     }
-    EXPECT_EQ(ui.captions, std::vector<std::string>{"Writing K-7700 Data"});
-    EXPECT_FALSE(ui.progressOpen);
+    EXPECT_EQ(ui.progressCaptions, std::vector<std::string>{"Writing K-7700 Data"});
+    EXPECT_FALSE(ui.progressShown);
     EXPECT_EQ(m.link.ProgressTotal, 55);
     EXPECT_EQ(m.link.ProgressDone, 56);
-    EXPECT_EQ(ui.maxPercent, 100);
+    EXPECT_EQ(*std::max_element(ui.progressValues.begin(), ui.progressValues.end()), 100);
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(sensor.restartCount(), 1);
 }
@@ -264,13 +235,13 @@ TEST_F(ProgrammingTest, IdTheSensorDidNotTakeLeavesEverythingOnTheOldTag) {
     EXPECT_EQ(ui.tag, "3");
     EXPECT_EQ(bus.countReceived(cmd::WriteEeprom), 1);
     EXPECT_EQ(sensor.cell(90), before);
-    EXPECT_EQ(ui.noCommWindows, 0);
+    EXPECT_TRUE(ui.noCommOfferedRetry.empty());
     EXPECT_FALSE(m.link.ProgramEnding);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0],
               "The sensor did not take ID tag 7 and still answers to ID tag 3. Nothing else was "
               "written.");
-    EXPECT_FALSE(ui.progressOpen);
+    EXPECT_FALSE(ui.progressShown);
 }
 
 TEST_F(ProgrammingTest, IdChangeRefusedForATagInUseOrOutOfRange) {
@@ -313,11 +284,11 @@ TEST_F(ProgrammingTest, SensorGoingSilentStopsTheSequenceWithoutSuccess) {
     const ProgramResult r = WriteAllUserEEPROM(m, s);
     EXPECT_EQ(r.status, ProgramStatus::Stopped);
     EXPECT_FALSE(r.ok());
-    EXPECT_EQ(ui.noCommWindows, 1);
-    EXPECT_EQ(ui.exits, 1);
+    EXPECT_EQ(ui.noCommOfferedRetry.size(), 1u);
+    EXPECT_EQ(ui.exitCalls, 1);
     EXPECT_EQ(bus.countReceived(cmd::Restart), 0);
     EXPECT_EQ(bus.countReceived(cmd::WriteEeprom), 11);  // the tenth cell never got through
-    EXPECT_FALSE(ui.progressOpen);
+    EXPECT_FALSE(ui.progressShown);
 }
 
 TEST_F(ProgrammingTest, SensorSilentUnderBothTagsAfterAnIdChangeIsNoSuccess) {
@@ -326,7 +297,7 @@ TEST_F(ProgrammingTest, SensorSilentUnderBothTagsAfterAnIdChangeIsNoSuccess) {
     s.SingleSensorID = "7";
     const ProgramResult r = WriteAllUserEEPROM(m, s);
     EXPECT_EQ(r.status, ProgramStatus::Stopped);
-    EXPECT_EQ(ui.noCommWindows, 1);
+    EXPECT_EQ(ui.noCommOfferedRetry.size(), 1u);
     EXPECT_EQ(bus.countReceived(cmd::WriteEeprom, 7), 1);
     EXPECT_EQ(bus.countReceived(cmd::ReadEeprom, 3), 10);  // the quiet look for the old tag
 }

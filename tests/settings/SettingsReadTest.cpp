@@ -10,37 +10,10 @@
 #include "settings/SettingsRead.h"
 #include "sim/SimBus.h"
 #include "sim/SimulatedLine.h"
+#include "support/FakeLinkUi.h"
 
 namespace k7 {
 namespace {
-
-class FakeUi : public LinkUi {
-public:
-    std::string tag = "7";
-    bool visible = false;
-    std::vector<std::string> captions;
-    std::vector<int> bars;
-    int closes = 0;
-    std::vector<bool> noCommOffers;
-    int exits = 0;
-
-    std::string addressedTagText() override { return tag; }
-    NoCommChoice showNoCommWindow(bool offerRetry) override {
-        noCommOffers.push_back(offerRetry);
-        return NoCommChoice::Exit;
-    }
-    void showProgressWindow(const std::string& caption, bool) override {
-        captions.push_back(caption);
-        visible = true;
-    }
-    void closeProgressWindow() override {
-        visible = false;
-        ++closes;
-    }
-    bool progressVisible() override { return visible; }
-    void setProgressBar(int percent) override { bars.push_back(percent); }
-    void exitProgram() override { ++exits; }
-};
 
 using Cells = std::vector<int>;
 
@@ -64,6 +37,7 @@ const Cells kG615Order = concat({79, 81, 84, 86, 114, 88, 89, 105, 90, 91, 117, 
 
 struct Bench {
     explicit Bench(int type, std::uint32_t serial = 4242) {
+        ui.tag = "7";
         line.open("SIM", kLineSettings);
         sim::SensorConfig c;
         c.tag = 7;
@@ -101,7 +75,7 @@ struct Bench {
     VirtualClock clock;
     sim::SimBus bus;
     sim::SimulatedLine line{bus, clock};
-    FakeUi ui;
+    test::FakeLinkUi ui;
     Module2 m{line, clock, ui};
     ScreenValues screen;
     sim::SimSensor* sensor = nullptr;
@@ -111,33 +85,30 @@ TEST(SettingsRead, StandardSensorIsReadCellByCellWithFullProgress) {
     Bench b(0);
     b.read();
     EXPECT_EQ(b.sent(), Bench::expected(kStandardOrder));
-    EXPECT_EQ(settingsReadOrder(0), kStandardOrder);
     EXPECT_EQ(kStandardOrder.size(), 54u);
 
-    EXPECT_EQ(b.ui.captions, std::vector<std::string>{"Reading K-7700 Data"});
+    EXPECT_EQ(b.ui.progressCaptions, std::vector<std::string>{"Reading K-7700 Data"});
     EXPECT_EQ(b.m.link.ProgressTotal, 54);
     EXPECT_EQ(b.m.link.ProgressDone, 54);
-    ASSERT_EQ(b.ui.bars.size(), 54u);
-    EXPECT_EQ(b.ui.bars.front(), 1);
-    EXPECT_EQ(b.ui.bars.back(), 100);
-    EXPECT_EQ(b.ui.closes, 1);
-    EXPECT_FALSE(b.ui.visible);
-    EXPECT_TRUE(b.ui.noCommOffers.empty());
+    ASSERT_EQ(b.ui.progressValues.size(), 54u);
+    EXPECT_EQ(b.ui.progressValues.front(), 1);
+    EXPECT_EQ(b.ui.progressValues.back(), 100);
+    EXPECT_EQ(b.ui.progressCloses, 1);
+    EXPECT_FALSE(b.ui.progressShown);
+    EXPECT_TRUE(b.ui.noCommOfferedRetry.empty());
 }
 
 TEST(SettingsRead, MaxRangeModelsReadTheirOwnCells) {
     Bench g503(3);
     g503.read();
     EXPECT_EQ(g503.sent(), Bench::expected(kG503Order));
-    EXPECT_EQ(settingsReadOrder(3), kG503Order);
-    EXPECT_EQ(g503.ui.bars.size(), 53u);
-    EXPECT_EQ(g503.ui.bars.back(), 98);  // stops short of 100 %
-    EXPECT_EQ(g503.ui.closes, 1);
+    EXPECT_EQ(g503.ui.progressValues.size(), 53u);
+    EXPECT_EQ(g503.ui.progressValues.back(), 98);  // stops short of 100 %
+    EXPECT_EQ(g503.ui.progressCloses, 1);
 
     Bench g615(4);
     g615.read();
     EXPECT_EQ(g615.sent(), Bench::expected(kG615Order));
-    EXPECT_EQ(settingsReadOrder(4), kG615Order);
     EXPECT_EQ(g615.m.link.ProgressDone, 49);
 }
 
@@ -372,8 +343,8 @@ TEST(SettingsRead, ExitInTheNoCommWindowStopsTheReadAtOnce) {
     b.read();
 
     EXPECT_TRUE(b.m.link.ProgramEnding);
-    EXPECT_EQ(b.ui.noCommOffers, std::vector<bool>{false});  // no Retry outside a poll
-    EXPECT_EQ(b.ui.exits, 1);
+    EXPECT_EQ(b.ui.noCommOfferedRetry, std::vector<bool>{false});  // no Retry outside a poll
+    EXPECT_EQ(b.ui.exitCalls, 1);
     // Ten answered frames, then the tenth cell sent ten times, then nothing more.
     const auto sent = b.sent();
     ASSERT_EQ(sent.size(), 20u);

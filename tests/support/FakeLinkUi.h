@@ -21,6 +21,7 @@ public:
     int beeps = 0;
     int exitCalls = 0;
     bool progressShown = false;
+    int progressCloses = 0;
     std::vector<int> progressValues;
     std::vector<std::string> messages;
     std::vector<std::string> errors;
@@ -49,7 +50,10 @@ public:
         progressShown = true;
         progressCaptions.push_back(caption);
     }
-    void closeProgressWindow() override { progressShown = false; }
+    void closeProgressWindow() override {
+        progressShown = false;
+        ++progressCloses;
+    }
     bool progressVisible() override { return progressShown; }
     void setProgressBar(int percent) override { progressValues.push_back(percent); }
     bool newPortRequested() override { return requestNewPort; }
