@@ -29,7 +29,7 @@ std::optional<std::string> parseAppOptions(const std::vector<std::string>& args,
             err = sim::addSensors(*v, out.sim);
         } else if (takes("--fault")) {
             auto v = value("--fault");
-            if (!v) return "--fault needs a spec, e.g. --fault drop=0.2";
+            if (!v) return "--fault needs a rule, e.g. --fault drop=0.2";
             err = sim::addFaults(*v, out.sim);
         } else if (takes("--seed")) {
             auto v = value("--seed");
@@ -51,11 +51,11 @@ std::optional<std::string> parseAppOptions(const std::vector<std::string>& args,
 }
 
 std::string appUsage() {
-    return "usage: k7700 [--simulate [--sensors LIST] [--fault SPEC]... [--seed N]] "
+    return "usage: k7700 [--simulate [--sensors LIST] [--fault RULE]... [--seed N]] "
            "[--port DEVICE] [ONESENSOR] [AUTORESETERROR]\n"
            "  --simulate       run on simulated sensors (default: one standard sensor, tag 1)\n"
            "  --sensors LIST   simulated sensors, TAG[:TYPE[:FIRMWARE]] comma-separated\n"
-           "  --fault SPEC     simulated fault, e.g. drop=0.2, refuse=90, status-fault=0x18\n"
+           "  --fault RULE     simulated fault, e.g. drop=0.2, refuse=90, status-fault=0x18\n"
            "  --seed N         seed of the simulated faults\n"
            "  --port DEVICE    serial device for this run, e.g. /dev/ttyUSB0\n"
            "  ONESENSOR        stop the sensor search at the first sensor found\n"

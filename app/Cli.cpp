@@ -18,7 +18,7 @@ namespace k7 {
 namespace {
 
 const char* kUsage =
-    "usage: k7700-cli COMMAND (--port DEVICE | --simulate [--sensors LIST] [--fault SPEC]... "
+    "usage: k7700-cli COMMAND (--port DEVICE | --simulate [--sensors LIST] [--fault RULE]... "
     "[--seed N]) [--id N]\n"
     "  scan                 list the sensors that answer, with type and firmware\n"
     "  peek ADDR [COUNT]    read EEPROM cells ADDR.. (0..127)\n"

@@ -29,14 +29,14 @@ protected:
         c.firmware = firmware;
         return bus.addSensor(c);
     }
-    // Faults for the sensor at `index`, written as the simulator's specs ("drop=1,refuse=90").
-    void setFaults(std::size_t index, const std::string& specs, std::uint32_t seed = 7) {
+    // Faults for the sensor at `index`, written as the simulator's rules ("drop=1,refuse=90").
+    void setFaults(std::size_t index, const std::string& rules, std::uint32_t seed = 7) {
         sim::FaultConfig f;
         std::size_t start = 0;
-        while (start <= specs.size()) {
-            std::size_t comma = specs.find(',', start);
+        while (start <= rules.size()) {
+            std::size_t comma = rules.find(',', start);
             std::string one =
-                specs.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+                rules.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
             auto err = sim::applyFault(one, f);
             EXPECT_FALSE(err) << *err;
             if (comma == std::string::npos) break;
