@@ -117,7 +117,8 @@ void MainForm::Form_Load() {
 }
 
 void MainForm::applyTypeExtras() {
-    // The G-615 keeps its own captions and the advanced menu (ring times) on every read.
+    // What the sensor type decides beyond the fields it reads; the G-615 keeps its own captions
+    // and the advanced menu (ring times) on every read, not only at start-up.
     if (m_.SensorType == 4) {
         setCaption(Label1, "G-615 STATUS");
         setWindowTitle("Ulmaron(TM) G-615 Smart Ultrasonic Sensor");
@@ -133,6 +134,8 @@ void MainForm::applyTypeExtras() {
         if (ScopeMode) ScopeMode->setVisible(true);
     }
     if (isMaxRangeModel(m_.SensorType)) setCaption(Label11, "MAXIMUM RANGE");
+    // The Velkor model's trigger mode is fixed at the factory.
+    TriggerMode->setEnabled(m_.SensorType != 5);
 }
 
 void MainForm::ShowUnitSelections() {

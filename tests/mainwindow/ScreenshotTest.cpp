@@ -50,9 +50,17 @@ protected:
     }
 };
 
-TEST_F(Screenshots, StandardSensor) { shoot(0, "main-type0"); }
-TEST_F(Screenshots, G503) { shoot(3, "main-type3"); }
-TEST_F(Screenshots, G615) { shoot(4, "main-type4"); }
+class EverySensorType : public Screenshots, public ::testing::WithParamInterface<int> {};
+
+TEST_P(EverySensorType, ShowsACompleteLiveScreen) {
+    const int type = GetParam();
+    shoot(type, QString("main-type%1").arg(type));
+    EXPECT_FALSE(text("AvgDist").isEmpty());
+    EXPECT_FALSE(text("FactoryDescription").isEmpty());
+    EXPECT_FALSE(m.EditModeActive);
+}
+
+INSTANTIATE_TEST_SUITE_P(Types, EverySensorType, ::testing::Range(0, 8));
 
 TEST_F(Screenshots, EditModeAndValidationFailure) {
     addSensor(1).setTargetInches(20.0);

@@ -145,6 +145,14 @@ TEST_F(StartupTest, G615ShowsItsOwnCaptionsAndNoCurrentLoop) {
     EXPECT_TRUE(form->MenuTools->menuAction()->isVisible());
 }
 
+TEST_F(StartupTest, VelkorSensorHasAFixedTriggerMode) {
+    addSensor(1, 5);
+    start();
+    EXPECT_EQ(text("FactoryDescription"), "Sensor: Velkor custom");
+    EXPECT_FALSE(form->TriggerMode->isEnabled());
+    EXPECT_TRUE(form->OutputSpan->isEnabled());
+}
+
 TEST_F(StartupTest, FactoryCodeShowsTheInternalMenu) {
     addSensor(1);
     start("/5290318846");
