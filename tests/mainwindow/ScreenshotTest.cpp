@@ -6,10 +6,10 @@
 #include <QAbstractButton>
 #include <QTest>
 
+#include "link/Discovery.h"
 #include "link/frmGauge.h"
 #include "link/frmGetComm.h"
 #include "link/frmNoComm.h"
-#include "link/Discovery.h"
 #include "support/MainFormFixture.h"
 
 namespace k7 {
