@@ -9,6 +9,7 @@
 #include "common/TextFile.h"
 #include "common/VbText.h"
 #include "common/Version.h"
+#include "support/TempDir.h"
 
 namespace k7 {
 namespace {
@@ -90,8 +91,8 @@ TEST(Cp1252, RoundTripsTheHighCharacters) {
 
 class TextFileTest : public ::testing::Test {
 protected:
-    std::string path = (std::filesystem::temp_directory_path() / "k7_textfile_test.txt").string();
-    void TearDown() override { std::remove(path.c_str()); }
+    test::TempDir dir;
+    std::string path = dir.file("k7_textfile_test.txt");
 };
 
 TEST_F(TextFileTest, WritesCrLfInCp1252AndReadsBothLineEnds) {

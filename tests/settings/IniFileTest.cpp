@@ -7,19 +7,16 @@
 #include "common/TextFile.h"
 #include "common/Version.h"
 #include "settings/IniFile.h"
+#include "support/TempDir.h"
 
 namespace k7 {
 namespace {
 
 class IniFileTest : public ::testing::Test {
 protected:
-    std::filesystem::path dir = std::filesystem::temp_directory_path() / "k7_ini_test";
-    std::string path = (dir / "K7700.ini").string();
-    void SetUp() override {
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
+    test::TempDir tmp;
+    std::filesystem::path dir = tmp.path();
+    std::string path = tmp.file("K7700.ini");
     void write(const std::string& raw) { std::ofstream(path, std::ios::binary) << raw; }
     std::string read() {
         std::ifstream in(path, std::ios::binary);
