@@ -63,7 +63,7 @@ void MainForm::Form_Load() {
 
     try {
         // The tag the user worked with last time, when it is on the line.
-        const int preferred = static_cast<int>(m_.PreferredIDTag);
+        const int preferred = m_.PreferredIDTag;
         for (int i = 0; i < SensorID->count(); ++i) {
             if (SensorID->itemText(i).toInt() == preferred) {
                 SensorID->setCurrentIndex(i);
