@@ -68,8 +68,8 @@ FilteredField* field(KeyFilter filter, QWidget* parent, const char* name, int wi
 
 }  // namespace
 
-MainForm::MainForm(Module2& m, GuiLinkUi& ui, std::string commandLine, QWidget* parent)
-    : QMainWindow(parent), m_(m), ui_(ui), commandLine_(std::move(commandLine)) {
+MainForm::MainForm(Module2& m, GuiLinkUi& ui, std::vector<std::string> arguments, QWidget* parent)
+    : QMainWindow(parent), m_(m), ui_(ui), arguments_(std::move(arguments)) {
     setObjectName("MainForm");
     setWindowTitle("K-7700 Smart Ultrasonic Sensor");
 

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <array>
 #include <string>
+#include <vector>
 
 #include "settings/ScreenValues.h"
 #include "settings/Units.h"
@@ -32,7 +33,8 @@ struct ValidationFailure;
 class MainForm : public QMainWindow {
     Q_OBJECT
 public:
-    MainForm(Module2& m, GuiLinkUi& ui, std::string commandLine, QWidget* parent = nullptr);
+    MainForm(Module2& m, GuiLinkUi& ui, std::vector<std::string> arguments,
+             QWidget* parent = nullptr);
     ~MainForm() override;
 
     // --- start-up and end ---
@@ -238,7 +240,7 @@ private:
 
     Module2& m_;
     GuiLinkUi& ui_;
-    std::string commandLine_;
+    std::vector<std::string> arguments_;  // the command line's switches
     bool loaded_ = false;
     QPointer<QWidget> errorField_;  // the field whose check failed and keeps the focus
     QWidget* statusPanel_ = nullptr;

@@ -38,7 +38,7 @@ void MainForm::Form_Load() {
         ReportError(this, m_.link.ErrorBeep, where, re ? re->number() : 0, e.what());
     };
     try {
-        m_.applyCommandLine(ProcessCommandLineOptions(commandLine_));
+        m_.applyCommandLine(ProcessCommandLineOptions(arguments_));
         m_.link.ErrorBeep = true;
         m_.link.line().discardInput();
         m_.ChangeTracking = false;

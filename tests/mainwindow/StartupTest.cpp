@@ -70,7 +70,7 @@ TEST_F(StartupTest, StoredPortThatFailsIsOfferedAgainWithItsNumber) {
         dlg->findChild<QRadioButton*>("SelectComm(1)")->click();
         QTest::mouseClick(dlg->findChild<QPushButton*>("CommOK"), Qt::LeftButton);
     });
-    MainForm f2(m2, ui, "");
+    MainForm f2(m2, ui, {});
     ui.attach(&f2, &m2);
     f2.Form_Load();
     EXPECT_EQ(failMessage,
@@ -155,7 +155,7 @@ TEST_F(StartupTest, VelkorSensorHasAFixedTriggerMode) {
 
 TEST_F(StartupTest, FactoryCodeShowsTheInternalMenu) {
     addSensor(1);
-    start("/5290318846");
+    start({"/5290318846"});
     EXPECT_TRUE(form->InternalMenu->menuAction()->isVisible());
 }
 

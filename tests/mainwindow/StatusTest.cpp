@@ -72,7 +72,7 @@ TEST_F(StatusTest, FaultReportHidesTheReadingsUntilReset) {
 }
 
 TEST_F(StatusTest, AutoResetClearsAFaultAtOnce) {
-    start("AUTORESETERROR");
+    start({"AUTORESETERROR"});
     s->setFaultBits(0x01);
     poll();
     EXPECT_EQ(s->faultBits(), 0);
