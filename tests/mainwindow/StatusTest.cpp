@@ -51,7 +51,10 @@ TEST_F(StatusTest, FaultReportHidesTheReadingsUntilReset) {
     poll();
     s->setFaultBits(0x80 | 0x18);
     poll();
-    EXPECT_EQ(text("Message"), "Brown-out Occurred\rSignal Fault\r");
+    EXPECT_EQ(text("Message"), "Brown-out Occurred\nSignal Fault");
+    // One fault a line: the band is as tall as two lines of text.
+    EXPECT_GE(form->Message->heightForWidth(form->Message->width()),
+              2 * form->Message->fontMetrics().lineSpacing());
     EXPECT_TRUE(shown("ResetErr"));
     EXPECT_FALSE(shown("AvgDist"));
     EXPECT_EQ(form->Message->palette().color(QPalette::Window), QColor(255, 0, 0));
