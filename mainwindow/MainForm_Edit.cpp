@@ -21,10 +21,12 @@
 namespace k7 {
 namespace {
 
+// The field's background; a list shows its selection on the button colour.
 void setBackground(QWidget* w, bool red) {
     QPalette pal = w->palette();
-    pal.setColor(QPalette::Base,
-                 red ? QColor(255, 0, 0) : QApplication::palette().color(QPalette::Base));
+    for (QPalette::ColorRole role : {QPalette::Base, QPalette::Button}) {
+        pal.setColor(role, red ? QColor(255, 0, 0) : QApplication::palette().color(role));
+    }
     w->setPalette(pal);
 }
 
@@ -244,7 +246,8 @@ void MainForm::ShowErrMsg(const QString& text) {
 void MainForm::RedOut() {
     for (QWidget* w : std::initializer_list<QWidget*>{
              SingleSensorID, Dist04, Dist20, CloseSetPoint, FarSetPoint, UserMaxRange, Hysteresis1,
-             SampleRate1, NoEchoTimeout, TriggerDelay, ManualTemperature}) {
+             SampleRate1, NoEchoTimeout, TriggerDelay, ManualTemperature, OutputSpan,
+             NoTargetCurrent, AverageType, AverageSamples, TriggerMode, cbMidMinLL, cbMidMaxLL}) {
         setBackground(w, false);
     }
     setMessageBand(false);
@@ -259,10 +262,11 @@ void MainForm::cmdCancelEdit_Click() {
     errorField_ = nullptr;
     m_.FieldErrorShown = false;
     setSingleSensorIdText(QString::number(m_.discovery.CurrentIDTag));
+    // Marks first: what the read has to say (codes not in their lists) stays on screen.
+    RedOut();
     ShowUnitSelections();
     EditMode(false);
     m_.ValuesValid = true;
-    RedOut();
 }
 
 void MainForm::ProgramModule_Click() {

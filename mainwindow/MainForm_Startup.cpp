@@ -144,7 +144,7 @@ void MainForm::ShowUnitSelections() {
     Timer3->stop();
     try {
         ScreenValues sv = screenValues();
-        readSensorSettings(m_, sv);
+        const std::string note = readSensorSettings(m_, sv);
         if (m_.link.ProgramEnding) return;
         applyScreenValues(sv);
         const bool family = m_.G503Sensor || m_.link.SlowSensor;
@@ -156,6 +156,10 @@ void MainForm::ShowUnitSelections() {
         Visibility();
         applyTypeExtras();
         ClearErrorMessage();
+        if (!note.empty()) {
+            setMessageBand(true);
+            Message->setText(QString::fromStdString(note));
+        }
         if (pollWasOn) Timer3->start();
     } catch (const std::exception& e) {
         const auto* re = dynamic_cast<const RuntimeError*>(&e);
