@@ -47,6 +47,10 @@ public:
     void clearSensorList();
     void addSensorToList(int tag);
     void setSingleSensorIdText(const QString& text);
+    // The tag requests go to: the ID field's text, except in edit mode, where the field holds
+    // the tag the user means to give the sensor and requests go to the sensor on screen
+    // (while programming, which re-addresses the line itself as it changes the tag).
+    std::string addressedTag() const;
 
     // --- settings on screen ---
     ScreenValues screenValues() const;
@@ -81,7 +85,9 @@ public:
     void ShowErrMsg(const QString& text);
     void RedOut();
     void markRed(const std::string& field);
-    bool commitDistance(DistField f);  // false on a parse error (message shown)
+    // False on a parse error (message shown). From the field itself (leaving it, Enter) that is
+    // a field-level failure: the focus stays in the field.
+    bool commitDistance(DistField f, bool fromField = false);
 
     // --- menus ---
     void menuAutoTemp_Click();
@@ -226,7 +232,11 @@ private:
 
     void distanceFieldLeft(DistField f, Qt::FocusReason reason);
     void fieldLeft(const char* field, Qt::FocusReason reason);
-    void showFieldFailure(const ValidationFailure& f);
+    void holdFieldError(QWidget* w, const ValidationFailure& f);
+    bool fieldErrorHolds();
+    void dropFieldError();
+    bool leavingForCancel(Qt::FocusReason reason) const;
+    void flashMeasuredTemperature();
     void commitPresetTemperature();
     void listFocusChanged(bool gained);
     void checkListsForEdit();
@@ -242,7 +252,9 @@ private:
     GuiLinkUi& ui_;
     std::vector<std::string> arguments_;  // the command line's switches
     bool loaded_ = false;
-    QPointer<QWidget> errorField_;  // the field whose check failed and keeps the focus
+    QPointer<QWidget> errorField_;    // the field whose check failed and keeps the focus
+    bool programming_ = false;        // WriteAllUserEEPROM addresses the line itself
+    QTimer* messageFlash_ = nullptr;  // ends the short show of the measured temperature
     QWidget* statusPanel_ = nullptr;
     QGridLayout* statusGrid_ = nullptr;
 };

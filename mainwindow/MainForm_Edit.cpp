@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QTimer>
 
 #include "common/NumberFormat.h"
@@ -40,8 +41,11 @@ void MainForm::connectFields() {
             if (m_.ChangeTracking) m_.distField(f).Changed = true;
             EditMode(true);
         });
-        connect(w, &FilteredField::commitRequested, this, [this, f] { commitDistance(f); });
-        connect(w, &FilteredField::focusEntered, this, [w] { setBackground(w, false); });
+        connect(w, &FilteredField::commitRequested, this, [this, f] { commitDistance(f, true); });
+        // Going back into a field clears its mark, unless it is held there by its own error.
+        connect(w, &FilteredField::focusEntered, this, [this, w] {
+            if (errorField_ != w) setBackground(w, false);
+        });
         connect(w, &FilteredField::focusLeft, this,
                 [this, f](Qt::FocusReason r) { distanceFieldLeft(f, r); });
     }
@@ -173,23 +177,33 @@ void MainForm::refillScreen(const ScreenValues& sv) {
     m_.ChangeTracking = saved;
 }
 
-bool MainForm::commitDistance(DistField f) {
+bool MainForm::commitDistance(DistField f, bool fromField) {
     ScreenValues sv = screenValues();
     const auto failure = commitDistanceField(m_, sv, f);
     refillScreen(sv);
-    if (failure) {
+    if (!failure) return true;
+    if (fromField) {
+        holdFieldError(distWidget(f), *failure);
+    } else {
         ShowErrMsg(QString::fromStdString(failure->message));
         for (const auto& name : failure->redFields) markRed(name);
-        return false;
     }
-    return true;
+    return false;
+}
+
+bool MainForm::leavingForCancel(Qt::FocusReason reason) const {
+    // A click on "Cancel Editing" (or its mnemonic) is about to throw the edit away: no check.
+    // Tabbing onto it is no such choice.
+    return QApplication::focusWidget() == cmdCancelEdit &&
+           (reason == Qt::MouseFocusReason || reason == Qt::ShortcutFocusReason);
 }
 
 void MainForm::distanceFieldLeft(DistField f, Qt::FocusReason reason) {
     if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) return;
+    if (leavingForCancel(reason)) return;
     // A text that does not parse is reported here, and again by the range check with the
     // sensor's limits.
-    commitDistance(f);
+    if (!commitDistance(f, true)) return;
     fieldLeft(kDistFieldName[static_cast<std::size_t>(f)], reason);
 }
 
@@ -199,15 +213,13 @@ void MainForm::fieldLeft(const char* name, Qt::FocusReason reason) {
     QWidget* w = fieldByName(name);
     // Only the field that holds the error is checked while it has one; the field the user
     // clicked into meanwhile gets the focus back only after the error is mended.
-    if (errorField_ && errorField_ != w) return;
-    if (QApplication::focusWidget() == cmdCancelEdit) return;
+    if (errorField_ != w && fieldErrorHolds()) return;
+    if (leavingForCancel(reason)) return;
     ScreenValues sv = screenValues();
     const auto failure = checkField(m_, sv, name);
     refillScreen(sv);
     if (failure) {
-        showFieldFailure(*failure);
-        errorField_ = w;
-        QTimer::singleShot(0, w, [w] { w->setFocus(Qt::OtherFocusReason); });
+        holdFieldError(w, *failure);
         return;
     }
     if (std::string(name) == "ManualTemperature") commitPresetTemperature();
@@ -216,10 +228,32 @@ void MainForm::fieldLeft(const char* name, Qt::FocusReason reason) {
     errorField_ = nullptr;
 }
 
-void MainForm::showFieldFailure(const ValidationFailure& f) {
-    m_.FieldErrorShown = true;
+void MainForm::holdFieldError(QWidget* w, const ValidationFailure& f) {
+    m_.FieldErrorShown = true;  // before the message, so the focus is not sent to Cancel
     ShowErrMsg(QString::fromStdString(f.message));
     for (const auto& name : f.redFields) markRed(name);
+    errorField_ = w;
+    // The focus is on its way elsewhere: bring it back once it has arrived.
+    QTimer::singleShot(0, w, [w] { w->setFocus(Qt::OtherFocusReason); });
+}
+
+bool MainForm::fieldErrorHolds() {
+    if (!errorField_) return false;
+    // The error goes when its field is hidden or its check passes now (a unit or mode chosen
+    // from a menu meanwhile): then the other fields are checked again.
+    if (errorField_->isVisibleTo(this)) {
+        ScreenValues sv = screenValues();
+        const auto failure = checkField(m_, sv, errorField_->objectName().toStdString());
+        refillScreen(sv);
+        if (failure) return true;
+    }
+    dropFieldError();
+    return false;
+}
+
+void MainForm::dropFieldError() {
+    RedOut();
+    m_.FieldErrorShown = false;
 }
 
 void MainForm::commitPresetTemperature() {
@@ -252,6 +286,7 @@ void MainForm::RedOut() {
     }
     setMessageBand(false);
     Message->clear();
+    errorField_ = nullptr;  // nothing is marked: no field holds an error
 }
 
 void MainForm::markRed(const std::string& field) {
@@ -286,7 +321,11 @@ void MainForm::ProgramModule_Click() {
     const bool pollWasOn = Timer3->isActive();
     Timer3->stop();
     setEnabled(false);
-    const ProgramResult result = WriteAllUserEEPROM(m_, sv);
+    ProgramResult result;
+    {
+        const QScopedValueRollback<bool> addressing(programming_, true);
+        result = WriteAllUserEEPROM(m_, sv);
+    }
     setEnabled(true);
     if (m_.link.ProgramEnding) return;
     if (pollWasOn) Timer3->start();

@@ -12,6 +12,7 @@
 #include "common/VbText.h"
 #include "common/Version.h"
 #include "link/Commands.h"
+#include "mainwindow/ExitProgram.h"
 #include "mainwindow/Fields.h"
 #include "mainwindow/GuiLinkUi.h"
 #include "mainwindow/MainForm.h"
@@ -56,9 +57,23 @@ void MainForm::Form_Load() {
     }
     QApplication::restoreOverrideCursor();
 
-    // Port and search: the program ends here when the user chooses to.
+    // Port and search: the program ends here when the user chooses to. An unexpected error
+    // while the port is chosen or opened ends the program; one during the search (the port is
+    // open then) skips the rest of the start-up.
     intro.keepClearOfCentre();
-    if (!connectToSensors(m_.link, m_.discovery)) return;
+    try {
+        if (!connectToSensors(m_.link, m_.discovery)) return;
+    } catch (const std::exception& e) {
+        const bool searching = m_.link.line().isOpen();
+        report(searching ? "Mainform.Form_Load Poll" : "Mainform.Form_Load Comm", e);
+        if (!searching) {
+            ExitProgram(m_);
+            return;
+        }
+        loaded_ = true;
+        show();
+        return;
+    }
     RedOut();
 
     try {
@@ -171,8 +186,9 @@ void MainForm::ShowUnitSelections() {
 
 void MainForm::SensorID_Click() {
     if (m_.EditModeActive) return;
-    m_.ChangeTracking = false;
     const QString tag = SensorID->currentText();
+    if (tag.toInt() == m_.discovery.CurrentIDTag) return;  // already on screen
+    m_.ChangeTracking = false;
     if (tag != SingleSensorID->text()) setSingleSensorIdText(tag);
     m_.discovery.CurrentIDTag = tag.toInt();
     ShowUnitSelections();
@@ -200,6 +216,11 @@ void MainForm::addSensorToList(int tag) {
 
 void MainForm::setSingleSensorIdText(const QString& text) {
     if (SingleSensorID->text() != text) SingleSensorID->setText(text);
+}
+
+std::string MainForm::addressedTag() const {
+    if (m_.EditModeActive && !programming_) return std::to_string(m_.discovery.CurrentIDTag);
+    return SingleSensorID->text().toStdString();
 }
 
 }  // namespace k7

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QMenu>
+#include <QMessageBox>
 #include <QRadioButton>
 #include <QTest>
 #include <fstream>
@@ -95,6 +96,11 @@ TEST_F(StartupTest, SeveralSensorsShowTheListAndThePreferredTagIsSelected) {
     EXPECT_EQ(m.discovery.CurrentIDTag, 30);
     EXPECT_EQ(text("FactoryDescription"), "Sensor: 95 kHz 8 degree beam");
 
+    // Choosing the sensor on screen again reads nothing.
+    bus.clearReceived();
+    form->SensorID_Click();
+    EXPECT_TRUE(bus.received().empty());
+
     // Choosing the other sensor reads it without entering edit mode.
     list->setCurrentIndex(0);
     form->SensorID_Click();
@@ -145,6 +151,14 @@ TEST_F(StartupTest, G615ShowsItsOwnCaptionsAndNoCurrentLoop) {
     EXPECT_TRUE(form->MenuTools->menuAction()->isVisible());
 }
 
+TEST_F(StartupTest, G503InExternalTriggerWithDelayShowsTheDelay) {
+    addSensor(1, 3).setCell(101, 3);
+    start();
+    EXPECT_FALSE(shown("TriggerMode"));
+    EXPECT_TRUE(shown("TriggerDelay"));
+    EXPECT_TRUE(shown("DelayLabel1"));
+}
+
 TEST_F(StartupTest, VelkorSensorHasAFixedTriggerMode) {
     addSensor(1, 5);
     start();
@@ -187,6 +201,45 @@ TEST_F(StartupTest, ExitInThePortWindowEndsBeforeAnySearch) {
     EXPECT_TRUE(m.link.ProgramEnding);
     EXPECT_TRUE(bus.received().empty());
     EXPECT_FALSE(form->isVisible());
+}
+
+// A port whose driver fails in a way the port code does not expect.
+class BrokenLine final : public SerialLine {
+public:
+    void open(const std::string&, const std::string&) override {
+        throw std::runtime_error("driver fault");
+    }
+    void close() override {}
+    bool isOpen() const override { return false; }
+    int bytesWaiting() override { return 0; }
+    void discardInput() override {}
+    void write(std::span<const std::uint8_t>) override {}
+    std::optional<std::uint8_t> readByte() override { return std::nullopt; }
+    bool waitForBytes(int, std::int64_t) override { return false; }
+};
+
+TEST(StartupErrors, UnexpectedErrorWhileOpeningThePortIsReportedAndEndsTheProgram) {
+    VirtualClock clock;
+    BrokenLine line;
+    GuiLinkUi ui;
+    Module2 m{line, clock, ui};
+    QTemporaryDir dir;
+    m.iniPath = (dir.path() + "/K7700.ini").toStdString();
+    m.portOverridden = true;
+    m.discovery.port = {0, "SIM"};
+    MainForm form(m, ui, {});
+    ui.attach(&form, &m);
+    QString box;
+    test::whenModalOpens([&box](QWidget* dlg) {
+        box = qobject_cast<QMessageBox*>(dlg)->text();
+        qobject_cast<QMessageBox*>(dlg)->button(QMessageBox::Ok)->click();
+    });
+    form.Form_Load();
+    EXPECT_TRUE(box.endsWith("\ndriver fault\nMainform.Form_Load Comm")) << box.toStdString();
+    EXPECT_TRUE(m.Exiting);
+    EXPECT_FALSE(form.isVisible());
+    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
 }
 
 }  // namespace
