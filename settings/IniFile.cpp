@@ -10,13 +10,19 @@ namespace k7 {
 namespace {
 
 constexpr std::size_t kLinesRead = 7;
+// Longer than any path a system takes; a longer value is no setting but damage, and keeping it
+// out leaves every line written well within what the reader takes back.
+constexpr std::size_t kMaxValueLength = 4096;
 
 // The values by line position; one that is missing or out of range keeps its default and
 // sets `repaired`, the others are taken as they are.
 IniValues parse(const std::vector<std::string>& lines, bool& repaired) {
     IniValues v;
     auto value = [&](std::size_t line) -> std::optional<std::string> {
-        if (line < lines.size()) return valueAfterEquals(lines[line]);
+        if (line < lines.size()) {
+            std::string v = valueAfterEquals(lines[line]);
+            if (v.size() <= kMaxValueLength) return v;
+        }
         repaired = true;
         return std::nullopt;
     };
@@ -41,7 +47,7 @@ IniValues parse(const std::vector<std::string>& lines, bool& repaired) {
     }
     if (const auto file = value(5)) v.pathAndFilename = *file == "\x07" ? "" : *file;
     if (lines.size() >= 7 && lines[6].rfind("PortName=", 0) == 0) {
-        v.portName = valueAfterEquals(lines[6]);
+        if (const auto name = value(6)) v.portName = *name;
     }
     return v;
 }

@@ -90,6 +90,9 @@ TEST_F(IniFileTest, OnlyTheBadValueIsReset) {
         EXPECT_EQ(r.values.portName, "/dev/ttyUSB1");
         EXPECT_EQ(readIniFile(path, "/cwd").values.port, c.port);  // written back repaired
     }
+    // A value longer than any path is damage, not a setting.
+    write(withLine("/s/a.txt", std::string(5000, 'p')));
+    EXPECT_EQ(readIniFile(path, "/cwd").values.pathAndFilename, "");
     // A tag far beyond any integer is no tag (and no undefined conversion).
     write(withLine("IDTag=5", "IDTag=1e300"));
     EXPECT_EQ(readIniFile(path, "/cwd").values.preferredIdTag, 0);
