@@ -7,8 +7,10 @@
 #include <array>
 #include <string>
 
+#include "link/Link.h"
 #include "settings/ScreenValues.h"
 #include "settings/Units.h"
+#include "status/StatusPoll.h"
 
 class QAction;
 class QComboBox;
@@ -29,7 +31,7 @@ class FilteredField;
 class ToggleField;
 struct ValidationFailure;
 
-class MainForm : public QMainWindow {
+class MainForm : public QMainWindow, public StatusPoll {
     Q_OBJECT
 public:
     MainForm(Module2& m, GuiLinkUi& ui, std::string commandLine, QWidget* parent = nullptr);
@@ -41,6 +43,10 @@ public:
 
     // --- hooks of the link ---
     void stopStatusPoll();
+    // The status poll (Timer3), for the sequences that pause it.
+    bool pollRunning() const override;
+    void stopPoll() override { stopStatusPoll(); }
+    void resumePoll() override;
     void showMessage(const QString& text);
     void clearSensorList();
     void addSensorToList(int tag);
@@ -233,6 +239,9 @@ private:
     void applyTypeExtras();
     void setCaption(QLabel* label, const QString& text);
     void setMessageBand(bool red);  // the message line: opaque red or transparent
+    // The line for something the user asked for; empty (with a beep) while another exchange
+    // holds it, so nothing the user does runs inside it.
+    Link::Hold lineForUser();
     FilteredField* distWidget(DistField f) const;
     QWidget* fieldByName(const std::string& name) const;
 
@@ -240,7 +249,8 @@ private:
     GuiLinkUi& ui_;
     std::string commandLine_;
     bool loaded_ = false;
-    QPointer<QWidget> errorField_;  // the field whose check failed and keeps the focus
+    QPointer<QWidget> errorField_;      // the field whose check failed and keeps the focus
+    bool sensorChangePending_ = false;  // a sensor choice waits for the line
     QWidget* statusPanel_ = nullptr;
     QGridLayout* statusGrid_ = nullptr;
 };

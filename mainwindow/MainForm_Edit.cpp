@@ -88,8 +88,9 @@ void MainForm::connectFields() {
     connect(SensorID, &QComboBox::activated, this, [this] { SensorID_Click(); });
     connect(cmdCancelEdit, &QPushButton::clicked, this, &MainForm::cmdCancelEdit_Click);
     connect(ProgramModule, &QPushButton::clicked, this, &MainForm::ProgramModule_Click);
-    connect(cmdSWTrigger, &QPushButton::clicked, this,
-            [this] { m_.link.SendRequest(cmd::ManualTrigger); });
+    connect(cmdSWTrigger, &QPushButton::clicked, this, [this] {
+        if (const Link::Hold held = lineForUser()) m_.link.SendRequest(cmd::ManualTrigger);
+    });
     connect(ResetErr, &QPushButton::clicked, this, &MainForm::ResetError_Click);
 }
 
@@ -256,6 +257,8 @@ void MainForm::markRed(const std::string& field) {
 }
 
 void MainForm::cmdCancelEdit_Click() {
+    const Link::Hold held = lineForUser();
+    if (!held) return;
     errorField_ = nullptr;
     m_.FieldErrorShown = false;
     setSingleSensorIdText(QString::number(m_.discovery.CurrentIDTag));
@@ -266,6 +269,8 @@ void MainForm::cmdCancelEdit_Click() {
 }
 
 void MainForm::ProgramModule_Click() {
+    const Link::Hold held = lineForUser();
+    if (!held) return;
     RedOut();
     errorField_ = nullptr;
     m_.FieldErrorShown = false;
@@ -279,13 +284,14 @@ void MainForm::ProgramModule_Click() {
     }
     commitPresetTemperature();
     Message->clear();
-    const bool pollWasOn = Timer3->isActive();
-    Timer3->stop();
-    setEnabled(false);
-    const ProgramResult result = WriteAllUserEEPROM(m_, sv);
-    setEnabled(true);
-    if (m_.link.ProgramEnding) return;
-    if (pollWasOn) Timer3->start();
+    ProgramResult result;
+    {
+        const PollPause pause(*this);
+        setEnabled(false);
+        result = WriteAllUserEEPROM(m_, sv);
+        setEnabled(true);
+        if (m_.link.ProgramEnding) return;
+    }
     if (result.status == ProgramStatus::TagUnavailable ||
         result.status == ProgramStatus::TagNotTaken) {
         // Nothing but (at most) the refused tag was written: the edits stay on screen, in

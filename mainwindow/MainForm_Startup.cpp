@@ -32,7 +32,7 @@ void MainForm::Form_Load() {
     Timer3->stop();
     frmIntro intro;
     intro.show();
-    QCoreApplication::processEvents();
+    m_.link.processEvents();
     auto report = [this](const char* where, const std::exception& e) {
         const auto* re = dynamic_cast<const RuntimeError*>(&e);
         ReportError(this, m_.link.ErrorBeep, where, re ? re->number() : 0, e.what());
@@ -139,9 +139,10 @@ void MainForm::applyTypeExtras() {
 }
 
 void MainForm::ShowUnitSelections() {
+    const Link::Hold held = lineForUser();
+    if (!held) return;
     m_.ChangeTracking = false;
-    const bool pollWasOn = Timer3->isActive();
-    Timer3->stop();
+    const PollPause pause(*this);
     try {
         ScreenValues sv = screenValues();
         readSensorSettings(m_, sv);
@@ -156,7 +157,6 @@ void MainForm::ShowUnitSelections() {
         Visibility();
         applyTypeExtras();
         ClearErrorMessage();
-        if (pollWasOn) Timer3->start();
     } catch (const std::exception& e) {
         const auto* re = dynamic_cast<const RuntimeError*>(&e);
         ReportError(this, m_.link.ErrorBeep, "Module2.ShowUnitSelections", re ? re->number() : 0,
@@ -167,6 +167,17 @@ void MainForm::ShowUnitSelections() {
 
 void MainForm::SensorID_Click() {
     if (m_.EditModeActive) return;
+    if (m_.link.busy()) {
+        // Another exchange runs: the choice waits for the line, and the last choice wins.
+        if (!sensorChangePending_) {
+            sensorChangePending_ = true;
+            QTimer::singleShot(50, this, [this] {
+                sensorChangePending_ = false;
+                SensorID_Click();
+            });
+        }
+        return;
+    }
     m_.ChangeTracking = false;
     const QString tag = SensorID->currentText();
     if (tag != SingleSensorID->text()) setSingleSensorIdText(tag);

@@ -197,6 +197,8 @@ void readSettings(CellReader& r, Module2& m, ScreenValues& screen) {
 
 void readSensorSettings(Module2& m, ScreenValues& screen) {
     if (m.link.ProgramEnding) return;
+    const Link::Hold held = m.link.hold();
+    if (!held) return;
     LinkUi& ui = m.link.ui();
     m.link.ProgressDone = 0;
     m.link.ProgressTotal = kSettingsReadTransfers;
