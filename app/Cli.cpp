@@ -36,8 +36,9 @@ public:
 
     std::string addressedTagText() override { return tag; }
     void setAddressedTagText(const std::string& t) override { tag = t; }
-    NoCommChoice showNoCommWindow(bool) override {
+    NoCommChoice showNoCommWindow(bool, const std::string& deviceGone) override {
         noReply = true;
+        if (!deviceGone.empty()) err_ << "k7700-cli: " << deviceGone << "\n";
         return NoCommChoice::Exit;
     }
     void showLinkMessage(const std::string& text) override {

@@ -5,6 +5,12 @@
 namespace k7 {
 namespace {
 
+// A probe is quiet and quick (two attempts), and takes only a reply from the tag it probes:
+// a late answer from the tag before cannot make a sensor appear at this one.
+ReadOptions probe(int tag) {
+    return ReadOptions{.quiet = true, .attempts = 2, .onlyTag = tag};
+}
+
 bool openLoop(Link& link, DiscoveryState& d) {
     LinkUi& ui = link.ui();
     for (;;) {
@@ -12,8 +18,10 @@ bool openLoop(Link& link, DiscoveryState& d) {
         link.line().close();
         try {
             link.line().open(d.port.devicePath(), kLineSettings);
+            for (const std::string& note : link.line().takeNotes()) link.stats.note(note);
             return true;
-        } catch (const LineError&) {
+        } catch (const LineError& e) {
+            d.lastOpenError = e.what();
         }
         if (link.ErrorBeep) ui.beep();
         if (!ui.choosePort(d.port, portUnavailableMessage(d.port))) {
@@ -42,11 +50,7 @@ bool chooseAndOpenPort(Link& link, DiscoveryState& d) {
 bool probeTag(Link& link, int tag) {
     link.ui().setAddressedTagText(std::to_string(tag));
     link.EEReadAddress = 45;
-    link.SendRequest(cmd::ReadEeprom);
-    link.SuppressNoCommWindow = true;
-    link.QuickFail = true;
-    link.ReadCommBlock();
-    return link.CommOK != 0;
+    return link.exchange(cmd::ReadEeprom, probe(tag));
 }
 
 SearchResult searchForSensors(Link& link, DiscoveryState& d) {
@@ -67,27 +71,24 @@ SearchResult searchForSensors(Link& link, DiscoveryState& d) {
                 if (!d.AcousticCapable) {
                     // Quiet like the probe: a sensor that misses this question is simply not
                     // taken as acoustic-capable, instead of ending the program mid-search.
-                    link.SendRequest(cmd::FirmwareVersion);
-                    link.SuppressNoCommWindow = true;
-                    link.ReadCommBlock();
-                    if (link.CommOK && link.dataByte(0) >= 25) d.AcousticCapable = true;
+                    if (link.exchange(cmd::FirmwareVersion, probe(tag)) && link.dataByte(0) >= 25) {
+                        d.AcousticCapable = true;
+                    }
                 }
                 if (d.OneSensor && d.found.size() == 1) break;
             }
             link.ProgressDone = static_cast<std::uint8_t>(tag);
             const int percent = tag * 100 / 32;
             for (int pass = 0; pass < 2; ++pass) {
-                ui.processEvents();
+                link.processEvents();
                 if (link.ProgramEnding) return SearchResult::Ending;
                 if (ui.newPortRequested()) {
-                    link.QuickFail = false;
                     ui.closeProgressWindow();
                     return SearchResult::NewPortRequested;
                 }
                 if (pass == 0 && percent <= 100) ui.setProgressBar(percent);
             }
         }
-        link.QuickFail = false;
         d.SensorCount = static_cast<int>(d.found.size());
         if (!d.found.empty()) break;
     }
@@ -98,6 +99,8 @@ SearchResult searchForSensors(Link& link, DiscoveryState& d) {
 }
 
 bool connectToSensors(Link& link, DiscoveryState& d) {
+    const Link::Hold held = link.hold();
+    if (!held) return false;
     if (!chooseAndOpenPort(link, d)) return false;
     for (;;) {
         switch (searchForSensors(link, d)) {

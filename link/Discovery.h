@@ -16,14 +16,15 @@ struct DiscoveryState {
     int CurrentIDTag = 0;    // the tag the selected sensor answers to
     bool OneSensor = false;  // stop the search at the first sensor
     bool AcousticCapable = false;
-    std::vector<int> found;  // tags found, ascending
+    std::vector<int> found;     // tags found, ascending
+    std::string lastOpenError;  // why the port last failed to open, in the system's words
 };
 
 // "Communications port N is unavailable. ..." for a port that failed to open.
 std::string portUnavailableMessage(const PortChoice& port);
 
-// One quiet probe of a tag (its ID cell, two attempts, no window): true when it answers.
-// QuickFail stays set, as it does for the whole search; the caller clears it when done.
+// One quiet probe of a tag (its ID cell, two attempts, no window, only that tag's reply):
+// true when it answers.
 bool probeTag(Link& link, int tag);
 
 // Asks for a port when none is chosen, then opens it, asking again after every failed open.

@@ -10,21 +10,115 @@
 namespace k7 {
 namespace {
 
-void report(LinkUi& ui, const std::string& where, const std::exception& e) {
-    if (const auto* re = dynamic_cast<const RuntimeError*>(&e)) {
-        ui.reportError(where, re->number(), re->what());
-    } else {
-        ui.reportError(where, kErrDeviceIo, e.what());
-    }
-}
+// Two byte times at 19200 baud: a line this long without a byte has finished a reply.
+constexpr std::int64_t kQuietGapUs = 1'100;
+// How long the line may keep babbling before a re-send goes out anyway.
+constexpr std::int64_t kQuietLimitUs = 50'000;
+// The latest a sensor is expected to answer a copy of a request; later answers are beyond
+// what the re-send rule can tell apart from the next request's reply.
+constexpr std::int64_t kLatestAnswerUs = 150'000;
+constexpr std::int64_t kLateMarginUs = 20'000;  // copies answered a little later than the first
 
-int attemptLimit(const Link& l) {
+int attemptLimit(const Link& l, const ReadOptions& o) {
+    if (o.attempts > 0) return o.attempts;
     if (l.QuickFail) return 2;
     if (l.SlowSensor) return 120;
     return 10;
 }
 
 }  // namespace
+
+// What a holder of the line keeps while events run inside its exchanges.
+struct Link::SavedExchange {
+    Frame out;
+    std::array<std::optional<std::uint8_t>, 6> in;
+    std::uint8_t ok;
+    std::int32_t word34, word45;
+    std::uint8_t readAddress;
+    std::string writeAddress, writeData;
+    bool suppress, quick, skipVerify, pollBusy;
+    std::int64_t lastSendUs;
+    double lastSendTime;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Holding the line
+
+Link::Hold& Link::Hold::operator=(Hold&& other) noexcept {
+    if (this != &other) {
+        release();
+        link_ = other.link_;
+        other.link_ = nullptr;
+    }
+    return *this;
+}
+
+void Link::Hold::release() {
+    if (link_) --link_->holders_;
+    link_ = nullptr;
+}
+
+bool Link::busy() const {
+    return holders_ > 0 && eventLevel() != holdLevel_;
+}
+
+Link::Hold Link::hold() {
+    if (busy()) return {};
+    if (holders_++ == 0) holdLevel_ = eventLevel();
+    return Hold(this);
+}
+
+bool Link::refuseNested() {
+    if (!busy()) return false;
+    ++stats.nestedRefused;
+    return true;
+}
+
+template <typename F>
+void Link::letEventsRun(F&& f) {
+    const bool held = holders_ > 0;
+    SavedExchange saved;
+    if (held) {
+        saved = {CommBlockOut,    CommBlockIn,    CommOK,      ReplyWord34,          ReplyWord45,
+                 EEReadAddress,   WriteEEAdr,     WriteEEdata, SuppressNoCommWindow, QuickFail,
+                 SkipWriteVerify, StatusPollBusy, lastSendUs_, LastSendTime};
+    }
+    ++eventsDepth_;
+    try {
+        f();
+    } catch (...) {
+        --eventsDepth_;
+        throw;
+    }
+    --eventsDepth_;
+    if (!held) return;
+    CommBlockOut = saved.out;
+    CommBlockIn = saved.in;
+    CommOK = saved.ok;
+    ReplyWord34 = saved.word34;
+    ReplyWord45 = saved.word45;
+    EEReadAddress = saved.readAddress;
+    WriteEEAdr = saved.writeAddress;
+    WriteEEdata = saved.writeData;
+    SuppressNoCommWindow = saved.suppress;
+    QuickFail = saved.quick;
+    SkipWriteVerify = saved.skipVerify;
+    StatusPollBusy = saved.pollBusy;
+    lastSendUs_ = saved.lastSendUs;
+    LastSendTime = saved.lastSendTime;
+}
+
+void Link::processEvents() {
+    letEventsRun([this] { ui_.processEvents(); });
+}
+
+void Link::reportError(const std::string& where, const std::exception& e) {
+    const auto* re = dynamic_cast<const RuntimeError*>(&e);
+    letEventsRun([&] { ui_.reportError(where, re ? re->number() : kErrDeviceIo, e.what()); });
+}
+
+// ---------------------------------------------------------------------------------------------
+// Requests
 
 std::uint8_t Link::dataByte(int n) const {
     return CommBlockIn[static_cast<std::size_t>(2 + n)].value_or(0);
@@ -35,7 +129,8 @@ std::uint8_t Link::replyStatus() const {
 }
 
 void Link::SendRequest(int command) {
-    if (ProgramEnding) return;
+    if (ProgramEnding || refuseNested()) return;
+    const Hold held = hold();
     try {
         if (!isAcceptedCommand(command)) return;  // a foreign code never reaches the line
         Frame f{kStartByte,
@@ -59,8 +154,9 @@ void Link::SendRequest(int command) {
                 f[3] = ScopeGainSelect;
                 break;
             case cmd::WriteEeprom:
-                CommBlockOut = f;
-                verifiedWrite();
+                lastWriteVerified_ = false;
+                lastWriteVerified_ =
+                    verifiedWrite(f[1], textToByte(WriteEEAdr), textToByte(WriteEEdata));
                 return;
             case cmd::ReadEeprom:
                 if (ui_.progressVisible()) advanceProgress();
@@ -84,83 +180,214 @@ void Link::SendRequest(int command) {
             if (SlowSensor) waitMs(1500);
         }
     } catch (const std::exception& e) {
-        report(ui_, "Module2.SendRequest " + std::to_string(command), e);
+        reportError("Module2.SendRequest " + std::to_string(command), e);
     }
 }
 
 void Link::Send6() {
-    if (ProgramEnding) return;
+    if (ProgramEnding || refuseNested()) return;
     try {
         CommBlockOut[5] = frameChecksum(CommBlockOut);
+        // Only bytes that arrive after this point count toward the reply. Nothing is dropped
+        // after the write: an adapter that echoes hands our frame back whole, and the read
+        // knows it for what it is.
         line_.discardInput();
         line_.write(CommBlockOut);
-        line_.discardInput();
         lastSendUs_ = clock_.nowUs();
         LastSendTime = clock_.secondsSinceMidnight();
     } catch (const std::exception& e) {
-        report(ui_, "Module2.Send6", e);
+        reportError("Module2.Send6", e);
     }
 }
 
-bool Link::readOneReply() {
-    if (!line_.waitForBytes(6, lastSendUs_ + kReplyTimeoutUs)) return false;
-    if (history.index > 200) history.index = 1;
-    HistoryRecord& rec = history.records[static_cast<std::size_t>(history.index)];
-    for (std::size_t i = 0; i < 6; ++i) {
-        CommBlockIn[i] = line_.readByte();
-        if (!CommBlockIn[i]) {
-            rec.bytes[i] = 0;
-            ++history.index;
-            return false;
+bool Link::exchange(int command, const ReadOptions& options) {
+    SendRequest(command);
+    return ReadCommBlock(options);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Replies
+
+Link::Attempt Link::readOneReply(const ReadOptions& options) {
+    const std::int64_t deadline = lastSendUs_ + kReplyTimeoutUs;
+    for (;;) {
+        if (!line_.waitForBytes(6, deadline)) return Attempt::TimedOut;
+        Frame got{};
+        for (std::size_t i = 0; i < 6; ++i) {
+            CommBlockIn[i] = line_.readByte();
+            if (!CommBlockIn[i]) {
+                // Counted as waiting but gone: recorded as far as it came, like a time-out.
+                if (history.index > 200) history.index = 1;
+                HistoryRecord& rec = history.records[static_cast<std::size_t>(history.index)];
+                std::copy(got.begin(), got.begin() + static_cast<long>(i), rec.bytes.begin());
+                std::fill(rec.bytes.begin() + static_cast<long>(i), rec.bytes.end(), 0);
+                ++history.index;
+                return Attempt::TimedOut;
+            }
+            got[i] = *CommBlockIn[i];
         }
-        rec.bytes[i] = *CommBlockIn[i];
+        if (got == CommBlockOut) {
+            // Our own request, handed back by the adapter: no reply can start with 170.
+            ++stats.echoes;
+            continue;
+        }
+        if (history.index > 200) history.index = 1;
+        HistoryRecord& rec = history.records[static_cast<std::size_t>(history.index)];
+        rec.bytes = got;
+        rec.time = static_cast<float>(clock_.secondsSinceMidnight());
+        ++history.index;
+        if (!replyIsGood(got)) return Attempt::Bad;
+        if (options.onlyTag && got[0] != *options.onlyTag) {
+            // Another sensor's late answer while this one is probed: not ours, keep waiting.
+            ++stats.foreignReplies;
+            continue;
+        }
+        return Attempt::Good;
     }
-    rec.time = static_cast<float>(clock_.secondsSinceMidnight());
-    ++history.index;
-    return replyIsGood(rec.bytes);
 }
 
-void Link::ReadCommBlock() {
+bool Link::waitForQuiet(std::int64_t limitUs) {
+    for (;;) {
+        const std::int64_t now = clock_.nowUs();
+        if (now >= limitUs) return false;
+        const int seen = line_.bytesWaiting();
+        if (!line_.waitForBytes(seen + 1, std::min(limitUs, now + kQuietGapUs))) {
+            return clock_.nowUs() < limitUs || line_.bytesWaiting() == seen;
+        }
+    }
+}
+
+void Link::settleBeforeResend(bool heardSomething) {
+    // A reply still coming in (a late one, or one a junk byte put out of step) would otherwise
+    // end after the discard and put the re-sent copy's reply out of step too. A line with
+    // nothing on it costs no wait.
+    if (heardSomething || line_.bytesWaiting() > 0) waitForQuiet(clock_.nowUs() + kQuietLimitUs);
+    line_.discardInput();
+}
+
+void Link::dropLateCopies(std::int64_t firstSendUs, std::int64_t answeredUs) {
+    // The reply may have answered the first copy; then each later copy can still be answered
+    // as late after it was sent. Wait for those answers and drop them, so none is taken for the
+    // next request.
+    const std::int64_t lateness = std::min(answeredUs - firstSendUs, kLatestAnswerUs);
+    const std::int64_t until = lastSendUs_ + lateness + kLateMarginUs;
+    if (clock_.nowUs() < until) clock_.sleepUntil(until);
+    waitForQuiet(clock_.nowUs() + kQuietLimitUs);
+    stats.lateCopiesDropped += static_cast<std::uint64_t>(line_.bytesWaiting());
+    line_.discardInput();
+}
+
+NoCommChoice Link::noCommWindow() {
+    for (;;) {
+        const std::string gone = line_.deviceLost() ? line_.lossReason() : std::string();
+        NoCommChoice choice = NoCommChoice::Exit;
+        letEventsRun([&] { choice = ui_.showNoCommWindow(StatusPollBusy || !gone.empty(), gone); });
+        if (choice != NoCommChoice::Retry || ProgramEnding) return choice;
+        if (!line_.deviceLost()) return choice;
+        try {
+            line_.reopen();
+            stats.note("The serial device was opened again.");
+            return choice;
+        } catch (const LineError& e) {
+            // Still gone: the window stays until the device is back or the user exits.
+            stats.note(std::string("The serial device could not be opened again: ") + e.what());
+        }
+    }
+}
+
+bool Link::ReadCommBlock(const ReadOptions& options) {
+    if (refuseNested()) {
+        CommOK = 0;
+        return false;
+    }
+    const Hold held = hold();
+    const bool quiet = options.quiet || SuppressNoCommWindow;
     try {
         for (;;) {
             CommOK = 0;
             if (ProgramEnding) break;
+            TagHealth& health = stats.tag(options.onlyTag.value_or(requestTag()));
+            ++health.exchanges;
+            const std::int64_t firstSendUs = lastSendUs_;
+            const int limit = attemptLimit(*this, options);
             int attempts = 0;
-            bool good = false;
+            Attempt result = Attempt::TimedOut;
             for (;;) {
-                if (readOneReply()) {
-                    good = true;
-                    break;
-                }
-                ui_.processEvents();
+                result = readOneReply(options);
+                if (result == Attempt::Good) break;
+                ++(result == Attempt::Bad ? health.badReplies : health.timeouts);
+                processEvents();
                 if (ProgramEnding) break;
-                if (++attempts >= attemptLimit(*this)) break;
+                if (++attempts >= limit) break;
+                settleBeforeResend(result == Attempt::Bad);
+                ++health.resends;
                 Send6();
             }
-            if (good) {
+            if (result == Attempt::Good) {
                 ReplyWord34 = 256 * dataByte(0) + dataByte(1);
                 ReplyWord45 = 256 * dataByte(1) + dataByte(2);
                 CommOK = 1;
+                health.lastAnswered = clock_.secondsSinceMidnight();
+                if (attempts > 0) dropLateCopies(firstSendUs, clock_.nowUs());
                 break;
             }
-            if (ProgramEnding || SuppressNoCommWindow) break;
-            if (SensorClass == 60) {
+            ++health.failures;
+            if (ProgramEnding || quiet) break;
+            if (line_.deviceLost()) noteLineLoss();
+            if (SensorClass == 60 && !line_.deviceLost()) {
                 // This model is known to go quiet for a while; keep trying until it answers.
                 // The restarted read's first attempt finds its deadline passed and re-sends.
                 waitMs(279);
-                ui_.processEvents();
+                processEvents();
                 continue;
             }
-            if (ui_.showNoCommWindow(StatusPollBusy) == NoCommChoice::Retry) continue;
+            if (noCommWindow() == NoCommChoice::Retry) continue;
             endProgram();
             break;
         }
     } catch (const std::exception& e) {
-        report(ui_, "Module2.ReadCommBlock", e);
+        reportError("Module2.ReadCommBlock", e);
         endProgram();
     }
     SuppressNoCommWindow = false;
+    return CommOK != 0;
 }
+
+void Link::noteLineLoss() {
+    if (lossNoted_) return;
+    lossNoted_ = true;
+    stats.note("The serial device went away: " + line_.lossReason());
+}
+
+std::vector<std::uint8_t> Link::readStream(std::size_t count, std::int64_t deadlineUs) {
+    std::vector<std::uint8_t> out;
+    if (ProgramEnding || refuseNested()) return out;
+    const Hold held = hold();
+    auto readUpTo = [&](std::size_t total) {
+        while (out.size() < total) {
+            const bool enough =
+                line_.waitForBytes(static_cast<int>(total - out.size()), deadlineUs);
+            for (int n = line_.bytesWaiting(); n > 0 && out.size() < total; --n) {
+                const auto b = line_.readByte();
+                if (!b) break;
+                out.push_back(*b);
+            }
+            if (!enough) return;
+        }
+    };
+    // The first six bytes may be the adapter's echo of the request.
+    readUpTo(6);
+    if (out.size() == 6 && std::equal(CommBlockOut.begin(), CommBlockOut.end(), out.begin())) {
+        out.clear();
+        ++stats.echoes;
+    }
+    readUpTo(count);
+    if (out.size() > count) out.resize(count);
+    return out;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Waits, writes, progress
 
 void Link::WaitMilliseconds(float& ms) {
     if (ms < 60) ms = 60;
@@ -181,31 +408,41 @@ void Link::advanceProgress() {
     if (ProgressTotal == 0) return;
     int percent = ProgressDone * 100 / ProgressTotal;
     if (percent <= 100) ui_.setProgressBar(percent);
-    ui_.processEvents();
+    processEvents();
 }
 
-void Link::verifiedWrite() {
-    CommBlockOut[3] = textToByte(WriteEEAdr);
-    CommBlockOut[4] = textToByte(WriteEEdata);
-    const std::uint8_t value = CommBlockOut[4];
+bool Link::verifiedWrite(std::uint8_t tag, std::uint8_t address, std::uint8_t value) {
+    // Every copy is built from this write's own tag, address and value, so nothing that ran
+    // in between can change what goes on the line.
     for (int failures = 0;;) {
-        CommBlockOut[2] = cmd::WriteEeprom;
+        CommBlockOut = Frame{kStartByte, tag, cmd::WriteEeprom, address, value, 0};
         Send6();
-        if (SkipWriteVerify) return;
+        if (SkipWriteVerify) return !ProgramEnding;
         waitMs(1);
-        CommBlockOut[2] = cmd::ReadEeprom;
+        // The read-back keeps the data bytes: data byte 1 is still the written address.
+        CommBlockOut = Frame{kStartByte, tag, cmd::ReadEeprom, address, value, 0};
         Send6();
         ReadCommBlock();
-        if (ProgramEnding) return;
+        if (ProgramEnding) return false;
         if (CommOK && dataByte(1) == value) {
             if (ui_.progressVisible()) advanceProgress();
-            return;
+            return true;
         }
         if (++failures >= 10) break;
+        ++stats.tag(tag).verifyRetries;
     }
-    ui_.processEvents();
+    processEvents();
     ui_.beep();
     ui_.showLinkMessage(kVerifyFailedMessage);
+    return false;
+}
+
+bool Link::writeCell(int address, int value) {
+    WriteEEAdr = std::to_string(address);
+    WriteEEdata = std::to_string(value);
+    lastWriteVerified_ = false;
+    SendRequest(cmd::WriteEeprom);
+    return lastWriteVerified_ && !ProgramEnding;
 }
 
 void Link::endProgram() {

@@ -3,14 +3,28 @@
 // waiting for and checking replies, re-sending, the verified EEPROM write, the waits, the
 // progress counters and the comm history. Runs to completion on the caller's thread and lets
 // pending window events run only at the fixed points the protocol allows.
+//
+// One exchange at a time. A caller that needs the line for a sequence holds it (hold()); every
+// exchange holds it for its own length. Code that runs while events are let through inside a
+// held line (a timer tick, a click) is refused the line: hold() comes back empty, and an
+// exchange started there anyway puts nothing on the line and reads nothing.
+//
+// A reply is only ever taken for the request it answers. A reply does not say which request it
+// answers, so after an exchange that needed a re-send the link waits out the copies that may
+// still be answered and drops them; before a re-send it lets a reply in flight end and drops
+// it; it skips the echo of its own request that some two-wire adapters hand back.
 #include <array>
 #include <cstdint>
+#include <exception>
 #include <optional>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "link/Clock.h"
 #include "link/CommHistory.h"
 #include "link/Frame.h"
+#include "link/LineStats.h"
 #include "link/LinkUi.h"
 #include "link/SerialLine.h"
 
@@ -18,6 +32,13 @@ namespace k7 {
 
 inline constexpr std::int64_t kReplyTimeoutUs = 75'000;
 inline constexpr const char* kVerifyFailedMessage = "Comm verification failed on EEPROM write";
+
+// How one read behaves, where a caller needs something other than the program-wide flags.
+struct ReadOptions {
+    bool quiet = false;            // give up without the no-communication window
+    int attempts = 0;              // 0: the link's rule (10; 120 slow sensor; 2 quick fail)
+    std::optional<int> onlyTag{};  // take only replies that carry this tag (a probe)
+};
 
 class Link {
 public:
@@ -43,6 +64,7 @@ public:
     std::uint8_t ProgressDone = 0;
     std::uint8_t ProgressTotal = 0;
     CommHistory history;
+    LineStats stats;
 
     // --- mode flags set by the other parts of the program ---
     bool QuickFail = false;             // sensor search: give up after 2 attempts
@@ -60,12 +82,55 @@ public:
     // Set when the program is ending: nothing more goes on the line and reads return at once.
     bool ProgramEnding = false;
 
+    // --- the line as a whole ---
+    // A claim on the line; the line is free again when the last claim ends.
+    class Hold {
+    public:
+        Hold() = default;
+        Hold(Hold&& other) noexcept : link_(other.link_) { other.link_ = nullptr; }
+        Hold& operator=(Hold&& other) noexcept;
+        Hold(const Hold&) = delete;
+        Hold& operator=(const Hold&) = delete;
+        ~Hold() { release(); }
+        explicit operator bool() const { return link_ != nullptr; }
+        void release();
+
+    private:
+        friend class Link;
+        explicit Hold(Link* link) : link_(link) {}
+        Link* link_ = nullptr;
+    };
+    // Claims the line for a sequence of exchanges. Empty when the line is busy: the caller is
+    // running inside events let through by an exchange or sequence further out, and must defer
+    // or refuse what it wanted to do. The holder itself may claim again (nested routines).
+    [[nodiscard]] Hold hold();
+    // True when hold() would be refused here.
+    bool busy() const;
+    // Lets pending window events run. Whatever they try on the line is refused, and the
+    // exchange state of whoever holds the line is kept as it was.
+    void processEvents();
+
+    // --- the protocol's routines ---
     void SendRequest(int command);
     void Send6();
-    void ReadCommBlock();
+    // Returns CommOK != 0.
+    bool ReadCommBlock(const ReadOptions& options = {});
+    // SendRequest then ReadCommBlock.
+    bool exchange(int command, const ReadOptions& options = {});
     // Waits at least 60 ms; a smaller request is raised to 60 in the caller's variable.
     void WaitMilliseconds(float& ms);
     void waitMs(float ms) { WaitMilliseconds(ms); }
+
+    // Verified write of one cell through the parameter block (command 103): true when the
+    // cell read back the value (or SkipWriteVerify was set and the write went out).
+    bool writeCell(int address, int value);
+    // Whether the last verified write read back its value.
+    bool lastWriteVerified() const { return lastWriteVerified_; }
+
+    // Reads up to `count` raw bytes that follow the last request (the replies of 100 and 120
+    // are streams, not frames), until the deadline on the link's clock. The echo of the request
+    // is skipped. Returns what arrived.
+    std::vector<std::uint8_t> readStream(std::size_t count, std::int64_t deadlineUs);
 
     // Reply data bytes 0..2 (reply bytes 3..5), 0 when missing.
     std::uint8_t dataByte(int n) const;
@@ -77,14 +142,34 @@ public:
     void advanceProgress();
 
 private:
-    void send(const Frame& request);
-    void verifiedWrite();
-    bool readOneReply();  // one attempt: true when a good reply was taken
+    enum class Attempt { Good, Bad, TimedOut };
+    struct SavedExchange;
+
+    int eventLevel() const { return ui_.eventLoopLevel() + eventsDepth_; }
+    // True (and counted) when the caller runs inside events let through by a holder.
+    bool refuseNested();
+    // Runs f, which lets window events run; a holder's exchange state survives it.
+    template <typename F>
+    void letEventsRun(F&& f);
+    void reportError(const std::string& where, const std::exception& e);
+    bool verifiedWrite(std::uint8_t tag, std::uint8_t address, std::uint8_t value);
+    Attempt readOneReply(const ReadOptions& options);
+    void settleBeforeResend(bool heardSomething);
+    void dropLateCopies(std::int64_t firstSendUs, std::int64_t answeredUs);
+    bool waitForQuiet(std::int64_t deadlineUs);
+    NoCommChoice noCommWindow();
+    void noteLineLoss();
+    int requestTag() const { return CommBlockOut[1]; }
 
     SerialLine& line_;
     Clock& clock_;
     LinkUi& ui_;
     std::int64_t lastSendUs_ = 0;
+    int holders_ = 0;
+    int holdLevel_ = 0;
+    int eventsDepth_ = 0;
+    bool lastWriteVerified_ = true;
+    bool lossNoted_ = false;
 };
 
 }  // namespace k7

@@ -17,11 +17,16 @@ public:
     virtual std::string addressedTagText() = 0;
 
     virtual void processEvents() {}
+    // How many event loops the window layer runs right now beyond the main one (modal windows
+    // count): the link tells a holder of the line from code that runs inside its events.
+    virtual int eventLoopLevel() { return 0; }
     virtual void beep() {}
-    // The no-communication window; Retry is offered only when the failed read was a status
-    // poll. Anything but Retry means the program is to end.
-    virtual NoCommChoice showNoCommWindow(bool offerRetry) {
+    // The no-communication window; Retry is offered when the failed read was a status poll or
+    // the serial device went away (`deviceGone` says why; empty otherwise). Anything but Retry
+    // means the program is to end.
+    virtual NoCommChoice showNoCommWindow(bool offerRetry, const std::string& deviceGone) {
         (void)offerRetry;
+        (void)deviceGone;
         return NoCommChoice::Exit;
     }
     // Progress window (search, settings read, programming).

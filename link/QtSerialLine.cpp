@@ -1,5 +1,12 @@
 #include "link/QtSerialLine.h"
 
+#include <linux/serial.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
 namespace k7 {
 namespace {
 
@@ -20,12 +27,52 @@ QSerialPort::Parity toParity(char p) {
 
 }  // namespace
 
+std::string openFailureText(const std::string& device, const std::string& systemReason,
+                            bool permissionDenied) {
+    std::string text = systemReason + ": " + device;
+    if (permissionDenied) {
+        text +=
+            ". Your user may not use this serial device: add it to the \"dialout\" group "
+            "(sudo usermod -aG dialout $USER), then log out and in again.";
+    }
+    return text;
+}
+
+QtSerialLine::QtSerialLine(Clock& clock) : clock_(clock) {
+    // An unplugged device reports a resource error; from then on the port is useless, and
+    // left open it would keep the event loop busy trying to write to it.
+    QObject::connect(&port_, &QSerialPort::errorOccurred, [this](QSerialPort::SerialPortError e) {
+        if (e == QSerialPort::ResourceError) markLost(port_.errorString());
+    });
+}
+
 void QtSerialLine::open(const std::string& device, const std::string& settings) {
     close();
     const LineSettings s = parseLineSettings(settings);
+    device_ = device;
+    settings_ = settings;
+    lost_ = false;
+    lossReason_.clear();
     port_.setPortName(QString::fromStdString(device));
     if (!port_.open(QIODevice::ReadWrite)) {
-        throw LineError(port_.errorString().toStdString());
+        const int savedErrno = errno;
+        const QSerialPort::SerialPortError kind = port_.error();
+        // Qt reports a port another program holds as a permission error too; the file's own
+        // access rights tell the two apart.
+        const bool denied = kind == QSerialPort::PermissionError &&
+                            ::access(device.c_str(), R_OK | W_OK) != 0 && errno == EACCES;
+        std::string reason;
+        if (denied) {
+            reason = std::strerror(EACCES);
+        } else if (kind == QSerialPort::DeviceNotFoundError) {
+            reason = std::strerror(ENOENT);
+        } else if (kind == QSerialPort::PermissionError) {
+            reason = "In use by another program";
+        } else {
+            reason = savedErrno ? std::strerror(savedErrno) : port_.errorString().toStdString();
+        }
+        port_.clearError();
+        throw LineError(openFailureText(device, reason, denied));
     }
     bool ok = port_.setBaudRate(s.baud) &&
               port_.setDataBits(static_cast<QSerialPort::DataBits>(s.dataBits)) &&
@@ -35,25 +82,71 @@ void QtSerialLine::open(const std::string& device, const std::string& settings) 
     if (!ok) {
         std::string why = port_.errorString().toStdString();
         port_.close();
-        throw LineError(why);
+        throw LineError(why + ": " + device);
     }
     const int bitsPerByte = 1 + s.dataBits + (s.parity == 'n' ? 0 : 1) + s.stopBits;
     byteUs_ = 1'000'000LL * bitsPerByte / s.baud;
+    askForLowLatency();
+}
+
+void QtSerialLine::askForLowLatency() {
+    // USB serial chips hold received bytes for a latency timer (16 ms on the common ones);
+    // the driver's low-latency flag brings that down to about 1 ms.
+    const int fd = static_cast<int>(port_.handle());
+    serial_struct ss{};
+    std::string why;
+    if (fd < 0) {
+        why = "no file descriptor";
+    } else if (::ioctl(fd, TIOCGSERIAL, &ss) != 0) {
+        why = std::strerror(errno);
+    } else if (!(ss.flags & ASYNC_LOW_LATENCY)) {
+        ss.flags |= ASYNC_LOW_LATENCY;
+        if (::ioctl(fd, TIOCSSERIAL, &ss) != 0) why = std::strerror(errno);
+    }
+    if (!why.empty() && latencyNoted_.insert(device_).second) {
+        notes_.push_back("Low latency could not be set on " + device_ + " (" + why +
+                         "); an adapter may hold received bytes back for a few milliseconds.");
+    }
+}
+
+std::vector<std::string> QtSerialLine::takeNotes() {
+    return std::exchange(notes_, {});
+}
+
+void QtSerialLine::reopen() {
+    if (device_.empty()) throw LineError("No serial device was opened");
+    open(device_, settings_);
 }
 
 void QtSerialLine::close() {
     if (port_.isOpen()) port_.close();
 }
 
+void QtSerialLine::markLost(const QString& why) {
+    if (lost_) return;
+    lost_ = true;
+    lossReason_ = why.toStdString() + ": " + device_;
+    // Drops whatever was waiting to be written and stops the port's notifiers.
+    port_.close();
+}
+
+void QtSerialLine::checkLost() {
+    if (!lost_ && port_.isOpen() && port_.error() == QSerialPort::ResourceError) {
+        markLost(port_.errorString());
+    }
+}
+
 int QtSerialLine::bytesWaiting() {
     if (!port_.isOpen()) return 0;
     // Pull whatever the driver holds into the port's buffer without blocking.
     port_.waitForReadyRead(0);
-    return static_cast<int>(port_.bytesAvailable());
+    checkLost();
+    return port_.isOpen() ? static_cast<int>(port_.bytesAvailable()) : 0;
 }
 
 void QtSerialLine::discardInput() {
     if (port_.isOpen()) port_.clear(QSerialPort::Input);
+    checkLost();
 }
 
 void QtSerialLine::write(std::span<const std::uint8_t> bytes) {
@@ -61,23 +154,29 @@ void QtSerialLine::write(std::span<const std::uint8_t> bytes) {
     port_.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
     // Hand the bytes to the driver now: the reply time-out counts from here.
     port_.flush();
-    if (port_.bytesToWrite() > 0) port_.waitForBytesWritten(1000);
+    checkLost();
+    if (port_.isOpen() && port_.bytesToWrite() > 0) port_.waitForBytesWritten(1000);
+    checkLost();
 }
 
 std::optional<std::uint8_t> QtSerialLine::readByte() {
     if (!port_.isOpen()) return std::nullopt;
     char c = 0;
     if (port_.bytesAvailable() <= 0) port_.waitForReadyRead(0);
-    if (port_.read(&c, 1) != 1) return std::nullopt;
+    if (port_.read(&c, 1) != 1) {
+        checkLost();
+        return std::nullopt;
+    }
     return static_cast<std::uint8_t>(c);
 }
 
 bool QtSerialLine::waitForBytes(int count, std::int64_t deadlineUs) {
-    if (!port_.isOpen()) {
-        clock_.sleepUntil(deadlineUs);
-        return false;
-    }
     for (;;) {
+        checkLost();
+        if (!port_.isOpen()) {
+            clock_.sleepUntil(deadlineUs);
+            return false;
+        }
         const qint64 have = port_.bytesAvailable();
         if (have >= count) return true;
         std::int64_t left = deadlineUs - clock_.nowUs();
@@ -94,7 +193,8 @@ bool QtSerialLine::waitForBytes(int count, std::int64_t deadlineUs) {
             continue;
         }
         if (!port_.waitForReadyRead(static_cast<int>((left + 999) / 1000)) &&
-            port_.error() != QSerialPort::NoError && port_.error() != QSerialPort::TimeoutError) {
+            port_.error() != QSerialPort::NoError && port_.error() != QSerialPort::TimeoutError &&
+            port_.error() != QSerialPort::ResourceError) {
             // A failing device returns at once; sleep out the attempt instead of spinning.
             port_.clearError();
             clock_.sleepUntil(deadlineUs);

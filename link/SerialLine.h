@@ -6,6 +6,7 @@
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace k7 {
 
@@ -28,6 +29,16 @@ public:
     // True as soon as at least `count` bytes are waiting; false once the monotonic clock has
     // reached deadlineUs without them.
     virtual bool waitForBytes(int count, std::int64_t deadlineUs) = 0;
+
+    // True once the device has gone away (an unplugged adapter): the port is closed and every
+    // operation is harmless and costs nothing until reopen() succeeds.
+    virtual bool deviceLost() const { return false; }
+    virtual std::string lossReason() const { return {}; }
+    // Opens the device and settings of the last open() again; throws LineError.
+    virtual void reopen() = 0;
+    // Remarks the line made about itself since the last call (e.g. that the driver would not
+    // pass bytes on with low latency); each is handed out once.
+    virtual std::vector<std::string> takeNotes() { return {}; }
 };
 
 struct LineSettings {

@@ -8,7 +8,7 @@
 
 namespace k7 {
 
-frmNoComm::frmNoComm(bool statusPollBusy, QWidget* parent)
+frmNoComm::frmNoComm(bool statusPollBusy, const QString& deviceGone, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setObjectName("frmNoComm");
     setWindowTitle("K-7700 - No Communication");
@@ -28,7 +28,12 @@ frmNoComm::frmNoComm(bool statusPollBusy, QWidget* parent)
     f.setPointSizeF(f.pointSizeF() * 1.15);
     Label1->setFont(f);
     QString text = kNoCommText;
-    if (!statusPollBusy) text += kRestartNeededText;
+    if (!deviceGone.isEmpty()) {
+        text += "\n\n" + QString(kDeviceGoneText).arg(deviceGone);
+        statusPollBusy = true;  // Retry opens the device again
+    } else if (!statusPollBusy) {
+        text += kRestartNeededText;
+    }
     Label1->setText(text);
 
     auto* RetryComm = new QPushButton("&Re-establish communications", this);

@@ -15,11 +15,16 @@ inline constexpr const char* kNoCommText =
     "Unable to communicate with the K-7700 Sensor. Ensure that the K-7700 Sensor is powered and "
     "that connections between the K-7700 Sensor and the computer are intact. ";
 inline constexpr const char* kRestartNeededText = "Re-starting this computer program is necessary.";
+inline constexpr const char* kDeviceGoneText =
+    "The serial device has gone away (%1). Plug the adapter back in, then choose "
+    "\"Re-establish communications\".";
 
 class frmNoComm : public QDialog {
     Q_OBJECT
 public:
-    frmNoComm(bool statusPollBusy, QWidget* parent = nullptr);
+    // `deviceGone` (when not empty) says why the serial device went away; Retry then opens it
+    // again.
+    frmNoComm(bool statusPollBusy, const QString& deviceGone = {}, QWidget* parent = nullptr);
     NoCommChoice choice() const {
         return retryRequested_ ? NoCommChoice::Retry : NoCommChoice::Exit;
     }

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QThread>
 
 #include "link/frmGauge.h"
 #include "link/frmGetComm.h"
@@ -31,9 +32,13 @@ void GuiLinkUi::beep() {
     QApplication::beep();
 }
 
-NoCommChoice GuiLinkUi::showNoCommWindow(bool offerRetry) {
+int GuiLinkUi::eventLoopLevel() {
+    return QThread::currentThread()->loopLevel();
+}
+
+NoCommChoice GuiLinkUi::showNoCommWindow(bool offerRetry, const std::string& deviceGone) {
     form_->stopStatusPoll();
-    frmNoComm dlg(offerRetry, form_);
+    frmNoComm dlg(offerRetry, QString::fromStdString(deviceGone), form_);
     dlg.exec();
     return dlg.choice();
 }
@@ -46,7 +51,11 @@ void GuiLinkUi::showProgressWindow(const std::string& caption, bool searching) {
     gauge_->prepare(QString::fromStdString(caption), searching);
     gauge_->show();
     gauge_->raise();
-    QCoreApplication::processEvents();
+    if (m_) {
+        m_->link.processEvents();
+    } else {
+        QCoreApplication::processEvents();
+    }
 }
 
 void GuiLinkUi::closeProgressWindow() {

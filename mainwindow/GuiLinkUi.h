@@ -23,7 +23,8 @@ public:
     std::string addressedTagText() override;
     void processEvents() override;
     void beep() override;
-    NoCommChoice showNoCommWindow(bool offerRetry) override;
+    int eventLoopLevel() override;
+    NoCommChoice showNoCommWindow(bool offerRetry, const std::string& deviceGone) override;
     void showProgressWindow(const std::string& caption, bool searching) override;
     void closeProgressWindow() override;
     bool progressVisible() override;

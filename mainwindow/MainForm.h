@@ -8,8 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "link/Link.h"
 #include "settings/ScreenValues.h"
 #include "settings/Units.h"
+#include "status/StatusPoll.h"
 
 class QAction;
 class QComboBox;
@@ -30,7 +32,7 @@ class FilteredField;
 class ToggleField;
 struct ValidationFailure;
 
-class MainForm : public QMainWindow {
+class MainForm : public QMainWindow, public StatusPoll {
     Q_OBJECT
 public:
     MainForm(Module2& m, GuiLinkUi& ui, std::vector<std::string> arguments,
@@ -43,6 +45,10 @@ public:
 
     // --- hooks of the link ---
     void stopStatusPoll();
+    // The status poll (Timer3), for the sequences that pause it.
+    bool pollRunning() const override;
+    void stopPoll() override { stopStatusPoll(); }
+    void resumePoll() override;
     void showMessage(const QString& text);
     void clearSensorList();
     void addSensorToList(int tag);
@@ -245,6 +251,9 @@ private:
     void applyTypeExtras();
     void setCaption(QLabel* label, const QString& text);
     void setMessageBand(bool red);  // the message line: opaque red or transparent
+    // The line for something the user asked for; empty (with a beep) while another exchange
+    // holds it, so nothing the user does runs inside it.
+    Link::Hold lineForUser();
     FilteredField* distWidget(DistField f) const;
     QWidget* fieldByName(const std::string& name) const;
 
@@ -252,9 +261,10 @@ private:
     GuiLinkUi& ui_;
     std::vector<std::string> arguments_;  // the command line's switches
     bool loaded_ = false;
-    QPointer<QWidget> errorField_;    // the field whose check failed and keeps the focus
-    bool programming_ = false;        // WriteAllUserEEPROM addresses the line itself
-    QTimer* messageFlash_ = nullptr;  // ends the short show of the measured temperature
+    QPointer<QWidget> errorField_;      // the field whose check failed and keeps the focus
+    bool sensorChangePending_ = false;  // a sensor choice waits for the line
+    bool programming_ = false;          // WriteAllUserEEPROM addresses the line itself
+    QTimer* messageFlash_ = nullptr;    // ends the short show of the measured temperature
     QWidget* statusPanel_ = nullptr;
     QGridLayout* statusGrid_ = nullptr;
 };

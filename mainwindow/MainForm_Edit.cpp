@@ -94,8 +94,9 @@ void MainForm::connectFields() {
     connect(SensorID, &QComboBox::activated, this, [this] { SensorID_Click(); });
     connect(cmdCancelEdit, &QPushButton::clicked, this, &MainForm::cmdCancelEdit_Click);
     connect(ProgramModule, &QPushButton::clicked, this, &MainForm::ProgramModule_Click);
-    connect(cmdSWTrigger, &QPushButton::clicked, this,
-            [this] { m_.link.SendRequest(cmd::ManualTrigger); });
+    connect(cmdSWTrigger, &QPushButton::clicked, this, [this] {
+        if (const Link::Hold held = lineForUser()) m_.link.SendRequest(cmd::ManualTrigger);
+    });
     connect(ResetErr, &QPushButton::clicked, this, &MainForm::ResetError_Click);
 }
 
@@ -294,6 +295,8 @@ void MainForm::markRed(const std::string& field) {
 }
 
 void MainForm::cmdCancelEdit_Click() {
+    const Link::Hold held = lineForUser();
+    if (!held) return;
     errorField_ = nullptr;
     m_.FieldErrorShown = false;
     setSingleSensorIdText(QString::number(m_.discovery.CurrentIDTag));
@@ -305,6 +308,8 @@ void MainForm::cmdCancelEdit_Click() {
 }
 
 void MainForm::ProgramModule_Click() {
+    const Link::Hold held = lineForUser();
+    if (!held) return;
     RedOut();
     errorField_ = nullptr;
     m_.FieldErrorShown = false;
@@ -318,17 +323,15 @@ void MainForm::ProgramModule_Click() {
     }
     commitPresetTemperature();
     Message->clear();
-    const bool pollWasOn = Timer3->isActive();
-    Timer3->stop();
-    setEnabled(false);
     ProgramResult result;
     {
+        const PollPause pause(*this);
         const QScopedValueRollback<bool> addressing(programming_, true);
+        setEnabled(false);
         result = WriteAllUserEEPROM(m_, sv);
+        setEnabled(true);
+        if (m_.link.ProgramEnding) return;
     }
-    setEnabled(true);
-    if (m_.link.ProgramEnding) return;
-    if (pollWasOn) Timer3->start();
     if (result.status == ProgramStatus::TagUnavailable ||
         result.status == ProgramStatus::TagNotTaken) {
         // Nothing but (at most) the refused tag was written: the edits stay on screen, in

@@ -33,7 +33,7 @@ void MainForm::Form_Load() {
     Timer3->stop();
     frmIntro intro;
     intro.show();
-    QCoreApplication::processEvents();
+    m_.link.processEvents();
     auto report = [this](const char* where, const std::exception& e) {
         const auto* re = dynamic_cast<const RuntimeError*>(&e);
         ReportError(this, m_.link.ErrorBeep, where, re ? re->number() : 0, e.what());
@@ -154,9 +154,10 @@ void MainForm::applyTypeExtras() {
 }
 
 void MainForm::ShowUnitSelections() {
+    const Link::Hold held = lineForUser();
+    if (!held) return;
     m_.ChangeTracking = false;
-    const bool pollWasOn = Timer3->isActive();
-    Timer3->stop();
+    const PollPause pause(*this);
     try {
         ScreenValues sv = screenValues();
         const std::string note = readSensorSettings(m_, sv);
@@ -175,7 +176,6 @@ void MainForm::ShowUnitSelections() {
             setMessageBand(true);
             Message->setText(QString::fromStdString(note));
         }
-        if (pollWasOn) Timer3->start();
     } catch (const std::exception& e) {
         const auto* re = dynamic_cast<const RuntimeError*>(&e);
         ReportError(this, m_.link.ErrorBeep, "Module2.ShowUnitSelections", re ? re->number() : 0,
@@ -186,6 +186,17 @@ void MainForm::ShowUnitSelections() {
 
 void MainForm::SensorID_Click() {
     if (m_.EditModeActive) return;
+    if (m_.link.busy()) {
+        // Another exchange runs: the choice waits for the line, and the last choice wins.
+        if (!sensorChangePending_) {
+            sensorChangePending_ = true;
+            QTimer::singleShot(50, this, [this] {
+                sensorChangePending_ = false;
+                SensorID_Click();
+            });
+        }
+        return;
+    }
     const QString tag = SensorID->currentText();
     if (tag.toInt() == m_.discovery.CurrentIDTag) return;  // already on screen
     m_.ChangeTracking = false;

@@ -12,7 +12,17 @@
 
 namespace k7 {
 
+namespace {
+// A tick that falls inside another exchange comes back this soon after, not lost.
+constexpr int kDeferredPollMs = 50;
+}  // namespace
+
 void MainForm::Timer3_Timer() {
+    Link::Hold held = m_.link.hold();
+    if (!held) {
+        Timer3->start(kDeferredPollMs);
+        return;
+    }
     if (menuCommBeep->isChecked()) QApplication::beep();
     Timer3->stop();
     Timer3->setInterval(220);
@@ -20,6 +30,7 @@ void MainForm::Timer3_Timer() {
     m_.link.SendRequest(cmd::Status);
     m_.link.ReadCommBlock();
     m_.link.StatusPollBusy = false;
+    held.release();
     if (m_.link.ProgramEnding) return;
     UpdateStatusData();
     // Edit mode may have started while the read let events run; it keeps the poll off.
@@ -48,7 +59,7 @@ void MainForm::UpdateStatusData() {
             setCaption(Message, QString::fromStdString(v.faultText));
             ResetErr->show();
             if (m_.AutoResetError) {
-                QCoreApplication::processEvents();
+                m_.link.processEvents();
                 ResetError_Click();
             }
             return;
@@ -74,16 +85,28 @@ void MainForm::StatusInfoVisibility(bool visible) {
 }
 
 void MainForm::ResetError_Click() {
-    for (const char* cell : {"124", "125"}) {
-        m_.link.WriteEEAdr = cell;
-        m_.link.WriteEEdata = "0";
-        m_.link.SendRequest(cmd::WriteEeprom);
-    }
+    const Link::Hold held = lineForUser();
+    if (!held) return;
+    const PollPause pause(*this);
+    for (int cell : {124, 125}) m_.link.writeCell(cell, 0);
     m_.link.SendRequest(cmd::ResetFaults);
     ClearErrorMessage();
     m_.link.SendRequest(cmd::Restart);
     ShowUnitSelections();
+}
+
+bool MainForm::pollRunning() const {
+    return Timer3->isActive();
+}
+
+void MainForm::resumePoll() {
     if (!m_.link.ProgramEnding && !m_.EditModeActive) Timer3->start();
+}
+
+Link::Hold MainForm::lineForUser() {
+    Link::Hold held = m_.link.hold();
+    if (!held) QApplication::beep();
+    return held;
 }
 
 }  // namespace k7

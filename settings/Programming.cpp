@@ -59,19 +59,15 @@ void addressTag(Module2& m, ScreenValues& screen, int tag) {
     m.link.ui().setAddressedTagText(screen.SingleSensorID);
 }
 
-// A quiet read of the ID cell at `tag`: does anyone answer to it? `quick` gives up after two
-// attempts, as the sensor search does.
+// A quiet read of the ID cell at `tag`: does a sensor answer to it? `quick` gives up after two
+// attempts, as the sensor search does. Only a reply carrying that tag counts.
 bool answersAt(Module2& m, ScreenValues& screen, int tag, bool quick) {
     Link& link = m.link;
     addressTag(m, screen, tag);
     link.EEReadAddress = kTagCell;
-    link.SendRequest(cmd::ReadEeprom);
-    const bool wasQuick = link.QuickFail;
-    link.QuickFail = quick;
-    link.SuppressNoCommWindow = true;
-    link.ReadCommBlock();
-    link.QuickFail = wasQuick;
-    return link.CommOK == 1 && !link.ProgramEnding;
+    const bool answered =
+        link.exchange(cmd::ReadEeprom, {.quiet = true, .attempts = quick ? 2 : 0, .onlyTag = tag});
+    return answered && !link.ProgramEnding;
 }
 
 void tellUser(Module2& m, const std::string& text) {
@@ -138,17 +134,9 @@ ProgramStatus writeCells(Module2& m, const std::vector<CellWrite>& writes,
         link.WriteEEdata = w.value;
         // A value that is no byte is refused (and reported) by the link before anything is
         // sent; the cell then counts as failed.
-        std::optional<std::uint8_t> expected;
-        try {
-            expected = textToByte(w.value);
-        } catch (const RuntimeError&) {
-        }
-        link.CommOK = 0;
         link.SendRequest(cmd::WriteEeprom);
         if (link.ProgramEnding) return ProgramStatus::Stopped;
-        if (!expected || link.CommOK != 1 || link.dataByte(1) != *expected) {
-            failedCells.push_back(w.address);
-        }
+        if (!link.lastWriteVerified()) failedCells.push_back(w.address);
     }
     link.SendRequest(cmd::Restart);
     return link.ProgramEnding ? ProgramStatus::Stopped : ProgramStatus::Completed;
@@ -216,6 +204,11 @@ ProgramResult WriteAllUserEEPROM(Module2& m, ScreenValues& screen) {
     ProgramResult result;
     if (link.ProgramEnding) {
         result.status = ProgramStatus::Stopped;
+        return result;
+    }
+    const Link::Hold held = link.hold();
+    if (!held) {
+        result.status = ProgramStatus::Busy;
         return result;
     }
     link.ProgressTotal = 55;

@@ -25,6 +25,7 @@ enum class ProgramStatus {
     TagUnavailable,  // the new ID tag is outside 1..32 or another sensor answers to it
     TagNotTaken,     // after the ID write the sensor still answers to its old tag
     Stopped,         // the program is ending (no-communication window); the writes stopped
+    Busy,            // the line was held by something else; nothing was sent
 };
 
 struct ProgramResult {

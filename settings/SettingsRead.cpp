@@ -202,6 +202,8 @@ void readSettings(CellReader& r, Module2& m, ScreenValues& screen, std::string& 
 
 std::string readSensorSettings(Module2& m, ScreenValues& screen) {
     if (m.link.ProgramEnding) return {};
+    const Link::Hold held = m.link.hold();
+    if (!held) return {};
     std::string unknown;
     LinkUi& ui = m.link.ui();
     m.link.ProgressDone = 0;

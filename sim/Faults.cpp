@@ -15,6 +15,13 @@ bool FaultInjector::roll(double probability) {
     return static_cast<double>(rng_()) / 4294967296.0 < probability;
 }
 
+std::int64_t FaultInjector::replyDelayUs() {
+    if (config_.replyJitterUs <= 0) return config_.replyDelayUs;
+    const auto span = static_cast<int>(std::min<std::int64_t>(2 * config_.replyJitterUs, 1 << 30));
+    return std::max<std::int64_t>(0,
+                                  config_.replyDelayUs - config_.replyJitterUs + below(span + 1));
+}
+
 int FaultInjector::below(int n) {
     return static_cast<int>(rng_() % static_cast<unsigned>(n));
 }
@@ -73,6 +80,7 @@ std::vector<std::uint8_t> FaultInjector::shape(const Reply& reply) {
             bytes.insert(bytes.begin(), static_cast<std::uint8_t>(below(256)));
         }
     }
+    if (roll(config_.junkByte)) bytes.insert(bytes.begin(), static_cast<std::uint8_t>(below(256)));
     if (roll(config_.shortReply)) {
         const int keep = reply.isFrame
                              ? 1 + below(5)

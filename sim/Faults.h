@@ -19,6 +19,11 @@ struct FaultConfig {
     double badTag = 0;       // tag 0 or 33, checksum right
     double shortReply = 0;   // only 1..5 bytes (a stream is cut somewhere)
     double lineNoise = 0;    // one corrupted byte inside the reply, or a stray byte before it
+    double junkByte = 0;     // a stray byte just before the reply
+    // The reply starts this much later than the line's turnaround, give or take the jitter
+    // (a slow sensor; set it past the 75 ms window to have re-sent copies answered late).
+    std::int64_t replyDelayUs = 0;
+    std::int64_t replyJitterUs = 0;
     std::set<int> refuseWriteCells{};             // writes to these cells never take
     std::map<int, int> failWritesBeforeAccept{};  // cell -> writes lost before one takes
     // The first copy of each request frame gets no reply; the same frame sent again within
@@ -46,6 +51,8 @@ public:
 
     // The bytes that actually go on the line for `reply`.
     std::vector<std::uint8_t> shape(const Reply& reply);
+    // How much later than the turnaround this reply starts.
+    std::int64_t replyDelayUs();
 
 private:
     bool roll(double probability);

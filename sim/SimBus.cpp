@@ -34,6 +34,7 @@ void SimBus::receive(std::span<const std::uint8_t> bytes, std::int64_t nowUs) {
     for (std::uint8_t b : bytes) {
         lastInboundUs_ = std::max(static_cast<double>(nowUs), lastInboundUs_) + kByteTimeUs;
         ++receivedBytes_;
+        if (echo_) queueOutbound(toUs(lastInboundUs_), b);
         byteArrived(b, lastInboundUs_);
     }
 }
@@ -66,7 +67,8 @@ void SimBus::frameArrived(const Frame& frame, double atUs) {
         if (!a.deliver) continue;
         const Reply reply = s->sensor.handle(frame, t);
         if (a.suppressReply || reply.bytes.empty()) continue;
-        transmit(s->faults.shape(reply), atUs + static_cast<double>(turnaroundUs_));
+        const double delay = static_cast<double>(turnaroundUs_ + s->faults.replyDelayUs());
+        transmit(s->faults.shape(reply), atUs + delay);
     }
 }
 
@@ -74,15 +76,29 @@ void SimBus::transmit(const std::vector<std::uint8_t>& bytes, double startUs) {
     double t = std::max(startUs, lastOutboundUs_);
     for (std::uint8_t b : bytes) {
         t += kByteTimeUs;
-        outbound_.emplace_back(toUs(t), b);
+        queueOutbound(toUs(t), b);
     }
     if (!bytes.empty()) lastOutboundUs_ = t;
+}
+
+void SimBus::queueOutbound(std::int64_t atUs, std::uint8_t b) {
+    // Echoed bytes and replies share the host's input in the order they reach it.
+    auto at = std::upper_bound(outbound_.begin(), outbound_.end(), atUs,
+                               [](std::int64_t t, const auto& entry) { return t < entry.first; });
+    outbound_.emplace(at, atUs, b);
+}
+
+std::int64_t SimBus::visibleUs(std::int64_t wireUs) const {
+    const std::int64_t tick = adapterLatencyUs_;
+    if (tick <= 0) return wireUs;
+    const std::int64_t q = wireUs >= 0 ? (wireUs + tick - 1) / tick : wireUs / tick;
+    return q * tick;
 }
 
 int SimBus::available(std::int64_t nowUs) const {
     int n = 0;
     for (const auto& [t, b] : outbound_) {
-        if (t > nowUs) break;
+        if (visibleUs(t) > nowUs) break;
         ++n;
     }
     return n;
@@ -91,23 +107,23 @@ int SimBus::available(std::int64_t nowUs) const {
 std::optional<std::int64_t> SimBus::timeWhenAvailable(int count, std::int64_t nowUs) const {
     if (count <= 0) return nowUs;
     if (static_cast<std::size_t>(count) > outbound_.size()) return std::nullopt;
-    return std::max(nowUs, outbound_[static_cast<std::size_t>(count - 1)].first);
+    return std::max(nowUs, visibleUs(outbound_[static_cast<std::size_t>(count - 1)].first));
 }
 
 std::optional<std::uint8_t> SimBus::take(std::int64_t nowUs) {
-    if (outbound_.empty() || outbound_.front().first > nowUs) return std::nullopt;
+    if (outbound_.empty() || visibleUs(outbound_.front().first) > nowUs) return std::nullopt;
     const std::uint8_t b = outbound_.front().second;
     outbound_.pop_front();
     return b;
 }
 
 void SimBus::discard(std::int64_t nowUs) {
-    while (!outbound_.empty() && outbound_.front().first <= nowUs) outbound_.pop_front();
+    while (!outbound_.empty() && visibleUs(outbound_.front().first) <= nowUs) outbound_.pop_front();
 }
 
 std::optional<std::int64_t> SimBus::nextArrivalUs() const {
     if (outbound_.empty()) return std::nullopt;
-    return outbound_.front().first;
+    return visibleUs(outbound_.front().first);
 }
 
 void SimBus::settle(std::int64_t nowUs) {

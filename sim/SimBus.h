@@ -10,6 +10,7 @@
 // gap of more than kFrameGapUs between two bytes drops a partial frame, and six bytes that do
 // not add up are searched for the next 170, so stray raw bytes never spoil the next frame.
 // Sensors sharing a tag both answer, one after the other.
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -43,6 +44,12 @@ public:
     void setFaults(std::size_t index, const FaultConfig& faults, std::uint32_t seed);
     void setTurnaroundUs(std::int64_t us) { turnaroundUs_ = us; }
     std::int64_t turnaroundUs() const { return turnaroundUs_; }
+    // A two-wire adapter that hands the host back every byte it sends.
+    void setEcho(bool on) { echo_ = on; }
+    bool echo() const { return echo_; }
+    // A USB adapter's latency timer: received bytes reach the host only at its ticks.
+    void setAdapterLatencyUs(std::int64_t us) { adapterLatencyUs_ = std::max<std::int64_t>(0, us); }
+    std::int64_t adapterLatencyUs() const { return adapterLatencyUs_; }
 
     // --- the host's side of the line ---
     void receive(std::span<const std::uint8_t> bytes, std::int64_t nowUs);
@@ -74,11 +81,16 @@ private:
     };
 
     void byteArrived(std::uint8_t b, double atUs);
+    void queueOutbound(std::int64_t atUs, std::uint8_t b);
+    // When a byte on the wire at `wireUs` reaches the host through the adapter.
+    std::int64_t visibleUs(std::int64_t wireUs) const;
     void frameArrived(const Frame& frame, double atUs);
     void transmit(const std::vector<std::uint8_t>& bytes, double startUs);
 
     std::vector<std::unique_ptr<Station>> stations_;
     std::int64_t turnaroundUs_ = kDefaultTurnaroundUs;
+    std::int64_t adapterLatencyUs_ = 0;
+    bool echo_ = false;
 
     // Arrival times are kept exact (fractional µs) so byte times do not drift; what the host
     // sees is rounded to whole µs.

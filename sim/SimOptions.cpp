@@ -102,8 +102,8 @@ std::optional<std::string> applyFault(const std::string& rule, FaultConfig& faul
     }
     if (eq == std::string::npos) {
         if (name == "drop" || name == "checksum" || name == "badtag" || name == "short" ||
-            name == "noise" || name == "refuse" || name == "fail-writes" ||
-            name == "silent-after" || name == "status-fault") {
+            name == "noise" || name == "junk" || name == "delay" || name == "refuse" ||
+            name == "fail-writes" || name == "silent-after" || name == "status-fault") {
             return bad + "needs a value, e.g. " + name + "=...";
         }
     }
@@ -112,6 +112,27 @@ std::optional<std::string> applyFault(const std::string& rule, FaultConfig& faul
     if (name == "badtag") return parseRate(name, value, faults.badTag);
     if (name == "short") return parseRate(name, value, faults.shortReply);
     if (name == "noise") return parseRate(name, value, faults.lineNoise);
+    if (name == "junk") return parseRate(name, value, faults.junkByte);
+    if (name == "delay") {
+        const std::vector<std::string> parts = split(value, ':');
+        auto ms = [](const std::string& t) -> std::optional<std::int64_t> {
+            double v = 0;
+            const char* last = t.data() + t.size();
+            auto [ptr, ec] = std::from_chars(t.data(), last, v);
+            if (t.empty() || ec != std::errc() || ptr != last || !(v >= 0 && v <= 10'000)) {
+                return std::nullopt;
+            }
+            return static_cast<std::int64_t>(v * 1000 + 0.5);
+        };
+        auto delay = ms(parts[0]);
+        auto jitter = parts.size() == 2 ? ms(parts[1]) : std::optional<std::int64_t>(0);
+        if (!delay || !jitter || parts.size() > 2) {
+            return bad + "expected delay=MS or delay=MS:JITTER_MS (milliseconds, 0..10000)";
+        }
+        faults.replyDelayUs = *delay;
+        faults.replyJitterUs = *jitter;
+        return std::nullopt;
+    }
     if (name == "refuse") {
         auto c = parseCell(value);
         if (!c) return bad + "the cell must be a whole number from 0 to 127";
@@ -143,12 +164,13 @@ std::optional<std::string> applyFault(const std::string& rule, FaultConfig& faul
         return std::nullopt;
     }
     return bad +
-           "unknown fault (known: drop, checksum, badtag, short, noise, refuse, fail-writes, "
-           "lost-first, silent-after, status-fault)";
+           "unknown fault (known: drop, checksum, badtag, short, noise, junk, delay, refuse, "
+           "fail-writes, lost-first, silent-after, status-fault, echo)";
 }
 
 std::optional<std::string> addFaults(const std::string& list, SimSetup& setup) {
     std::vector<FaultRule> rules;
+    bool echo = false;
     for (const std::string& item : split(list, ',')) {
         FaultRule rule;
         rule.text = item;
@@ -160,11 +182,18 @@ std::optional<std::string> addFaults(const std::string& list, SimSetup& setup) {
             rule.text = item.substr(slash + 1);
         }
         if (rule.text.empty()) return "fault " + quoted(item) + ": empty fault";
+        if (rule.text == "echo") {
+            // The adapter's, not a sensor's: it echoes every request on the line.
+            if (rule.tag) return "fault " + quoted(item) + ": echo is the line's, not one sensor's";
+            echo = true;
+            continue;
+        }
         FaultConfig scratch;
         if (auto error = applyFault(rule.text, scratch)) return error;
         rules.push_back(rule);
     }
     setup.faults.insert(setup.faults.end(), rules.begin(), rules.end());
+    setup.echo = setup.echo || echo;
     return std::nullopt;
 }
 
@@ -174,6 +203,13 @@ std::optional<std::string> setSeed(const std::string& text, SimSetup& setup) {
         return "seed " + quoted(text) + ": expected a whole number from 0 to 4294967295";
     }
     setup.seed = static_cast<std::uint32_t>(*v);
+    return std::nullopt;
+}
+
+std::optional<std::string> setAdapterLatency(const std::string& text, SimSetup& setup) {
+    auto v = inRange(text, 0, 1000);
+    if (!v) return "adapter latency " + quoted(text) + ": expected milliseconds from 0 to 1000";
+    setup.adapterLatencyUs = static_cast<std::int64_t>(*v) * 1000;
     return std::nullopt;
 }
 
@@ -204,6 +240,8 @@ void buildBus(const SimSetup& setup, SimBus& bus) {
         bus.setFaults(bus.sensorCount() - 1, faultsFor(setup, config.tag), seed);
     }
     bus.setTurnaroundUs(setup.turnaroundUs);
+    bus.setEcho(setup.echo);
+    bus.setAdapterLatencyUs(setup.adapterLatencyUs);
 }
 
 std::optional<std::string> parseToolArguments(const std::vector<std::string>& args,
@@ -221,7 +259,7 @@ std::optional<std::string> parseToolArguments(const std::vector<std::string>& ar
             continue;
         }
         if (option != "--sensor" && option != "--fault" && option != "--seed" &&
-            option != "--turnaround-us") {
+            option != "--turnaround-us" && option != "--adapter-latency-ms" && option != "--link") {
             return "unknown option " + quoted(args[i]) + " (try --help)";
         }
         if (!value) {
@@ -233,6 +271,11 @@ std::optional<std::string> parseToolArguments(const std::vector<std::string>& ar
         if (option == "--fault") error = addFaults(*value, out.setup);
         if (option == "--seed") error = setSeed(*value, out.setup);
         if (option == "--turnaround-us") error = setTurnaround(*value, out.setup);
+        if (option == "--adapter-latency-ms") error = setAdapterLatency(*value, out.setup);
+        if (option == "--link") {
+            if (value->empty()) return "option --link needs a path";
+            out.linkPath = *value;
+        }
         if (error) return error;
     }
     std::set<int> tags;
@@ -249,16 +292,22 @@ std::optional<std::string> parseToolArguments(const std::vector<std::string>& ar
 
 std::string toolUsage() {
     return "Usage: k7700-sim [--sensor LIST]... [--fault LIST]... [--seed N] "
-           "[--turnaround-us N]\n"
+           "[--turnaround-us N] [--adapter-latency-ms N] [--link PATH]\n"
            "Serves simulated K7700 sensors on a pseudo-terminal; prints its device path first.\n"
            "\n"
            "  --sensor TAG[:TYPE[:FIRMWARE]][,...]   sensors on the line (default 1:0:25)\n"
            "  --fault [TAG/]FAULT[,...]              faults, for all sensors or one tag:\n"
-           "          drop=P checksum=P badtag=P short=P noise=P   (P: probability 0..1)\n"
+           "          drop=P checksum=P badtag=P short=P noise=P junk=P  (P: 0..1)\n"
+           "          delay=MS[:JITTER_MS]  replies that much later (past 75 ms: late)\n"
            "          refuse=CELL fail-writes=CELL:N lost-first silent-after=N\n"
            "          status-fault=BITS\n"
+           "          echo        the adapter hands back every byte sent (whole line)\n"
            "  --seed N                               seed for the faults (default 1)\n"
            "  --turnaround-us N                      sensor reply delay (default 1000)\n"
+           "  --adapter-latency-ms N                 host sees bytes only every N ms, as\n"
+           "                                         through a USB adapter's latency timer\n"
+           "  --link PATH                            also make PATH a symbolic link to the\n"
+           "                                         device (a stable name across restarts)\n"
            "  --help                                 this text\n";
 }
 

@@ -9,12 +9,14 @@
 // Faults: a comma list of faults, each optionally limited to one sensor by a "TAG/" prefix
 // (e.g. "3/drop=0.5"); without it a fault applies to every sensor. They apply in the order
 // given, so "drop=0.1,3/drop=0" spares sensor 3.
-//   drop=P  checksum=P  badtag=P  short=P  noise=P    probability per reply, 0..1
+//   drop=P  checksum=P  badtag=P  short=P  noise=P  junk=P   probability per reply, 0..1
+//   delay=MS[:JITTER_MS]                              replies start that much later
 //   refuse=CELL                                       writes to CELL (0..127) never take
 //   fail-writes=CELL:N                                the first N writes to CELL do not take
 //   lost-first                                        first copy of each request unanswered
 //   silent-after=N                                    silent for good after N frames to it
 //   status-fault=BITS                                 fault bits (decimal or 0x..) in status
+//   echo                                              the line's adapter echoes (no tag prefix)
 // Each sensor draws its faults from its own generator, seeded from the seed and its tag.
 #include <cstdint>
 #include <optional>
@@ -37,6 +39,8 @@ struct SimSetup {
     std::vector<FaultRule> faults;
     std::uint32_t seed = 1;
     std::int64_t turnaroundUs = SimBus::kDefaultTurnaroundUs;
+    bool echo = false;
+    std::int64_t adapterLatencyUs = 0;
 };
 
 // Each returns an error message, or nullopt when the text was taken.
@@ -44,6 +48,7 @@ std::optional<std::string> addSensors(const std::string& list, SimSetup& setup);
 std::optional<std::string> addFaults(const std::string& list, SimSetup& setup);
 std::optional<std::string> setSeed(const std::string& text, SimSetup& setup);
 std::optional<std::string> setTurnaround(const std::string& text, SimSetup& setup);
+std::optional<std::string> setAdapterLatency(const std::string& text, SimSetup& setup);
 
 // Applies one checked fault text (no tag prefix) to a fault configuration.
 std::optional<std::string> applyFault(const std::string& rule, FaultConfig& faults);
@@ -55,10 +60,11 @@ FaultConfig faultsFor(const SimSetup& setup, int tag);
 void buildBus(const SimSetup& setup, SimBus& bus);
 
 // Command-line arguments of the simulator tool (program name excluded):
-// --sensor LIST, --fault LIST (both repeatable), --seed N, --turnaround-us N, --help; each
-// also as --name=value.
+// --sensor LIST, --fault LIST (both repeatable), --seed N, --turnaround-us N,
+// --adapter-latency-ms N, --link PATH, --help; each also as --name=value.
 struct ToolArguments {
     SimSetup setup;
+    std::string linkPath;  // a symbolic link to the device, made while serving
     bool help = false;
 };
 std::optional<std::string> parseToolArguments(const std::vector<std::string>& args,

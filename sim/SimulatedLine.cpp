@@ -7,10 +7,28 @@ namespace k7::sim {
 void SimulatedLine::open(const std::string& device, const std::string& settings) {
     close();
     parseLineSettings(settings);
-    if (unavailable_.count(device)) throw LineError("Cannot open " + device + ": port unavailable");
+    if (unavailable_.count(device) || unplugged_) {
+        throw LineError("No such file or directory: " + device);
+    }
     device_ = device;
+    settings_ = settings;
     open_ = true;
+    lost_ = false;
+    // A USB adapter's driver passes bytes on at once when asked (about a 1 ms timer).
+    if (askLowLatency_ && bus_.adapterLatencyUs() > 1000) bus_.setAdapterLatencyUs(1000);
     bus_.discard(clock_.nowUs());  // nothing from before the open is seen
+}
+
+void SimulatedLine::setUnplugged(bool unplugged) {
+    unplugged_ = unplugged;
+    if (unplugged && open_) {
+        open_ = false;
+        lost_ = true;
+    }
+}
+
+void SimulatedLine::reopen() {
+    open(device_, settings_);
 }
 
 std::int64_t SimulatedLine::now() {

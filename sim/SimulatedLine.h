@@ -1,7 +1,7 @@
 #pragma once
 // The serial line of the link, wired to a simulated bus instead of a port. On a closed line
 // every operation is harmless, as on the real line: nothing is waiting, writes go nowhere and
-// a wait sleeps out its deadline.
+// a wait sleeps out its deadline. It can also be unplugged, as a USB adapter can.
 #include <set>
 #include <string>
 
@@ -18,6 +18,11 @@ public:
     // Device names that refuse to open (any other name opens).
     void setUnavailable(std::set<std::string> devices) { unavailable_ = std::move(devices); }
     const std::string& device() const { return device_; }
+    // Pulls the adapter out (the open line is lost) or puts it back (it can be reopened).
+    void setUnplugged(bool unplugged);
+    // Whether opening asks the adapter for low latency, as the real line does (a benchmark
+    // turns it off to show what it saves).
+    void setAskLowLatency(bool ask) { askLowLatency_ = ask; }
 
     // Throws LineError for an unavailable device or a malformed settings string.
     void open(const std::string& device, const std::string& settings) override;
@@ -29,6 +34,9 @@ public:
     std::optional<std::uint8_t> readByte() override;
     // Sleeps on the clock until the count-th byte arrives or the deadline, whichever is first.
     bool waitForBytes(int count, std::int64_t deadlineUs) override;
+    bool deviceLost() const override { return lost_; }
+    std::string lossReason() const override { return lost_ ? "No such device: " + device_ : ""; }
+    void reopen() override;
 
 private:
     std::int64_t now();  // the clock's time, with the sensors brought up to it
@@ -37,7 +45,11 @@ private:
     Clock& clock_;
     std::set<std::string> unavailable_;
     std::string device_;
+    std::string settings_;
     bool open_ = false;
+    bool lost_ = false;
+    bool unplugged_ = false;
+    bool askLowLatency_ = true;
 };
 
 }  // namespace k7::sim

@@ -17,6 +17,7 @@ public:
     std::function<void()> onNoComm;  // runs when the window "opens"
     std::function<void()> onProcessEvents;
     std::vector<bool> noCommOfferedRetry;
+    std::vector<std::string> noCommDeviceGone;
     int processEventsCalls = 0;
     int beeps = 0;
     int exitCalls = 0;
@@ -39,9 +40,12 @@ public:
         ++processEventsCalls;
         if (onProcessEvents) onProcessEvents();
     }
+    int eventLoopLevel() override { return loopLevel; }
+    int loopLevel = 0;
     void beep() override { ++beeps; }
-    NoCommChoice showNoCommWindow(bool offerRetry) override {
+    NoCommChoice showNoCommWindow(bool offerRetry, const std::string& deviceGone) override {
         noCommOfferedRetry.push_back(offerRetry);
+        noCommDeviceGone.push_back(deviceGone);
         if (onNoComm) onNoComm();
         const std::size_t i = noCommOfferedRetry.size() - 1;
         return i < noCommAnswers.size() ? noCommAnswers[i] : NoCommChoice::Exit;
