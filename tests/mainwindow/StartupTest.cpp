@@ -216,6 +216,7 @@ public:
     void write(std::span<const std::uint8_t>) override {}
     std::optional<std::uint8_t> readByte() override { return std::nullopt; }
     bool waitForBytes(int, std::int64_t) override { return false; }
+    void reopen() override { throw std::runtime_error("driver fault"); }
 };
 
 TEST(StartupErrors, UnexpectedErrorWhileOpeningThePortIsReportedAndEndsTheProgram) {
