@@ -297,7 +297,6 @@ void MainForm::markRed(const std::string& field) {
 void MainForm::cmdCancelEdit_Click() {
     const Link::Hold held = lineForUser();
     if (!held) return;
-    errorField_ = nullptr;
     m_.FieldErrorShown = false;
     setSingleSensorIdText(QString::number(m_.discovery.CurrentIDTag));
     // Marks first: what the read has to say (codes not in their lists) stays on screen.

@@ -9,6 +9,9 @@
 #include "common/TextFile.h"
 #include "common/Version.h"
 #include "settings/IniFile.h"
+#include "settings/Module2.h"
+#include "sim/SimulatedLine.h"
+#include "support/FakeLinkUi.h"
 #include "support/TempDir.h"
 
 namespace k7 {
@@ -188,10 +191,21 @@ TEST_F(IniFileTest, UnreadableFileIsNeverReplaced) {
         "h\r\nPort=2\r\nUnits=0\r\nTemperatureUnits=1\r\nIDTag=3\r\n"
         "PathAndFilename=\r\n";
     write(text);
-    std::filesystem::permissions(path, std::filesystem::perms::owner_write);
+    using std::filesystem::perms;  // writable, not readable
+    std::filesystem::permissions(path,
+                                 perms::owner_write | perms::group_write | perms::others_write);
     std::filesystem::permissions(dir, std::filesystem::perms::all);  // others may replace it
     EXPECT_TRUE(asUnprivileged([&] {
         IniReadResult r = readIniFile(path, "/cwd");
+        // Nor later in the run, when a unit or the tag changes.
+        VirtualClock clock;
+        sim::SimBus bus;
+        sim::SimulatedLine line{bus, clock};
+        test::FakeLinkUi ui;
+        Module2 m{line, clock, ui};
+        m.iniPath = path;
+        m.applyIni(r);
+        m.WriteIniFile("3");
         return r.leaveFileAlone && !r.rewritten && r.values.port == 0 && r.values.distanceUnit == 1;
     }));
     std::filesystem::permissions(path, std::filesystem::perms::owner_read);
