@@ -48,7 +48,7 @@ TEST_F(StartupTest, FirstRunWritesTheIniFileAndAsksForAPort) {
 
 TEST_F(StartupTest, StoredPortThatFailsIsOfferedAgainWithItsNumber) {
     addSensor(1);
-    writeIni("300");  // not a port number: the file is replaced by the defaults first
+    writeIni("300");  // not a port number: reset to none, so the port window asks first
     QString firstMessage;
     test::whenModalOpens([&](QWidget* dlg) {
         firstMessage = dlg->findChild<QLabel*>("CommMessage")->text();
