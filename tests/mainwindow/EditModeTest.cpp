@@ -185,8 +185,17 @@ TEST_F(EditModeTest, FailedFieldCheckKeepsTheFocusWhateverItsPath) {
     }
 }
 
-TEST_F(EditModeTest, HiddenFieldInErrorLetsTheOtherChecksRun) {
+TEST_F(EditModeTest, FieldInErrorHiddenOrMendedFromAMenuLetsTheOtherChecksRun) {
     form->menuPresetTemp->trigger();
+    type(form->ManualTemperature, "500");
+    leave(form->ManualTemperature);
+    ASSERT_TRUE(text("Message").startsWith("The Preset Temperature must be between"));
+    form->menuFahrenheit->trigger();  // shows the preset held, 68.0: the error no longer applies
+    type(form->Hysteresis1, "95");
+    leave(form->Hysteresis1);
+    EXPECT_EQ(text("Message"), "The Hysteresis percent value must be between 0 and 89, inclusive.");
+    type(form->Hysteresis1, "9");
+    leave(form->Hysteresis1);
     type(form->ManualTemperature, "500");
     leave(form->ManualTemperature);
     ASSERT_TRUE(text("Message").startsWith("The Preset Temperature must be between"));
