@@ -18,7 +18,10 @@ foreach(source ${k7_fuzz_sources})
   string(REGEX REPLACE "_fuzz$" "" name ${name})
   if(K7_FUZZ AND K7_CLANGXX)
     add_test(NAME fuzz.${name} COMMAND ${CMAKE_SOURCE_DIR}/scripts/fuzz.sh ${name} 5)
-    set_tests_properties(fuzz.${name} PROPERTIES ENVIRONMENT "K7_FUZZ_DIR=${CMAKE_BINARY_DIR}/fuzz")
+    # A fuzzer keeps a core busy for its whole run: alone, so the real-time tests over a
+    # pseudo-terminal never share the machine with it.
+    set_tests_properties(fuzz.${name} PROPERTIES
+      ENVIRONMENT "K7_FUZZ_DIR=${CMAKE_BINARY_DIR}/fuzz" RUN_SERIAL TRUE)
   else()
     add_test(NAME fuzz.${name} COMMAND ${CMAKE_COMMAND} -E echo "no clang++: fuzz target skipped")
     set_tests_properties(fuzz.${name} PROPERTIES SKIP_REGULAR_EXPRESSION "fuzz target skipped")
