@@ -19,6 +19,17 @@ constexpr std::int64_t kQuietLimitUs = 50'000;
 constexpr std::int64_t kLatestAnswerUs = 150'000;
 constexpr std::int64_t kLateMarginUs = 20'000;  // copies answered a little later than the first
 
+bool isRequestFrame(const Frame& f) {
+    return f[0] == kStartByte && frameChecksum(f) == f[5];
+}
+
+bool startsWithEcho(const std::vector<std::uint8_t>& bytes, bool lineEchoes, const Frame& request) {
+    if (bytes.size() < 6) return false;
+    Frame f{};
+    std::copy(bytes.begin(), bytes.begin() + 6, f.begin());
+    return f == request || (lineEchoes && isRequestFrame(f));
+}
+
 int attemptLimit(const Link& l, const ReadOptions& o) {
     if (o.attempts > 0) return o.attempts;
     if (l.QuickFail) return 2;
@@ -226,8 +237,9 @@ Link::Attempt Link::readOneReply(const ReadOptions& options) {
             }
             got[i] = *CommBlockIn[i];
         }
-        if (got == CommBlockOut) {
-            // Our own request, handed back by the adapter: no reply can start with 170.
+        if (isRequestFrame(got)) {
+            // A request handed back by an adapter that echoes: this one's, or one sent before
+            // it whose reply nobody read. No reply can start with 170.
             ++stats.echoes;
             continue;
         }
@@ -375,9 +387,11 @@ std::vector<std::uint8_t> Link::readStream(std::size_t count, std::int64_t deadl
             if (!enough) return;
         }
     };
-    // The first six bytes may be the adapter's echo of the request.
-    readUpTo(6);
-    if (out.size() == 6 && std::equal(CommBlockOut.begin(), CommBlockOut.end(), out.begin())) {
+    // The stream starts after the adapter's echo of the request (and of any request before
+    // it whose reply nobody read, on a line known to echo).
+    for (;;) {
+        readUpTo(6);
+        if (!startsWithEcho(out, stats.echoes > 0, CommBlockOut)) break;
         out.clear();
         ++stats.echoes;
     }
