@@ -292,6 +292,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     }
 
     Session s(*line, clock, out, err);
+    for (const std::string& note : line->takeNotes()) s.link.stats.note(note);
     if (o.command == "scan") return s.doScan();
     if (o.id) {
         s.ui.tag = std::to_string(*o.id);
