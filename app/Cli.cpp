@@ -21,10 +21,12 @@ const char* kUsage =
     "usage: k7700-cli COMMAND (--port DEVICE | --simulate [--sensors LIST] [--fault RULE]... "
     "[--seed N]) [--id N]\n"
     "  scan                 list the sensors that answer, with type and firmware\n"
-    "  peek ADDR [COUNT]    read EEPROM cells ADDR.. (0..127)\n"
-    "  poke ADDR VALUE      write one EEPROM cell and verify it (--unlock for cells below 30)\n"
+    "  peek ADDR [COUNT]    read EEPROM cells ADDR..ADDR+COUNT-1 (all within 0..127)\n"
+    "  poke ADDR VALUE      write one EEPROM cell and verify it (--unlock for cells below 30);\n"
+    "                       needs --id\n"
     "  history [N]          make N status exchanges (default 10) and print the comm history\n"
-    "  --id N               the sensor's ID tag (default: the first sensor that answers)\n";
+    "  --id N               the sensor's ID tag (peek and history: default the first sensor\n"
+    "                       that answers; the output names the tag used)\n";
 
 // The link's window hooks, for a terminal.
 class CliUi final : public LinkUi {
@@ -136,7 +138,6 @@ public:
                 if (firstOnly) break;
             }
         }
-        link.QuickFail = false;
         return found;
     }
 
@@ -174,6 +175,7 @@ public:
     }
 
     int doPeek(int addr, int count) {
+        out_ << "tag " << ui.tag << "\n";
         for (int a = addr; a < addr + count; ++a) {
             link.EEReadAddress = static_cast<std::uint8_t>(a);
             link.SendRequest(cmd::ReadEeprom);
@@ -201,11 +203,14 @@ public:
     }
 
     int doHistory(int n) {
+        out_ << "tag " << ui.tag << "\n";
         for (int i = 0; i < n; ++i) {
             link.SendRequest(cmd::Status);
             link.ReadCommBlock();
             if (failed("status")) return 1;
         }
+        for (const std::string& note : link.stats.notes)
+            err_ << "k7700-cli: note: " << note << "\n";
         std::string text = link.history.fileText();
         std::string unix;
         for (char c : text) {
@@ -232,17 +237,23 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     if (o.command == "peek") {
         auto a = intOperand(o, 0, 0, 127);
         auto c = o.operands.size() > 1 ? intOperand(o, 1, 1, 128) : std::optional<int>(1);
-        if (!a || !c || o.operands.size() > 2) {
-            err << "k7700-cli: peek ADDR [COUNT] with ADDR 0..127\n";
+        if (!a || !c || o.operands.size() > 2 || *a + *c > 128) {
+            err << "k7700-cli: peek ADDR [COUNT]: the cells ADDR..ADDR+COUNT-1 must lie within "
+                   "0..127\n";
             return 2;
         }
         addr = *a;
-        count = std::min(*c, 128 - addr);
+        count = *c;
     } else if (o.command == "poke") {
         auto a = intOperand(o, 0, 0, 127);
         auto v = intOperand(o, 1, 0, 255);
         if (!a || !v || o.operands.size() != 2) {
             err << "k7700-cli: poke ADDR VALUE with ADDR 0..127 and VALUE 0..255\n";
+            return 2;
+        }
+        if (!o.id) {
+            // A write never goes to whichever sensor happened to answer first.
+            err << "k7700-cli: poke writes to one sensor: name it with --id N\n";
             return 2;
         }
         addr = *a;
@@ -276,11 +287,12 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     try {
         line->open(device, kLineSettings);
     } catch (const LineError& e) {
-        err << "k7700-cli: cannot open " << device << ": " << e.what() << "\n";
+        err << "k7700-cli: cannot open the port: " << e.what() << "\n";
         return 1;
     }
 
     Session s(*line, clock, out, err);
+    for (const std::string& note : line->takeNotes()) s.link.stats.note(note);
     if (o.command == "scan") return s.doScan();
     if (o.id) {
         s.ui.tag = std::to_string(*o.id);

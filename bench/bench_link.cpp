@@ -1,7 +1,9 @@
 // Measures the link over a pseudo-terminal against k7700-sim at true 19200-baud pacing:
 // exchange rate, CPU while exchanging and while timing out, the scan of an empty line, a
 // full settings read and the programming of a standard sensor.
-//   bench_link [rate|cpu|scan|read|program|all]
+// With an adapter that echoes, the exchange rate; with a USB adapter's 16 ms latency timer
+// (simulated in process), the settings read with and without the low-latency request.
+//   bench_link [rate|echo|cpu|scan|read|program|latency|all]
 #include <sys/resource.h>
 
 #include <QCoreApplication>
@@ -17,6 +19,7 @@
 #include "settings/Module2.h"
 #include "settings/Programming.h"
 #include "settings/SettingsRead.h"
+#include "sim/SimulatedLine.h"
 #include "support/FakeLinkUi.h"
 #include "support/SimProcess.h"
 
@@ -59,8 +62,9 @@ std::pair<double, double> measure(const std::function<void()>& f) {
     return {Seconds(std::chrono::steady_clock::now() - t0).count(), cpuSeconds() - cpu0};
 }
 
-void rate() {
-    Served s({"--sensor", "1"});
+void rate(bool echo = false) {
+    Served s(echo ? std::vector<std::string>{"--sensor", "1", "--fault", "echo"}
+                  : std::vector<std::string>{"--sensor", "1"});
     const int n = 1000;
     int good = 0;
     auto [wall, cpu] = measure([&] {
@@ -72,10 +76,11 @@ void rate() {
     });
     const double perMs = wall * 1000 / n;
     std::printf(
-        "rate: %d status exchanges in %.3f s: %.3f ms each; line allows %.3f ms "
+        "%s: %d status exchanges in %.3f s: %.3f ms each; line allows %.3f ms "
         "(12 bytes + 1 ms turnaround): %.1f%% of the line's rate; %d good; "
         "CPU %.1f%% of a core\n",
-        n, wall, perMs, kExchangeMs, 100 * kExchangeMs / perMs, good, 100 * cpu / wall);
+        echo ? "echo" : "rate", n, wall, perMs, kExchangeMs, 100 * kExchangeMs / perMs, good,
+        100 * cpu / wall);
 }
 
 void cpu() {
@@ -175,15 +180,39 @@ void program() {
         wall, r.ok() ? "ok" : "FAILED", dictated, wall / dictated, 100 * cpu / wall);
 }
 
+// The settings read through a USB adapter that holds received bytes for 16 ms, on the
+// simulated line and a virtual clock (the figures are the line's, not this machine's).
+void latency() {
+    for (bool ask : {false, true}) {
+        VirtualClock clock;
+        sim::SimBus bus;
+        bus.addSensor(sim::SensorConfig{});
+        bus.setAdapterLatencyUs(16'000);
+        sim::SimulatedLine line(bus, clock);
+        line.setAskLowLatency(ask);
+        line.open("SIM", kLineSettings);
+        test::FakeLinkUi ui;
+        Module2 m(line, clock, ui);
+        ScreenValues sv;
+        const auto t0 = clock.nowUs();
+        readSensorSettings(m, sv);
+        std::printf("latency: settings read through a 16 ms adapter, %s: %.3f s\n",
+                    ask ? "low latency asked for (1 ms)" : "low latency not asked for",
+                    static_cast<double>(clock.nowUs() - t0) / 1e6);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const std::string what = argc > 1 ? argv[1] : "all";
     if (what == "rate" || what == "all") rate();
+    if (what == "echo" || what == "all") rate(true);
     if (what == "cpu" || what == "all") cpu();
     if (what == "scan" || what == "all") scan();
     if (what == "read" || what == "all") read();
     if (what == "program" || what == "all") program();
+    if (what == "latency" || what == "all") latency();
     return 0;
 }

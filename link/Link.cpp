@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <tuple>
 
 #include "common/RuntimeError.h"
 #include "common/VbText.h"
@@ -19,6 +20,17 @@ constexpr std::int64_t kQuietLimitUs = 50'000;
 constexpr std::int64_t kLatestAnswerUs = 150'000;
 constexpr std::int64_t kLateMarginUs = 20'000;  // copies answered a little later than the first
 
+bool isRequestFrame(const Frame& f) {
+    return f[0] == kStartByte && frameChecksum(f) == f[5];
+}
+
+bool startsWithEcho(const std::vector<std::uint8_t>& bytes, bool lineEchoes, const Frame& request) {
+    if (bytes.size() < 6) return false;
+    Frame f{};
+    std::copy(bytes.begin(), bytes.begin() + 6, f.begin());
+    return f == request || (lineEchoes && isRequestFrame(f));
+}
+
 int attemptLimit(const Link& l, const ReadOptions& o) {
     if (o.attempts > 0) return o.attempts;
     if (l.QuickFail) return 2;
@@ -27,19 +39,6 @@ int attemptLimit(const Link& l, const ReadOptions& o) {
 }
 
 }  // namespace
-
-// What a holder of the line keeps while events run inside its exchanges.
-struct Link::SavedExchange {
-    Frame out;
-    std::array<std::optional<std::uint8_t>, 6> in;
-    std::uint8_t ok;
-    std::int32_t word34, word45;
-    std::uint8_t readAddress;
-    std::string writeAddress, writeData;
-    bool suppress, quick, skipVerify, pollBusy;
-    std::int64_t lastSendUs;
-    double lastSendTime;
-};
 
 // ---------------------------------------------------------------------------------------------
 // Holding the line
@@ -74,38 +73,26 @@ bool Link::refuseNested() {
     return true;
 }
 
+auto Link::exchangeState() {
+    return std::tie(CommBlockOut, CommBlockIn, CommOK, ReplyWord34, ReplyWord45, EEReadAddress,
+                    WriteEEAdr, WriteEEdata, SuppressNoCommWindow, QuickFail, SkipWriteVerify,
+                    StatusPollBusy, lastSendUs_, LastSendTime);
+}
+
 template <typename F>
 void Link::letEventsRun(F&& f) {
+    // Whatever runs in there cannot use the line, but it can touch the link's fields: a holder
+    // gets its exchange back as it left it.
     const bool held = holders_ > 0;
-    SavedExchange saved;
-    if (held) {
-        saved = {CommBlockOut,    CommBlockIn,    CommOK,      ReplyWord34,          ReplyWord45,
-                 EEReadAddress,   WriteEEAdr,     WriteEEdata, SuppressNoCommWindow, QuickFail,
-                 SkipWriteVerify, StatusPollBusy, lastSendUs_, LastSendTime};
-    }
-    ++eventsDepth_;
-    try {
-        f();
-    } catch (...) {
-        --eventsDepth_;
-        throw;
-    }
-    --eventsDepth_;
-    if (!held) return;
-    CommBlockOut = saved.out;
-    CommBlockIn = saved.in;
-    CommOK = saved.ok;
-    ReplyWord34 = saved.word34;
-    ReplyWord45 = saved.word45;
-    EEReadAddress = saved.readAddress;
-    WriteEEAdr = saved.writeAddress;
-    WriteEEdata = saved.writeData;
-    SuppressNoCommWindow = saved.suppress;
-    QuickFail = saved.quick;
-    SkipWriteVerify = saved.skipVerify;
-    StatusPollBusy = saved.pollBusy;
-    lastSendUs_ = saved.lastSendUs;
-    LastSendTime = saved.lastSendTime;
+    const auto saved =
+        std::apply([](const auto&... v) { return std::make_tuple(v...); }, exchangeState());
+    struct Depth {
+        int& n;
+        explicit Depth(int& d) : n(++d) {}
+        ~Depth() { --n; }
+    } depth(eventsDepth_);
+    f();
+    if (held) exchangeState() = saved;
 }
 
 void Link::processEvents() {
@@ -226,8 +213,9 @@ Link::Attempt Link::readOneReply(const ReadOptions& options) {
             }
             got[i] = *CommBlockIn[i];
         }
-        if (got == CommBlockOut) {
-            // Our own request, handed back by the adapter: no reply can start with 170.
+        if (isRequestFrame(got)) {
+            // A request handed back by an adapter that echoes: this one's, or one sent before
+            // it whose reply nobody read. No reply can start with 170.
             ++stats.echoes;
             continue;
         }
@@ -375,9 +363,11 @@ std::vector<std::uint8_t> Link::readStream(std::size_t count, std::int64_t deadl
             if (!enough) return;
         }
     };
-    // The first six bytes may be the adapter's echo of the request.
-    readUpTo(6);
-    if (out.size() == 6 && std::equal(CommBlockOut.begin(), CommBlockOut.end(), out.begin())) {
+    // The stream starts after the adapter's echo of the request (and of any request before
+    // it whose reply nobody read, on a line known to echo).
+    for (;;) {
+        readUpTo(6);
+        if (!startsWithEcho(out, stats.echoes > 0, CommBlockOut)) break;
         out.clear();
         ++stats.echoes;
     }

@@ -99,6 +99,21 @@ public:
     void menuAutoTemp_Click();
     void menuPresetTemp_Click();
     void CommToFile_Click();
+    // Setup files (MainForm_Setup.cpp).
+    void MenuSave_Click();
+    void MenuRecall_Click();
+    void MenuPrint_Click();
+    // Acoustic display (MainForm_Acoustic.cpp).
+    void ScopeMode_Click();
+    // Service tools (MainForm_Service.cpp).
+    void CalCurrentMenu_Click();
+    void mnuAdjustSenitivity_Click();
+    void menuRingTimes_Click();
+    void k7v_Click();
+    // Factory tools of the internal menu (MainForm_Factory.cpp).
+    void FactoryMenu_Click();
+    void mnuLowEEPROM_Click();
+    void MenuPicRamToFile_Click();
 
     // Controls, by their program names.
     QLabel* Label1 = nullptr;  // status title
@@ -194,6 +209,10 @@ public:
 
     // Menus.
     QMenu* MenuFile = nullptr;
+    QAction* MenuSave = nullptr;
+    QAction* MenuRecall = nullptr;
+    QAction* PrintSetup = nullptr;
+    QAction* MenuPrint = nullptr;
     QAction* MenuExit = nullptr;
     QMenu* menuUnits = nullptr;
     QMenu* menuDistUnits = nullptr;
@@ -213,12 +232,19 @@ public:
     QAction* menuRingTimes = nullptr;
     QAction* CalCurrentMenu = nullptr;
     QAction* ScopeMode = nullptr;
+    QAction* mnuAdjustSenitivity = nullptr;
+    QAction* menuCommPort = nullptr;
     QMenu* MenuHelp = nullptr;
     QAction* HelpSystem = nullptr;
+    QAction* k7v = nullptr;
     QAction* MenuAbout = nullptr;
     QMenu* InternalMenu = nullptr;
+    QAction* FactoryMenu = nullptr;
+    QAction* mnuLowEEPROM = nullptr;
     QAction* CommToFile = nullptr;
+    QAction* MenuPicRamToFile = nullptr;
     QAction* menuCommBeep = nullptr;
+    QAction* HalvoColors = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* e) override;

@@ -43,6 +43,13 @@ QMenu* menu(QMenuBar* bar, const QString& caption, const char* name) {
 void MainForm::buildMenus() {
     QMenuBar* bar = menuBar();
     MenuFile = menu(bar, "&File", "MenuFile");
+    MenuSave = item(MenuFile, "&Save Setup ...", "MenuSave", this, [this] { MenuSave_Click(); });
+    MenuRecall =
+        item(MenuFile, "&Recall Setup ...", "MenuRecall", this, [this] { MenuRecall_Click(); });
+    MenuFile->addSeparator();
+    PrintSetup = item(MenuFile, "Printer S&election ...", "PrintSetup", this, [] {});
+    MenuPrint = item(MenuFile, "&Print ...", "MenuPrint", this, [this] { MenuPrint_Click(); });
+    MenuFile->addSeparator();
     MenuExit = item(MenuFile, "E&xit", "MenuExit", this, [this] { ExitProgram(m_); });
 
     menuUnits = menu(bar, "&Units", "menuUnits");
@@ -71,15 +78,26 @@ void MainForm::buildMenus() {
     menuPresetTemp->setCheckable(true);
 
     mnuDiagnostics = menu(bar, "&Diagnostics", "mnuDiagnostics");
+    ScopeMode = item(mnuDiagnostics, "&Display Acoustic Signal...", "ScopeMode", this,
+                     [this] { ScopeMode_Click(); });
     mnuDiagnostics->menuAction()->setVisible(false);
 
     MenuTools = menu(bar, "&Advanced Settings", "MenuTools");
     ResetError =
         item(MenuTools, "Reset &Error", "ResetError", this, [this] { ResetError_Click(); });
+    CalCurrentMenu = item(MenuTools, "&Calibrate Current...", "CalCurrentMenu", this,
+                          [this] { CalCurrentMenu_Click(); });
+    mnuAdjustSenitivity = item(MenuTools, "&Adjust Sensitivity", "mnuAdjustSenitivity", this,
+                               [this] { mnuAdjustSenitivity_Click(); });
+    menuRingTimes = item(MenuTools, "G615 &Ring Times", "menuRingTimes", this,
+                         [this] { menuRingTimes_Click(); });
+    menuRingTimes->setVisible(false);
+    menuCommPort = item(MenuTools, "&Comm Port", "menuCommPort", this, [] {});
 
     MenuHelp = menu(bar, "&Help", "MenuHelp");
     HelpSystem = item(MenuHelp, "&Help system", "HelpSystem", this, [this] { showHelp(this); });
     HelpSystem->setShortcut(QKeySequence(Qt::Key_F1));
+    k7v = item(MenuHelp, "&K7700 version", "k7v", this, [this] { k7v_Click(); });
     MenuAbout = item(MenuHelp, "&About This Program", "MenuAbout", this, [this] {
         FormAbout about(this);
         about.exec();
@@ -88,10 +106,17 @@ void MainForm::buildMenus() {
     });
 
     InternalMenu = menu(bar, " ", "InternalMenu");
+    FactoryMenu = item(InternalMenu, "&Factory Control", "FactoryMenu", this,
+                       [this] { FactoryMenu_Click(); });
+    mnuLowEEPROM =
+        item(InternalMenu, "Low EEPROM", "mnuLowEEPROM", this, [this] { mnuLowEEPROM_Click(); });
     CommToFile = item(InternalMenu, "&Comm History to K7KCOMM.TXT file", "CommToFile", this,
                       [this] { CommToFile_Click(); });
+    MenuPicRamToFile = item(InternalMenu, "PIC &RAM to PICRAM.txt file", "MenuPicRamToFile", this,
+                            [this] { MenuPicRamToFile_Click(); });
     menuCommBeep = item(InternalMenu, "Comm &beep", "menuCommBeep", this, [] {});
     menuCommBeep->setCheckable(true);
+    HalvoColors = item(InternalMenu, "Co&lors", "HalvoColors", this, [] {});
     InternalMenu->menuAction()->setVisible(false);
 
     connect(tmrPostLoadCode, &QTimer::timeout, this, [this] {

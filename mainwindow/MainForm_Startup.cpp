@@ -138,15 +138,15 @@ void MainForm::applyTypeExtras() {
         setCaption(Label1, "G-615 STATUS");
         setWindowTitle("Ulmaron(TM) G-615 Smart Ultrasonic Sensor");
         MenuTools->menuAction()->setVisible(true);
-        if (menuRingTimes) menuRingTimes->setVisible(true);
-        if (CalCurrentMenu) CalCurrentMenu->setVisible(false);
-        if (ScopeMode) ScopeMode->setVisible(false);
+        menuRingTimes->setVisible(true);
+        CalCurrentMenu->setVisible(false);
+        ScopeMode->setVisible(false);
     } else {
         setCaption(Label1, "K-7700 STATUS");
         setWindowTitle("K-7700 Smart Ultrasonic Sensor");
-        if (menuRingTimes) menuRingTimes->setVisible(false);
-        if (CalCurrentMenu) CalCurrentMenu->setVisible(true);
-        if (ScopeMode) ScopeMode->setVisible(true);
+        menuRingTimes->setVisible(false);
+        CalCurrentMenu->setVisible(true);
+        ScopeMode->setVisible(true);
     }
     if (isMaxRangeModel(m_.SensorType)) setCaption(Label11, "MAXIMUM RANGE");
     // The Velkor model's trigger mode is fixed at the factory.

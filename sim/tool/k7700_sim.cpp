@@ -1,8 +1,14 @@
 // k7700-sim: simulated K7700 sensors on a pseudo-terminal. Prints the device path as its
 // first line, then serves the sensors in real time until SIGINT or SIGTERM.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <exception>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -19,6 +25,39 @@ volatile std::sig_atomic_t g_stop = 0;
 void onStopSignal(int) {
     g_stop = 1;
 }
+
+// A symbolic link to the device under a name that stays the same across restarts, so a
+// program can open the "same device" again after the simulator was stopped and started.
+class DeviceLink {
+public:
+    DeviceLink(const std::string& path, const std::string& target) : path_(path) {
+        if (path_.empty()) return;
+        struct stat st {};
+        if (lstat(path_.c_str(), &st) == 0) {
+            if (!S_ISLNK(st.st_mode)) {
+                throw std::runtime_error(path_ + " exists and is not a symbolic link");
+            }
+            unlink(path_.c_str());
+        }
+        if (symlink(target.c_str(), path_.c_str()) != 0) {
+            throw std::runtime_error(path_ + ": " + std::strerror(errno));
+        }
+        target_ = target;
+    }
+    ~DeviceLink() {
+        if (target_.empty()) return;
+        char buf[4096];
+        const ssize_t n = readlink(path_.c_str(), buf, sizeof buf - 1);
+        if (n > 0 && std::string(buf, static_cast<std::size_t>(n)) == target_)
+            unlink(path_.c_str());
+    }
+    DeviceLink(const DeviceLink&) = delete;
+    DeviceLink& operator=(const DeviceLink&) = delete;
+
+private:
+    std::string path_;
+    std::string target_;
+};
 
 }  // namespace
 
@@ -55,6 +94,7 @@ int main(int argc, char** argv) {
         Pty pty;
         SimBus bus;
         buildBus(parsed.setup, bus);
+        const DeviceLink link(parsed.linkPath, pty.slavePath());
         std::printf("%s\n", pty.slavePath().c_str());
         std::fflush(stdout);
         k7::SystemClock clock;

@@ -2,6 +2,10 @@
 // time: what a technician's USB adapter would carry.
 #include <gtest/gtest.h>
 
+#include <QEventLoop>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <ctime>
 #include <sstream>
 
 #include "app/Cli.h"
@@ -45,12 +49,64 @@ TEST_F(EndToEnd, ScanFindsTheServedSensorsAndPokeChangesTheirEeprom) {
               "tag 2: type 0 (Sensor: 220 kHz 8 degree beam), firmware 25\n"
               "tag 30: type 4 (Sensor: G615), firmware 25\n");
     ASSERT_EQ(cli({"peek", "90", "--id", "30"}, &out), 0);
-    EXPECT_EQ(out, "90: 5\n");
+    EXPECT_EQ(out, "tag 30\n90: 5\n");
     ASSERT_EQ(cli({"poke", "90", "17", "--id", "30"}, &out), 0);
     ASSERT_EQ(cli({"peek", "90", "--id", "30"}, &out), 0);
-    EXPECT_EQ(out, "90: 17\n");
+    EXPECT_EQ(out, "tag 30\n90: 17\n");
     ASSERT_EQ(cli({"peek", "90", "--id", "2"}, &out), 0);
-    EXPECT_EQ(out, "90: 5\n");
+    EXPECT_EQ(out, "tag 2\n90: 5\n");
+}
+
+TEST_F(EndToEnd, AnAdapterThatEchoesAndHoldsBytesBackChangesNothing) {
+    serve({"--sensor", "2,30", "--fault", "echo", "--adapter-latency-ms", "4"});
+    std::string out;
+    ASSERT_EQ(cli({"scan"}, &out), 0);
+    EXPECT_EQ(out,
+              "tag 2: type 0 (Sensor: 220 kHz 8 degree beam), firmware 25\n"
+              "tag 30: type 0 (Sensor: 220 kHz 8 degree beam), firmware 25\n");
+    ASSERT_EQ(cli({"peek", "79", "4", "--id", "30"}, &out), 0);
+    EXPECT_EQ(out, "tag 30\n79: 3\n80: 0\n81: 18\n82: 0\n");
+    ASSERT_EQ(cli({"poke", "80", "17", "--id", "30"}, &out), 0);
+    ASSERT_EQ(cli({"peek", "79", "3", "--id", "30"}, &out), 0);
+    EXPECT_EQ(out, "tag 30\n79: 3\n80: 17\n81: 18\n");
+}
+
+double processCpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
+TEST_F(EndToEnd, AnUnpluggedAdapterCostsNoTimeAndComesBackOnRetry) {
+    QTemporaryDir dir;
+    const std::string device = (dir.path() + "/k7700-line").toStdString();
+    serve({"--sensor", "1", "--link", device});
+    SystemClock clock;
+    QtSerialLine line(clock);
+    line.open(device, kLineSettings);
+    test::FakeLinkUi ui;
+    Link link(line, clock, ui);
+    link.StatusPollBusy = true;
+    ASSERT_TRUE(link.exchange(cmd::Status));
+
+    sim->stop(SIGTERM);  // the far end goes away between two polls
+    double cpu = -1;
+    ui.noCommAnswers = {NoCommChoice::Retry};
+    ui.onNoComm = [&] {
+        // The window stays up while the event loop runs, as it does for a user.
+        const double before = processCpuSeconds();
+        QEventLoop loop;
+        QTimer::singleShot(3000, &loop, &QEventLoop::quit);
+        loop.exec();
+        cpu = processCpuSeconds() - before;
+        serve({"--sensor", "1", "--link", device});  // plugged back in
+    };
+    EXPECT_TRUE(link.exchange(cmd::Status));
+    ASSERT_EQ(ui.noCommDeviceGone.size(), 1u);
+    EXPECT_FALSE(ui.noCommDeviceGone[0].empty());
+    EXPECT_TRUE(ui.noCommOfferedRetry[0]);
+    EXPECT_LT(cpu, 0.15) << "seconds of CPU in 3 s with the device gone";
+    EXPECT_TRUE(line.isOpen());
 }
 
 TEST_F(EndToEnd, CorruptedRepliesAreRetriedUntilEveryReadIsRight) {

@@ -81,12 +81,17 @@ TEST_F(LineFaultsTest, EchoOfTheRequestIsSkippedAndCounted) {
     bus.setEcho(true);
     EXPECT_EQ(wrongValues(s, 40, 1), 0);
     EXPECT_EQ(link.stats.echoes, 88u);
+    // A command whose reply nobody reads leaves its echo on the line for the next read.
+    link.SendRequest(cmd::CurrentCalMode);
+    ASSERT_TRUE(link.exchange(cmd::SensorType));
+    EXPECT_EQ(link.stats.tag(1).resends, 0u);
+    EXPECT_EQ(link.stats.echoes, 90u);
     // Streams too: the RAM dump follows the echo of its request.
     link.SendRequest(cmd::RamDump);
     const auto dump = link.readStream(kRamDumpBytes, clock.nowUs() + 1'000'000);
     EXPECT_EQ(dump.size(), static_cast<std::size_t>(kRamDumpBytes));
     EXPECT_NE(dump[0], kStartByte);
-    EXPECT_EQ(link.stats.echoes, 89u);
+    EXPECT_EQ(link.stats.echoes, 91u);
 }
 
 TEST_F(LineFaultsTest, ASearchTakesOnlyTheProbedTagsReply) {

@@ -76,7 +76,8 @@ TEST_F(StartupTest, StoredPortThatFailsIsOfferedAgainWithItsNumber) {
     f2.Form_Load();
     EXPECT_EQ(failMessage,
               "Communications port 4 is unavailable. Select a Comm port below. "
-              "If Comm 4 is selected, it will be re-tried.");
+              "If Comm 4 is selected, it will be re-tried.\n\n"
+              "No such file or directory: /dev/ttyS3");
     EXPECT_TRUE(commChecked);
     EXPECT_EQ(line.device(), "/dev/ttyS0");
     f2.hide();

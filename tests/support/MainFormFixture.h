@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <cstdlib>
 #include <memory>
 
 #include "link/Clock.h"
@@ -35,7 +36,10 @@ protected:
     std::unique_ptr<MainForm> form;
     QTemporaryDir dir;
 
-    void SetUp() override { m.iniPath = (dir.path() + "/K7700.ini").toStdString(); }
+    void SetUp() override {
+        m.iniPath = (dir.path() + "/K7700.ini").toStdString();
+        bus.setEcho(std::getenv("K7_LINE_ECHO") != nullptr);  // see LinkFixture
+    }
     void TearDown() override {
         if (form) form->hide();
         form.reset();
