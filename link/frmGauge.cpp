@@ -1,16 +1,15 @@
 #include "link/frmGauge.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 #include "common/Version.h"
 #include "windows/Help.h"
+#include "windows/Placement.h"
 
 namespace k7 {
 
@@ -34,6 +33,10 @@ frmGauge::frmGauge(QWidget* parent)
     Gauge1_->setObjectName("Gauge1");
     Gauge1_->setRange(0, 100);
     Gauge1_->setMinimumWidth(380);
+    lblNote_ = new QLabel(this);
+    lblNote_->setObjectName("lblNote");
+    lblNote_->setWordWrap(true);
+    lblNote_->hide();
 
     btnHelp_ = new QPushButton("&Help", this);
     btnHelp_->setObjectName("btnHelp");
@@ -52,6 +55,7 @@ frmGauge::frmGauge(QWidget* parent)
     layout->setSpacing(12);
     layout->addWidget(Label1_);
     layout->addWidget(Gauge1_);
+    layout->addWidget(lblNote_);
     layout->addWidget(Label2);
     layout->addLayout(buttons);
 
@@ -68,6 +72,20 @@ void frmGauge::prepare(const QString& caption, bool searching) {
     SelNewComm_->setVisible(searching);
     btnHelp_->setVisible(searching);
     newPortRequested_ = false;
+    setNote({});
+}
+
+void frmGauge::setNote(const QString& text) {
+    if (lblNote_->text() == text) return;
+    lblNote_->setText(text);
+    lblNote_->setVisible(!text.isEmpty());
+    adjustSize();
+    if (isVisible()) placeAtCentre();
+}
+
+void frmGauge::placeAtCentre() {
+    adjustSize();
+    centreOn(this, availableArea(this));
 }
 
 void frmGauge::setPercent(int percent) {
@@ -78,12 +96,7 @@ void frmGauge::setPercent(int percent) {
 void frmGauge::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
     Gauge1_->setValue(0);
-    // Centred on the screen, never at a negative position.
-    if (QScreen* s = screen()) {
-        QRect r = s->availableGeometry();
-        QPoint p(r.x() + (r.width() - width()) / 2, r.y() + (r.height() - height()) / 2);
-        move(std::max(p.x(), 0), std::max(p.y(), 0));
-    }
+    placeAtCentre();
 }
 
 void frmGauge::closeEvent(QCloseEvent* e) {

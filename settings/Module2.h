@@ -13,6 +13,9 @@
 
 namespace k7 {
 
+// The port name the simulated sensors stand in for; never stored as a port.
+inline constexpr const char* kSimulatedPortName = "simulated sensors";
+
 struct Module2 {
     Module2(SerialLine& line, Clock& clock, LinkUi& ui) : link(line, clock, ui) {}
     Module2(const Module2&) = delete;
@@ -28,6 +31,7 @@ struct Module2 {
     bool FactoryAccess = false;
     // A device named for this run only (--port, or the simulator); the INI keeps iniPort.
     bool portOverridden = false;
+    bool Simulated = false;  // the run is on simulated sensors (--simulate)
 
     // Preferences kept in the INI file.
     std::string iniPath = kIniFileName;
@@ -74,7 +78,7 @@ struct Module2 {
 
     void applyCommandLine(const CommandLineFlags& f);
     void applyIni(const IniReadResult& r);
-    // The user chose a port in the port window: use it and remember it.
+    // The user chose a port in the port window: use it (unless simulated) and remember it.
     void portChosen(const PortChoice& p);
     // WriteIniFile; idTagText is the ID tag field's text as shown.
     void WriteIniFile(const std::string& idTagText) const;

@@ -140,7 +140,7 @@ TEST_F(StartupTest, G615ShowsItsOwnCaptionsAndNoCurrentLoop) {
     addSensor(1, 4);
     start();
     EXPECT_EQ(text("Label1"), "G-615 STATUS");
-    EXPECT_EQ(form->windowTitle(), "Ulmaron(TM) G-615 Smart Ultrasonic Sensor");
+    EXPECT_EQ(form->windowTitle(), "Ulmaron(TM) G-615 Smart Ultrasonic Sensor - ID tag 1: G615");
     EXPECT_EQ(text("Label11"), "MAXIMUM RANGE");
     for (const char* hidden : {"Dist04", "Dist20", "OutputSpan", "NoTargetCurrent", "TriggerMode",
                                "CurrentOut", "Label6", "TargLL"}) {

@@ -1,0 +1,21 @@
+#pragma once
+// Placing a window beside another so that neither covers the other, on any screen size.
+#include <QRect>
+
+class QWidget;
+
+namespace k7 {
+
+// The largest free band of `screen` above, below, left or right of `avoid` (with a small gap),
+// and in it a rect of `want`'s size cut down to the band, centred in the band. Empty when
+// `avoid` leaves no band at all.
+QRect placeClearOf(const QRect& avoid, const QSize& want, const QRect& screen);
+
+// Centres the window (frame included) on `area`, kept inside its screen's available area and
+// never at a negative position.
+void centreOn(QWidget* window, const QRect& area);
+
+// The available area of the screen the widget is on (the primary screen when it has none).
+QRect availableArea(const QWidget* w);
+
+}  // namespace k7
