@@ -64,11 +64,13 @@ void showHelp(QWidget* opener) {
     QWidget* owner = opener ? opener->window() : nullptr;
     auto* dlg =
         owner ? owner->findChild<QDialog*>("HelpWindow", Qt::FindDirectChildrenOnly) : nullptr;
-    if (!dlg) {
+    const bool fresh = !dlg;
+    if (fresh) {
         dlg = makeHelpWindow(owner);
         place(dlg, opener);
     }
     dlg->show();
+    if (fresh) keepInside(dlg, availableArea(dlg));  // its frame is known once shown
     dlg->raise();
     dlg->activateWindow();
 }

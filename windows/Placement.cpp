@@ -39,6 +39,14 @@ QRect placeClearOf(const QRect& avoid, const QSize& want, const QRect& screen) {
     return best;
 }
 
+void keepInside(QWidget* window, const QRect& area) {
+    const QSize frame = window->frameGeometry().size() - window->size();
+    window->resize(window->size().boundedTo(area.size() - frame));
+    const QRect f = window->frameGeometry();
+    window->move(std::clamp(f.x(), area.x(), area.right() + 1 - f.width()),
+                 std::clamp(f.y(), area.y(), area.bottom() + 1 - f.height()));
+}
+
 QRect availableArea(const QWidget* w) {
     QScreen* s = w ? w->screen() : nullptr;
     if (!s) s = QGuiApplication::primaryScreen();

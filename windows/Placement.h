@@ -15,6 +15,9 @@ QRect placeClearOf(const QRect& avoid, const QSize& want, const QRect& screen);
 // never at a negative position.
 void centreOn(QWidget* window, const QRect& area);
 
+// Moves (and if it must, shrinks) a shown window so that its frame lies inside `area`.
+void keepInside(QWidget* window, const QRect& area);
+
 // The available area of the screen the widget is on (the primary screen when it has none).
 QRect availableArea(const QWidget* w);
 

@@ -61,6 +61,27 @@ TEST(frmGetComm, DevicePathCanBeTyped) {
     EXPECT_EQ(dlg.choice().device, "/dev/ttyUSB3");
 }
 
+TEST(frmGetComm, KeyboardStartsOnTheChoiceAndTheDeviceMnemonicGoesToItsField) {
+    frmGetComm none(PortChoice{}, "Select");
+    none.show();
+    QApplication::setActiveWindow(&none);
+    EXPECT_EQ(QApplication::focusWidget(), child<QRadioButton>(&none, "SelectComm(1)"));
+    // Comm N is explained; a device path stands alone in the failure text.
+    EXPECT_TRUE(child<QLabel>(&none, "lblPortHint")->text().contains("/dev/ttyS<N-1>"));
+    EXPECT_EQ(portUnavailableMessage({0, "/dev/ttyS9"}),
+              "Communications port /dev/ttyS9 is unavailable. Select a Comm port below. "
+              "If /dev/ttyS9 is selected, it will be re-tried.");
+    QTest::keyClick(&none, Qt::Key_D, Qt::AltModifier);
+    QTest::qWait(300);  // the mnemonic's click is animated
+    EXPECT_TRUE(child<QRadioButton>(&none, "SelectDevice")->isChecked());
+    EXPECT_EQ(QApplication::focusWidget(), child<QComboBox>(&none, "cbDevice"));
+
+    frmGetComm typed(PortChoice{9, ""}, "Select");
+    typed.show();
+    QApplication::setActiveWindow(&typed);
+    EXPECT_EQ(QApplication::focusWidget(), child<QLineEdit>(&typed, "txtPortNum"));
+}
+
 TEST(frmGetComm, ExitProgramIsChosenByItsButtonOrByClosing) {
     frmGetComm dlg(PortChoice{1, ""}, "");
     QTest::mouseClick(child<QPushButton>(&dlg, "ExitCommand"), Qt::LeftButton);
