@@ -14,8 +14,9 @@ std::string portNumberHint() {
 #ifdef _WIN32
     return "Comm N is the serial port COMN.";
 #else
-    return "Comm N is the serial port /dev/ttyS<N-1> (Comm 1 is /dev/ttyS0). A USB serial "
-           "adapter is a device such as /dev/ttyUSB0.";
+    // Own lines: a path is never broken at its slashes.
+    return "Comm N is the serial port /dev/ttyS<N-1> (Comm 1 is /dev/ttyS0).\n"
+           "A USB serial adapter is a device such as /dev/ttyUSB0.";
 #endif
 }
 

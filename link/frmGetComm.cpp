@@ -80,7 +80,6 @@ frmGetComm::frmGetComm(const PortChoice& current, const QString& message, QWidge
 
     auto* hint = new QLabel(QString::fromStdString(portNumberHint()), box);
     hint->setObjectName("lblPortHint");
-    hint->setWordWrap(true);
     grid->addWidget(hint, 4, 0, 1, 2);
 
     auto* layout = new QVBoxLayout(this);

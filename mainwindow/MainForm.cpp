@@ -148,22 +148,6 @@ MainForm::MainForm(Module2& m, GuiLinkUi& ui, std::vector<std::string> arguments
     buildMenus();
     fillFixedLists();
     connectFields();
-    arrangeTabOrder();
-}
-
-void MainForm::arrangeTabOrder() {
-    // As the eye reads the screen: the status column with the ID tag, then each group down
-    // its column, then the buttons.
-    QWidget* const chain[] = {
-        SensorID,     SingleSensorID, Dist04,          Dist20,      OutputSpan,   NoTargetCurrent,
-        UserMaxRange, CloseSetPoint,  FarSetPoint,     CloseMinLL,  cbMidMinLL,   FarMinLL,
-        NoEchoMinLL,  CloseMaxLL,     cbMidMaxLL,      FarMaxLL,    NoEchoMaxLL,  Hysteresis1,
-        SampleRate1,  AverageSamples, AverageType,     TriggerMode, TriggerDelay, ManualTemperature,
-        TargLL,       NoEchoTimeout,  UserDescription, ResetErr,    cmdSWTrigger, ProgramModule,
-        cmdCancelEdit};
-    for (std::size_t i = 1; i < std::size(chain); ++i) {
-        QWidget::setTabOrder(chain[i - 1], chain[i]);
-    }
 }
 
 MainForm::~MainForm() = default;

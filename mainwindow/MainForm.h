@@ -290,7 +290,6 @@ private:
     void setMessageBand(bool red);  // the message line: opaque red or transparent
     // A message that something worked, on a quiet band, until the next change.
     void showDoneMessage(const QString& text);
-    void arrangeTabOrder();
     // The sensor list holds the tag on screen, chosen: after a read, a refused choice or an
     // ID tag change.
     void syncSensorList();

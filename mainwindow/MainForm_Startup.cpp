@@ -141,11 +141,13 @@ void MainForm::fitToScreen() {
     // Before the first show the window manager's frame is not known: leave room for one.
     if (frame.isNull()) frame = QSize(8, 2 * fontMetrics().height());
     const QSize room = screen.size() - frame;
-    QSize want = sizeHint();
+    // The main window's own size hint lags behind its groups while start-up runs.
+    const QSize menu(0, menuBar()->sizeHint().height());
+    QSize want = scroll_->sizeHint() + menu;
     // The groups give up their spare room before the screen scrolls; a scroll bar then takes
     // its width from the other side.
     const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    const QSize least = scroll_->widget()->minimumSizeHint() + (want - scroll_->sizeHint());
+    const QSize least = scroll_->widget()->minimumSizeHint() + menu;
     if (least.width() > room.width()) want.rheight() += bar;
     if (least.height() > room.height()) want.rwidth() += bar;
     resize(want.boundedTo(room));

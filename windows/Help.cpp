@@ -41,9 +41,10 @@ void place(QDialog* dlg, QWidget* opener) {
     const QFontMetrics fm = dlg->fontMetrics();
     const QSize want(std::min(fm.averageCharWidth() * 90, screen.width()),
                      std::min(fm.lineSpacing() * 36, screen.height()));
-    const QRect beside =
-        opener ? placeClearOf(opener->window()->frameGeometry(), want, screen) : QRect();
-    if (beside.width() >= kMinWidth && beside.height() >= kMinHeight) {
+    const QRect beside = opener ? placeClearOf(opener->window()->frameGeometry(), want, screen,
+                                               QSize(kMinWidth, kMinHeight))
+                                : QRect();
+    if (!beside.isEmpty()) {
         dlg->setGeometry(beside);
         return;
     }
@@ -73,6 +74,10 @@ void showHelp(QWidget* opener) {
     if (fresh) keepInside(dlg, availableArea(dlg));  // its frame is known once shown
     dlg->raise();
     dlg->activateWindow();
+    // On a screen too small for both side by side the window it came from stays in sight.
+    if (opener && dlg->frameGeometry().intersects(opener->window()->frameGeometry())) {
+        opener->window()->raise();
+    }
 }
 
 }  // namespace k7

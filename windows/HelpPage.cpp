@@ -177,12 +177,14 @@ program was started from; the message band says where.</li>
 
 <h3><a name="cli"></a>The command-line tools</h3>
 <p><code>k7700-cli</code> works on the same line without windows, for scripts and quick checks:</p>
-<pre>
-k7700-cli scan --port /dev/ttyUSB0             the sensors that answer
-k7700-cli peek 79 4 --port /dev/ttyUSB0 --id 3 EEPROM cells 79 to 82
-k7700-cli poke 90 7 --port /dev/ttyUSB0 --id 3 write cell 90, verified
-k7700-cli history 20 --simulate                20 status exchanges
-</pre>
+<ul>
+<li><code>k7700-cli scan --port /dev/ttyUSB0</code>: the sensors that answer, with type and
+firmware</li>
+<li><code>k7700-cli peek 79 4 --port /dev/ttyUSB0 --id 3</code>: EEPROM cells 79 to 82 of
+sensor 3</li>
+<li><code>k7700-cli poke 90 7 --port /dev/ttyUSB0 --id 3</code>: write cell 90, verified</li>
+<li><code>k7700-cli history 20 --simulate</code>: 20 status exchanges, one line a reply</li>
+</ul>
 <p>It exits with status 0 when done, 1 when the port cannot be opened or a sensor does not
 answer, 2 for a mistake on the command line. <code>--simulate</code> runs on simulated sensors
 (<code>k7700 --simulate</code> does the same for this program; its title then says

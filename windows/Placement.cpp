@@ -10,7 +10,7 @@ namespace {
 constexpr int kGap = 8;
 }
 
-QRect placeClearOf(const QRect& avoid, const QSize& want, const QRect& screen) {
+QRect placeClearOf(const QRect& avoid, const QSize& want, const QRect& screen, const QSize& least) {
     const QRect bands[] = {
         QRect(QPoint(screen.left(), screen.top()),
               QPoint(screen.right(), avoid.top() - 1 - kGap)),  // above
@@ -25,9 +25,9 @@ QRect placeClearOf(const QRect& avoid, const QSize& want, const QRect& screen) {
     QRect best;
     long long bestArea = 0;
     for (const QRect& band : bands) {
-        if (band.width() <= 0 || band.height() <= 0) continue;
         const QSize fits(std::min(want.width(), band.width()),
                          std::min(want.height(), band.height()));
+        if (fits.width() < least.width() || fits.height() < least.height()) continue;
         const long long area = static_cast<long long>(fits.width()) * fits.height();
         if (area > bestArea) {
             bestArea = area;

@@ -6,10 +6,11 @@ class QWidget;
 
 namespace k7 {
 
-// The largest free band of `screen` above, below, left or right of `avoid` (with a small gap),
-// and in it a rect of `want`'s size cut down to the band, centred in the band. Empty when
-// `avoid` leaves no band at all.
-QRect placeClearOf(const QRect& avoid, const QSize& want, const QRect& screen);
+// A rect of `want`'s size, cut down to the free band of `screen` above, below, left or right
+// of `avoid` (with a small gap) that holds the most of it, centred in that band. Only bands
+// that hold at least `least` count; empty when none does.
+QRect placeClearOf(const QRect& avoid, const QSize& want, const QRect& screen,
+                   const QSize& least = {1, 1});
 
 // Centres the window (frame included) on `area`, kept inside its screen's available area and
 // never at a negative position.

@@ -24,7 +24,7 @@ QPixmap introPicture(double scale, double dpr) {
     QLinearGradient sky(0, 0, 0, 300);
     sky.setColorAt(0, QColor(18, 52, 96));
     sky.setColorAt(1, QColor(40, 110, 170));
-    p.fillRect(pm.rect(), sky);
+    p.fillRect(QRect(0, 0, kIntroWidth, kIntroHeight), sky);
 
     // Tank with liquid.
     p.setPen(QPen(QColor(220, 225, 230), 3));
@@ -89,20 +89,21 @@ void frmIntro::showPicture(double scale) {
 
 void frmIntro::keepClearOf(const QRect& other) {
     // Smaller than this the product name is no longer readable.
-    constexpr double kSmallest = 0.45;
+    constexpr double kSmallest = 0.33;
     const QSize frame = frameGeometry().size() - size();
+    const QSize full(kIntroWidth, kIntroHeight);
     const QRect spot =
-        placeClearOf(other, QSize(kIntroWidth, kIntroHeight) + frame, availableArea(this));
-    const QSize room = spot.size() - frame;
-    const double scale =
-        std::min({1.0, room.width() / double(kIntroWidth), room.height() / double(kIntroHeight)});
-    if (spot.isEmpty() || scale < kSmallest) {
+        placeClearOf(other, full + frame, availableArea(this), full * kSmallest + frame);
+    if (spot.isEmpty()) {
         hide();
         return;
     }
-    showPicture(scale);
+    const QSize room = spot.size() - frame;
+    showPicture(
+        std::min({1.0, room.width() / double(kIntroWidth), room.height() / double(kIntroHeight)}));
     move(spot.x() + (spot.width() - frameGeometry().width()) / 2,
          spot.y() + (spot.height() - frameGeometry().height()) / 2);
+    show();
 }
 
 }  // namespace k7

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QMenuBar>
 #include <QTest>
 
 #include "link/Discovery.h"
@@ -51,7 +52,8 @@ protected:
     // The main window at the size it asks for, as on a screen with room for all of it (the
     // screen-fit tests show it on smaller ones).
     void saveMain(const QString& name) {
-        form->resize(form->sizeHint());
+        form->resize(form->centralWidget()->sizeHint() +
+                     QSize(0, form->menuBar()->sizeHint().height()));
         QApplication::processEvents();
         const QByteArray dir = qgetenv("K7_SCREENSHOTS");
         if (!dir.isEmpty()) form->grab().save(QString::fromUtf8(dir) + "/" + name + ".png");
