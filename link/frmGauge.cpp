@@ -68,11 +68,12 @@ frmGauge::frmGauge(QWidget* parent)
 }
 
 void frmGauge::prepare(const QString& caption, bool searching) {
+    // A search that goes round again keeps its note; anything else starts without one.
+    if (Label1_->text() != caption) setNote({});
     Label1_->setText(caption);
     SelNewComm_->setVisible(searching);
     btnHelp_->setVisible(searching);
     newPortRequested_ = false;
-    setNote({});
 }
 
 void frmGauge::setNote(const QString& text) {

@@ -14,6 +14,7 @@ public:
     explicit frmGauge(QWidget* parent = nullptr);
 
     // searching: the search shows "&Select New Comm Port"; reading and programming hide it.
+    // A new caption clears the note.
     void prepare(const QString& caption, bool searching);
     void setPercent(int percent);
     // A note under the bar (the search found nothing yet); empty hides it.

@@ -142,6 +142,10 @@ TEST(frmGauge, CaptionButtonsAndNewPortRequest) {
     EXPECT_EQ(child<QProgressBar>(&g, "Gauge1")->value(), 0);
     g.setPercent(50);
     EXPECT_EQ(child<QProgressBar>(&g, "Gauge1")->value(), 50);
+    // The advice after an empty pass stays while the same search goes round again.
+    g.setNote("No sensor answered");
+    g.prepare("Searching for Sensors on Comm 3", true);
+    EXPECT_TRUE(child<QLabel>(&g, "lblNote")->isVisible());
     QTest::mouseClick(child<QPushButton>(&g, "SelNewComm"), Qt::LeftButton);
     EXPECT_TRUE(g.newPortRequested());
     EXPECT_FALSE(g.isVisible());
@@ -149,6 +153,7 @@ TEST(frmGauge, CaptionButtonsAndNewPortRequest) {
     g.show();
     EXPECT_FALSE(g.newPortRequested());
     EXPECT_FALSE(child<QPushButton>(&g, "SelNewComm")->isVisible());
+    EXPECT_FALSE(child<QLabel>(&g, "lblNote")->isVisible());
     EXPECT_GE(g.x(), 0);
     EXPECT_GE(g.y(), 0);
 }
