@@ -144,10 +144,16 @@ void MainForm::fitToScreen() {
     // The main window's own size hint lags behind its groups while start-up runs.
     const QSize menu(0, menuBar()->sizeHint().height());
     QSize want = scroll_->sizeHint() + menu;
+    // Narrower than it would like, the groups' long captions take two lines.
+    const QWidget* content = scroll_->widget();
+    if (want.width() > room.width() && content->hasHeightForWidth()) {
+        want.setHeight(
+            std::max(want.height(), content->heightForWidth(room.width()) + menu.height()));
+    }
     // The groups give up their spare room before the screen scrolls; a scroll bar then takes
     // its width from the other side.
     const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    const QSize least = scroll_->widget()->minimumSizeHint() + menu;
+    const QSize least = content->minimumSizeHint() + menu;
     if (least.width() > room.width()) want.rheight() += bar;
     if (least.height() > room.height()) want.rwidth() += bar;
     resize(want.boundedTo(room));
