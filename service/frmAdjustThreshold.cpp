@@ -91,6 +91,7 @@ void frmAdjustThreshold::opThresh_Click(int index) {
         return;
     }
     ready_ = false;
+    changing_ = true;
     watch_.StartTimer();
     lblChangingThreshold->show();
     ProgressBar1->setValue(0);
@@ -104,7 +105,15 @@ void frmAdjustThreshold::opThresh_Click(int index) {
     watch_.StopTimer();
     ProgressBar1->hide();
     lblChangingThreshold->hide();
+    changing_ = false;
     ready_ = true;
+}
+
+void frmAdjustThreshold::done(int result) {
+    // A change runs to its end (Esc pressed while a lost reply lets events run waits for it),
+    // unless the program itself is ending.
+    if (changing_ && !link_.ProgramEnding) return;
+    QDialog::done(result);
 }
 
 void frmAdjustThreshold::UpdateProgress() {

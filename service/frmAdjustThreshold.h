@@ -23,6 +23,7 @@ public:
     // Reads the present threshold and selects its option; false when no reply came.
     bool Form_Load();
     void UpdateProgress();
+    void done(int result) override;
 
     std::array<QRadioButton*, 5> opThresh{};
     QLabel* lblChangingThreshold = nullptr;
@@ -38,6 +39,7 @@ private:
     StopWatch watch_;
     std::optional<int> code_;  // what the sensor holds, as far as we know
     bool ready_ = false;
+    bool changing_ = false;
 };
 
 }  // namespace k7

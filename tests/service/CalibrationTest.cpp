@@ -153,5 +153,19 @@ TEST_F(CalibrationTest, AReferenceOutsideTheRangeIsRefusedAndNothingIsWritten) {
     EXPECT_EQ(point(110), 4095);  // the factory points are untouched
 }
 
+TEST_F(CalibrationTest, ASensorLostDuringARestoreEndsTheProgramWithoutAnotherFrame) {
+    startWith();
+    auto* cal = new frmICal(m.link, *form, form.get());
+    cal->show();
+    s->setSilent(true);
+    bus.clearReceived();
+    test::whenModalOpens([](QWidget* noComm) { click(noComm, "Exit"); });
+    click(cal, "RestoreDefaults");
+    EXPECT_TRUE(m.Exiting);
+    EXPECT_FALSE(cal->isVisible());
+    for (const Sent& f : sent()) EXPECT_EQ(f, (Sent{104, 8, 0}));  // the read, re-sent
+    EXPECT_FALSE(form->Timer3->isActive());
+}
+
 }  // namespace
 }  // namespace k7

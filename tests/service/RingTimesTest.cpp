@@ -7,6 +7,7 @@
 #include "link/Commands.h"
 #include "service/G615RingTimes.h"
 #include "service/frmK7KRev.h"
+#include "sim/Faults.h"
 #include "tests/service/ServiceFixture.h"
 
 namespace k7 {
@@ -65,6 +66,17 @@ TEST_F(RingTimesTest, ReadsTheFourteenWordsInRowOrderAndDerivesTheColumns) {
     EXPECT_EQ(openWindow(), nullptr);
 }
 
+TEST_F(RingTimesTest, ThePollWaitsForAllFourteenReadsOnALossyLine) {
+    startWith(4);
+    sim::FaultConfig lossy;
+    lossy.firstAttemptLost = true;
+    bus.setFaults(0, lossy, 2);
+    auto frames = withPollDue([&] { form->menuRingTimes->trigger(); });
+    EXPECT_FALSE(test::anyStatusFrame(frames));
+    ASSERT_NE(openWindow(), nullptr);
+    EXPECT_EQ(openWindow()->T1Ticks[13]->text(), "4200");
+}
+
 TEST_F(RingTimesTest, ServiceItemsFollowTheSensorTypeAndEditMode) {
     startWith(0);
     EXPECT_FALSE(form->menuRingTimes->isVisible());
@@ -89,7 +101,7 @@ TEST_F(RingTimesTest, FirmwareWindowNamesTheTagAndRevision) {
 
 TEST(ServiceWindowPlace, OverTheMainWindowAndFullyOnTheScreen) {
     QWidget main;
-    main.setGeometry(100, 100, 600, 400);
+    main.setGeometry(100, 200, 600, 400);
     main.show();
     const QRect screen = main.screen()->availableGeometry();
     G615RingTimes ring("1", &main);
