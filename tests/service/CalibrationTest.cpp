@@ -21,8 +21,7 @@ protected:
 
 TEST_F(CalibrationTest, AbortingTheWarningSendsNothing) {
     startWith();
-    test::whenModalOpens([](QWidget* warning) {
-        EXPECT_EQ(warning->objectName(), "frmCalWarning");
+    whenWindowOpens("frmCalWarning", [](QWidget* warning) {
         EXPECT_EQ(child<QLabel>(warning, "WarningMessage")->text(),
                   "Warning - Calibrating the current will temporarily change the output current "
                   "for the K-7700 sensor which is on line.");
@@ -38,8 +37,8 @@ TEST_F(CalibrationTest, OpeningAdjustingAndLeavingSendTheirExactFrames) {
     const int before = point(108);
     std::vector<Sent> atOpen;
     bool pollOff = false;
-    test::whenModalOpens([&](QWidget* warning) {
-        test::whenModalOpens([&](QWidget* cal) {
+    whenWindowOpens("frmCalWarning", [&](QWidget* warning) {
+        whenWindowOpens("frmICal", [&](QWidget* cal) {
             atOpen = sent();
             pollOff = !form->Timer3->isActive();
             EXPECT_TRUE(child<QRadioButton>(cal, "opCalCurrent(0)")->isChecked());
@@ -140,7 +139,7 @@ TEST_F(CalibrationTest, AReferenceOutsideTheRangeIsRefusedAndNothingIsWritten) {
     cal.show();
     bus.clearReceived();
     QString title, message;
-    test::whenModalOpens([&](QWidget* box) {
+    whenWindowOpens("RestoreRefused", [&](QWidget* box) {
         title = box->windowTitle();
         message = static_cast<QMessageBox*>(box)->text();
         static_cast<QMessageBox*>(box)->accept();
@@ -159,7 +158,7 @@ TEST_F(CalibrationTest, ASensorLostDuringARestoreEndsTheProgramWithoutAnotherFra
     cal->show();
     s->setSilent(true);
     bus.clearReceived();
-    test::whenModalOpens([](QWidget* noComm) { click(noComm, "Exit"); });
+    whenWindowOpens("frmNoComm", [](QWidget* noComm) { click(noComm, "Exit"); });
     click(cal, "RestoreDefaults");
     EXPECT_TRUE(m.Exiting);
     EXPECT_FALSE(cal->isVisible());

@@ -90,7 +90,7 @@ TEST_F(RingTimesTest, ServiceItemsFollowTheSensorTypeAndEditMode) {
 TEST_F(RingTimesTest, FirmwareWindowNamesTheTagAndRevision) {
     startWith(0, 7, 5);
     QString label;
-    test::whenModalOpens([&](QWidget* w) {
+    whenWindowOpens("frmK7KRev", [&](QWidget* w) {
         label = child<QLabel>(w, "lblFWRev")->text();
         click(w, "btnExitRev");
     });

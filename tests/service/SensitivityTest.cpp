@@ -20,9 +20,9 @@ class SensitivityTest : public test::ServiceFixture {
 protected:
     // Opens the tool from the menu, runs `act` in the adjustment window, then presses OK.
     void throughTheMenu(QString* existing, const std::function<void(QWidget*)>& act) {
-        test::whenModalOpens([=, this](QWidget* warning) {
+        whenWindowOpens("frmChangeThreshWarning", [=, this](QWidget* warning) {
             *existing = child<QLabel>(warning, "lblExistingThreshold")->text();
-            test::whenModalOpens([=](QWidget* adjust) {
+            whenWindowOpens("frmAdjustThreshold", [=](QWidget* adjust) {
                 act(adjust);
                 click(adjust, "cmdOK");
             });
@@ -128,7 +128,7 @@ TEST_F(SensitivityTest, NoStatusFrameInsideAChangeOnALossyLine) {
 TEST_F(SensitivityTest, AG615IsNotOfferedTheChangeOfItsRingTimeCell) {
     startWith(4);
     QString message;
-    test::whenModalOpens([&](QWidget* box) {
+    whenWindowOpens("NoSensitivityOnG615", [&](QWidget* box) {
         message = static_cast<QMessageBox*>(box)->text();
         static_cast<QMessageBox*>(box)->accept();
     });

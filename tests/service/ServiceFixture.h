@@ -37,6 +37,17 @@ protected:
         }
     }
 
+    // `act` on the next modal window called `name`; modal windows already open are passed by.
+    static void whenWindowOpens(const char* name, std::function<void(QWidget*)> act) {
+        whenModalOpens([name, act](QWidget* w) {
+            if (w->objectName() == name) {
+                act(w);
+            } else {
+                whenWindowOpens(name, act);
+            }
+        });
+    }
+
     // Runs `action` with the status poll falling due at every pass of the event loop (lost
     // replies let events run inside the tool's exchanges); returns the frames it sent.
     std::vector<Sent> withPollDue(const std::function<void()>& action) {
