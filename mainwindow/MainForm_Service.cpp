@@ -1,9 +1,7 @@
 // The service tools of the Advanced Settings and Help menus.
-#include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
 
-#include "mainwindow/Fields.h"
 #include "mainwindow/MainForm.h"
 #include "service/G615RingTimes.h"
 #include "service/frmAdjustThreshold.h"
@@ -74,7 +72,8 @@ void MainForm::menuRingTimes_Click() {
 void MainForm::k7v_Click() {
     if (!lineForUser()) return;
     frmK7KRev version(this);
-    if (!version.Form_Load(m_.link, SingleSensorID->text())) return;
+    // The tag the request goes to: in edit mode a tag typed but not programmed is not asked.
+    if (!version.Form_Load(m_.link, QString::fromStdString(addressedTag()))) return;
     version.exec();
 }
 

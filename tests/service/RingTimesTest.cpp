@@ -97,6 +97,15 @@ TEST_F(RingTimesTest, FirmwareWindowNamesTheTagAndRevision) {
     form->k7v->trigger();
     EXPECT_EQ(label, "K7700 with ID Tag 7 has Firmware Version 5");
     EXPECT_EQ(sent(), (std::vector<Sent>{{cmd::FirmwareVersion, 0, 0}}));
+
+    type(form->SingleSensorID, "9");  // edit mode: the sensor asked is still tag 7
+    ASSERT_TRUE(m.EditModeActive);
+    whenWindowOpens("frmK7KRev", [&](QWidget* w) {
+        label = child<QLabel>(w, "lblFWRev")->text();
+        click(w, "btnExitRev");
+    });
+    form->k7v->trigger();
+    EXPECT_EQ(label, "K7700 with ID Tag 7 has Firmware Version 5");
 }
 
 TEST(ServiceWindowPlace, OverTheMainWindowAndFullyOnTheScreen) {
