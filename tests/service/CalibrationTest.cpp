@@ -154,14 +154,17 @@ TEST_F(CalibrationTest, AReferenceOutsideTheRangeIsRefusedAndNothingIsWritten) {
 
 TEST_F(CalibrationTest, ASensorLostDuringARestoreEndsTheProgramWithoutAnotherFrame) {
     startWith();
-    auto* cal = new frmICal(m.link, *form, form.get());
-    cal->show();
-    s->setSilent(true);
-    bus.clearReceived();
-    whenWindowOpens("frmNoComm", [](QWidget* noComm) { click(noComm, "Exit"); });
-    click(cal, "RestoreDefaults");
-    EXPECT_TRUE(m.Exiting);
-    EXPECT_FALSE(cal->isVisible());
+    {
+        // As in the program: the window lives in the menu handler, inside the main window's life.
+        frmICal cal(m.link, *form, form.get());
+        cal.show();
+        s->setSilent(true);
+        bus.clearReceived();
+        whenWindowOpens("frmNoComm", [](QWidget* noComm) { click(noComm, "Exit"); });
+        click(&cal, "RestoreDefaults");
+        EXPECT_TRUE(m.Exiting);
+        EXPECT_FALSE(cal.isVisible());
+    }
     for (const Sent& f : sent()) EXPECT_EQ(f, (Sent{104, 8, 0}));  // the read, re-sent
     EXPECT_FALSE(form->Timer3->isActive());
 }
