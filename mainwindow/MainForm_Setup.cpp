@@ -100,11 +100,13 @@ void MainForm::MenuCompare_Click() {
     const auto path = chooseSetupFile(this, m_, "Compare Setup with Sensor", SetupDialogMode::Open,
                                       SingleSensorID->text().toStdString());
     if (!path) return;
-    const Link::Hold held = lineForUser();
-    if (!held) return;
-    // What the sensor holds now. Nothing is being edited, so the screen may show it too.
-    ShowUnitSelections();
-    if (m_.link.ProgramEnding) return;
+    {
+        // What the sensor holds now. Nothing is being edited, so the screen may show it too.
+        const Link::Hold held = lineForUser();
+        if (!held) return;
+        ShowUnitSelections();
+        if (m_.link.ProgramEnding) return;
+    }
     const auto file = readForSensor(this, m_, *path);
     if (!file) return;
     const std::vector<CompareRow> rows =
