@@ -87,6 +87,9 @@ TEST(Cp1252, RoundTripsTheHighCharacters) {
     EXPECT_EQ(cp1252ToUtf8(bytes), utf8);
     EXPECT_EQ(utf8ToCp1252("\xE4\xB8\xAD"), "?");  // no 1252 form
     EXPECT_EQ(utf8ToCp1252("\xE2\x82"), "?");      // truncated sequence
+    std::string every;
+    for (int b = 0; b < 256; ++b) every += static_cast<char>(b);
+    EXPECT_EQ(utf8ToCp1252(cp1252ToUtf8(every)), every);  // the undefined bytes too
 }
 
 class TextFileTest : public ::testing::Test {
