@@ -1,5 +1,7 @@
 #include "setupfile/SetupFileIo.h"
 
+#include <cstring>
+
 #include "common/RuntimeError.h"
 #include "common/TextFile.h"
 #include "common/VbText.h"
@@ -7,9 +9,8 @@
 namespace k7 {
 namespace {
 
-// A setup file is a few hundred bytes; anything this large is not one.
-constexpr std::size_t kMaxSetupFileBytes = 1u << 20;
-constexpr int kErrPathFileAccess = 75;
+// Far more than any value line needs; a longer line is cut, never held whole.
+constexpr std::size_t kMaxLineBytes = 4096;
 
 }  // namespace
 
@@ -20,24 +21,25 @@ std::string FileError::text() const {
 std::optional<FileError> saveSetupFile(const std::string& path, const std::string& headerPath,
                                        const SetupValues& v) {
     std::string error;
-    if (writeTextFile(path, setupFileText(headerPath, v), &error)) return std::nullopt;
-    return FileError{kErrPathFileAccess, error};
+    int systemError = 0;
+    if (writeTextFile(path, setupFileText(headerPath, v), &error, &systemError)) {
+        return std::nullopt;
+    }
+    return FileError{fileErrorNumber(systemError, false), error};
 }
 
 SetupRead readSetupFile(const std::string& path, int sensorType) {
     SetupRead r;
-    std::string error;
-    const auto lines = readTextLines(path, &error, kMaxSetupFileBytes);
-    if (!lines) {
-        if (error == "File too large") {
-            r.status = SetupRead::Status::NotInterpretable;
-        } else {
-            r.status = SetupRead::Status::OpenFailed;
-            r.error = {error == "File not found" ? kErrFileNotFound : kErrDeviceIo, error};
-        }
+    const int valueLines = setupValueLineCount(sensorType);
+    // The header and the value lines; whatever follows is never read.
+    const FirstLines file =
+        readFirstLines(path, static_cast<std::size_t>(valueLines) + 1, kMaxLineBytes);
+    if (file.status != ReadStatus::Ok) {
+        r.status = SetupRead::Status::OpenFailed;
+        r.error = {fileErrorNumber(file.systemError, true), std::strerror(file.systemError)};
         return r;
     }
-    const auto values = parseSetupLines(*lines, setupValueLineCount(sensorType));
+    const auto values = parseSetupLines(file.lines, valueLines);
     if (!values || !setupFitsSensor(*values, sensorType)) {
         r.status = SetupRead::Status::NotInterpretable;
         return r;

@@ -163,36 +163,59 @@ TEST(SetupFormat, G615FileMayLeaveOutWhatAG615DoesNotHave) {
     EXPECT_FALSE(setupFitsSensor(*v, 3));
 }
 
-TEST(SetupFormat, MissingFileAndHugeFile) {
+TEST(SetupFormat, OnlyTheHeadIsReadAndUnreadableFilesSayWhy) {
     test::TempDir dir;
     const SetupRead missing = readSetupFile(dir.file("none.txt"), 0);
     EXPECT_EQ(missing.status, SetupRead::Status::OpenFailed);
-    EXPECT_EQ(missing.error.text().rfind("Error  53: ", 0), 0u) << missing.error.text();
-    std::ofstream(dir.file("huge.txt"), std::ios::binary) << std::string(3u << 20, 'x');
+    EXPECT_EQ(missing.error.text(), "Error  53: No such file or directory");
+    const SetupRead folder = readSetupFile(dir.path().string(), 0);
+    EXPECT_EQ(folder.status, SetupRead::Status::OpenFailed);
+    EXPECT_EQ(folder.error.text(), "Error  75: Is a directory");
+
+    std::string good;
+    for (const char* l : kEdited) good += std::string(l) + "\r\n";
+    std::ofstream(dir.file("tail.txt"), std::ios::binary) << good << std::string(20u << 20, 'x');
+    EXPECT_EQ(readSetupFile(dir.file("tail.txt"), 0).status, SetupRead::Status::Ok);
+    std::ofstream(dir.file("huge.txt"), std::ios::binary) << std::string(20u << 20, 'x');
     EXPECT_EQ(readSetupFile(dir.file("huge.txt"), 0).status, SetupRead::Status::NotInterpretable);
 }
 
-TEST(SetupFormat, SaveCutShortLeavesTheOldFileIntact) {
+// A save that fails, whether cut short by a full disk or refused, leaves the old file as it was
+// and nothing half-written beside it.
+TEST(SetupFormat, FailedSaveLeavesTheOldFileIntact) {
     test::TempDir dir;
     const std::string path = dir.file("setup.txt");
     std::ofstream(path, std::ios::binary) << "the old setup\r\n";
     const auto v = parseSetupLines(editedLines(), 27);
     ASSERT_TRUE(v);
+    auto old = [&] {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    auto filesInFolder = [&] {
+        return std::distance(std::filesystem::directory_iterator(dir.path()),
+                             std::filesystem::directory_iterator{});
+    };
     // The disk fills after 100 bytes of the new file.
     signal(SIGXFSZ, SIG_IGN);
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    rlimit small = old;
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    rlimit small = limit;
     small.rlim_cur = 100;
     setrlimit(RLIMIT_FSIZE, &small);
-    const auto error = saveSetupFile(path, path, *v);
-    setrlimit(RLIMIT_FSIZE, &old);
-    ASSERT_TRUE(error);
-    std::ifstream in(path, std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "the old setup\r\n");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
-                            std::filesystem::directory_iterator{}),
-              1);  // nothing half-written left behind
+    const auto full = saveSetupFile(path, path, *v);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    ASSERT_TRUE(full);
+    EXPECT_EQ(full->text(), "Error  61: File too large");
+    EXPECT_EQ(old(), "the old setup\r\n");
+    EXPECT_EQ(filesInFolder(), 1);
+
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+    const auto readOnly = saveSetupFile(path, path, *v);
+    ASSERT_TRUE(readOnly);
+    EXPECT_EQ(readOnly->text(), "Error  70: Permission denied");
+    EXPECT_EQ(old(), "the old setup\r\n");
+    EXPECT_EQ(filesInFolder(), 1);
 }
 
 class ApplySetupTest : public test::LinkFixture {
