@@ -19,14 +19,15 @@ namespace {
 class Sensor {
 public:
     Sensor(SerialLine& line, Clock& clock, std::ostream& err, int tag, int distanceUnit)
-        : ui(err), m(line, clock, ui) {
+        : ui(err), m(line, clock, ui), err_(err) {
         ui.tag = std::to_string(tag);
         screen.SingleSensorID = ui.tag;  // the tag stays: nothing here changes it
         m.discovery.CurrentIDTag = tag;
         m.DistanceUnit = distanceUnit;
     }
     bool read() {
-        readSensorSettings(m, screen);
+        const std::string note = readSensorSettings(m, screen);
+        if (!note.empty()) err_ << "k7700-cli: tag " << ui.tag << ": " << note << "\n";
         return !ui.noReply && !m.link.ProgramEnding;
     }
     const std::string& tag() const { return ui.tag; }
@@ -34,6 +35,9 @@ public:
     CliUi ui;
     Module2 m;
     ScreenValues screen;
+
+private:
+    std::ostream& err_;
 };
 
 std::string cellList(const std::vector<int>& cells) {

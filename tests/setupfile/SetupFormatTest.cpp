@@ -112,46 +112,6 @@ TEST(SetupFormat, WrittenValuesReadBackUnchanged) {
     EXPECT_EQ(setupFileText("/a/b.txt", *back), text);
 }
 
-// Each case changes one line of a good file (or cuts it); the reader refuses the file.
-struct Bad {
-    const char* what;
-    int line;  // 0-based line to replace; -1: keep only `text` lines
-    const char* text;
-    int sensorType = 0;
-};
-
-class SetupRefusal : public ::testing::TestWithParam<Bad> {};
-
-TEST_P(SetupRefusal, FileIsNotInterpretable) {
-    const Bad& b = GetParam();
-    std::vector<std::string> lines = editedLines();
-    if (b.line < 0) {
-        lines.resize(static_cast<std::size_t>(std::stoi(b.text)));
-    } else {
-        lines[static_cast<std::size_t>(b.line)] = b.text;
-    }
-    const auto v = parseSetupLines(lines, setupValueLineCount(b.sensorType));
-    EXPECT_TRUE(!v || !setupFitsSensor(*v, b.sensorType)) << b.what;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    All, SetupRefusal,
-    ::testing::Values(
-        Bad{"a 28-line file on a G615", -1, "28", 4}, Bad{"fewer than 27 value lines", -1, "20"},
-        Bad{"a value line without =", 5, "close setpoint 2304"}, Bad{"an empty line", 9, ""},
-        Bad{"span beyond its list", 3, "span= 2 "},
-        Bad{"no-echo current beyond its list", 4, "x= 5 "},
-        Bad{"nothing selected in a list the sensor has", 3, "span=-1 "},
-        Bad{"mid zone beyond its list", 12, "x= 3 "},
-        Bad{"trigger mode beyond its list", 18, "x= 5 "},
-        Bad{"average type beyond its list", 21, "x= 2 "},
-        Bad{"a boxcar count with a rolling average", 21, "x= 0 "},
-        Bad{"a toggle that is not exactly ON or OFF", 7, "x=On"},
-        Bad{"the echo toggle that wins", 24, "x=yes"}, Bad{"a flag beyond a byte", 25, "x= 256 "},
-        Bad{"a negative flag", 25, "x=-1 "}, Bad{"a distance beyond 32 bits", 5, "x= 99999999999"},
-        Bad{"a list code beyond 16 bits", 3, "x= 40000 "},
-        Bad{"a temperature that is no number", 26, "x= 1e999"}));
-
 TEST(SetupFormat, G615FileMayLeaveOutWhatAG615DoesNotHave) {
     std::vector<std::string> lines = editedLines();
     lines[3] = "span=-1 ";

@@ -149,6 +149,30 @@ TEST_F(SetupWindowTest, SavesAG615ByteForByte) {
     EXPECT_EQ(fileBytes(file), header(file) + kG615File);
 }
 
+TEST_F(SetupWindowTest, DialogStartsAtTheLastSetupFile) {
+    const QString last = path("last.txt");
+    test::writeFile(dir.filePath("K7700.ini"),
+                    "K7700.ini\r\nPort=0\r\nUnits=1\r\nTemperatureUnits=0\r\nIDTag=1\r\n"
+                    "PathAndFilename=" +
+                        last.toStdString() + "\r\n");
+    addSensor(1);
+    go();
+    QString folder, name;
+    answerInOrder({[&](QWidget* w) {
+        auto* d = qobject_cast<QFileDialog*>(w);
+        ASSERT_NE(d, nullptr);
+        EXPECT_EQ(d->windowTitle(), "Recall Setup");
+        folder = d->directory().absolutePath();
+        name = d->findChild<QLineEdit*>("fileNameEdit")->text();
+        d->reject();
+    }});
+    form->MenuRecall_Click();
+    test::stopAnswering();
+    EXPECT_EQ(folder, dir.path());
+    EXPECT_EQ(name, "last.txt");
+    EXPECT_FALSE(m.EditModeActive);
+}
+
 TEST_F(SetupWindowTest, ReplacingAFileIsAskedAndCancelDoesNothing) {
     addSensor(1);
     go();
@@ -201,16 +225,20 @@ TEST_F(SetupWindowTest, RecallInAnotherUnitProgramsEveryCellUnchanged) {
     for (int a = 46; a <= 118; ++a) EXPECT_EQ(target.cell(a), source.cell(a)) << "cell " << a;
 }
 
+// One line of the file a standard sensor saves (found by how it starts) replaced by `line`;
+// without a line the file ends before it; without either it is left as it is.
 struct BadFile {
     const char* what;
-    int sensorType;
-    std::function<std::string(std::string)> edit;  // of the file a standard sensor saves
+    const char* start;
+    const char* line;
+    int sensorType = 0;
 };
 
-std::string replaceLine(std::string text, const std::string& start, const std::string& line) {
-    const std::size_t at = text.find("\r\n" + start) + 2;
-    const std::size_t end = text.find("\r\n", at);
-    return text.replace(at, end - at, line);
+std::string edited(const BadFile& b, std::string text) {
+    if (!b.start) return text;
+    const std::size_t at = text.find("\r\n" + std::string(b.start)) + 2;
+    if (!b.line) return text.substr(0, at);
+    return text.replace(at, text.find("\r\n", at) - at, b.line);
 }
 
 class RefusedRecall : public SetupWindowTest, public ::testing::WithParamInterface<BadFile> {};
@@ -220,8 +248,7 @@ TEST_P(RefusedRecall, LeavesTheScreenAsItWas) {
     addSensor(1, bad.sensorType);
     go();
     const QString file = path("bad.txt");
-    const std::string good = header(file) + kStandardFile;
-    test::writeFile(file, bad.edit(good));
+    test::writeFile(file, edited(bad, header(file) + kStandardFile));
     const std::string before = screenState();
     bus.clearReceived();
     EXPECT_EQ(recall(file).toStdString(), notInterpretableMessage(file.toStdString())) << bad.what;
@@ -231,28 +258,24 @@ TEST_P(RefusedRecall, LeavesTheScreenAsItWas) {
 
 INSTANTIATE_TEST_SUITE_P(
     Part51EdgesAndMore, RefusedRecall,
-    ::testing::Values(
-        BadFile{"a 28-line file on a G615", 4, [](std::string t) { return t; }},
-        BadFile{"fewer lines", 0, [](std::string t) { return t.substr(0, t.find("hysteresis")); }},
-        BadFile{"a line without =", 0,
-                [](std::string t) { return replaceLine(t, "span", "span 1"); }},
-        BadFile{"an empty line", 0, [](std::string t) { return replaceLine(t, "far set", ""); }},
-        BadFile{"a list code outside its list", 0,
-                [](std::string t) { return replaceLine(t, "no target", "no target current= 9 "); }},
-        BadFile{"boxcar samples with a rolling average", 0,
-                [](std::string t) { return replaceLine(t, "average type", "average type= 0 "); }},
-        BadFile{"a toggle that is neither ON nor OFF", 0,
-                [](std::string t) {
-                    return replaceLine(t, "no echo digital output B",
-                                       "no echo digital output B=on");
-                }},
-        BadFile{"a flag beyond a byte", 0,
-                [](std::string t) {
-                    return replaceLine(t, "temperature comp", "temperature compensation= 300 ");
-                }},
-        BadFile{"a distance beyond any count", 0, [](std::string t) {
-                    return replaceLine(t, "far set", "far setpoint (in X 128)= 99999999999");
-                }}));
+    ::testing::Values(BadFile{"a 28-line file on a G615", nullptr, nullptr, 4},
+                      BadFile{"fewer lines", "hysteresis", nullptr},
+                      BadFile{"a line without =", "span", "span 1"},
+                      BadFile{"an empty line", "far set", ""},
+                      BadFile{"no-echo current outside its list", "no target", "x= 9 "},
+                      BadFile{"nothing chosen in a list the sensor has", "span", "x=-1 "},
+                      BadFile{"a mid zone outside its list", "mid distance digital output B",
+                              "x= 3 "},
+                      BadFile{"a trigger mode outside its list", "trigger mode", "x= 5 "},
+                      BadFile{"an average type outside its list", "average type", "x= 2 "},
+                      BadFile{"boxcar samples with a rolling average", "average type", "x= 0 "},
+                      BadFile{"a toggle neither ON nor OFF", "no echo digital output B", "x=on"},
+                      BadFile{"the echo toggle that counts", "echo detect output", "x=yes"},
+                      BadFile{"a flag beyond a byte", "temperature comp", "x= 300 "},
+                      BadFile{"a negative flag", "temperature comp", "x=-1 "},
+                      BadFile{"a distance beyond any count", "far set", "x= 99999999999"},
+                      BadFile{"a list code beyond 16 bits", "span", "x= 40000 "},
+                      BadFile{"a temperature that is no number", "preset", "x= 1e999"}));
 
 TEST_F(SetupWindowTest, ErrorWindowsExitEndsTheProgram) {
     addSensor(1);
