@@ -22,11 +22,11 @@ inline constexpr int kErrOverflow = 6;
 inline constexpr int kErrTypeMismatch = 13;
 inline constexpr int kErrFileNotFound = 53;
 inline constexpr int kErrDeviceIo = 57;
-inline constexpr int kErrPathNotFound = 76;
-inline constexpr int kErrPortUnavailable = 8002;
 inline constexpr int kErrDiskFull = 61;
 inline constexpr int kErrPermissionDenied = 70;
 inline constexpr int kErrPathFileAccess = 75;
+inline constexpr int kErrPathNotFound = 76;
+inline constexpr int kErrPortUnavailable = 8002;
 
 // The number a file operation's failure is reported under, from the system's error: a missing
 // file (when opening one to read) or folder, no permission, a full disk, a failing device, or
