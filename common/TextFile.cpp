@@ -1,6 +1,7 @@
 #include "common/TextFile.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -122,9 +123,16 @@ bool writeTextFile(const std::string& path, const std::string& utf8Text, std::st
             return fail(EACCES);
         }
     }
-    const std::string tmp = target.string() + ".tmp";
-    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    // A name of its own beside the target, so no file of the user's is ever overwritten.
+    std::string tmp = target.string() + ".k7save-XXXXXX";
+    const int fd = ::mkostemp(tmp.data(), O_CLOEXEC);
     if (fd < 0) return fail(errno);
+    if (!exists) {
+        // The permissions a plain new file would get (mkstemp makes it private).
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::fchmod(fd, 0666 & ~mask);
+    }
     // The new text reaches the disk before it takes the old file's name, so a save cut short
     // (a full disk, a crash, a power cut) leaves the old file as it was.
     const std::string bytes = utf8ToCp1252(utf8Text);
