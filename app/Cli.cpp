@@ -5,6 +5,8 @@
 #include <optional>
 #include <ostream>
 
+#include "app/CliSetup.h"
+#include "app/CliUi.h"
 #include "app/LineOptions.h"
 #include "common/VbText.h"
 #include "common/Version.h"
@@ -14,37 +16,12 @@
 #include "link/Link.h"
 #include "link/QtSerialLine.h"
 #include "settings/SensorTypes.h"
+#include "settings/Units.h"
 #include "sim/SimOptions.h"
 #include "sim/SimulatedLine.h"
 
 namespace k7 {
 namespace {
-
-// The link's window hooks, for a terminal.
-class CliUi final : public LinkUi {
-public:
-    explicit CliUi(std::ostream& err) : err_(err) {}
-    std::string tag = "1";
-    bool noReply = false;
-    bool verifyFailed = false;
-
-    std::string addressedTagText() override { return tag; }
-    void setAddressedTagText(const std::string& t) override { tag = t; }
-    NoCommChoice showNoCommWindow(bool, const std::string& deviceGone) override {
-        noReply = true;
-        if (!deviceGone.empty()) err_ << "k7700-cli: " << deviceGone << "\n";
-        return NoCommChoice::Exit;
-    }
-    void showLinkMessage(const std::string& text) override {
-        if (text == kVerifyFailedMessage) verifyFailed = true;
-    }
-    void reportError(const std::string& where, int, const std::string& description) override {
-        err_ << "k7700-cli: " << description << " (" << where << ")\n";
-    }
-
-private:
-    std::ostream& err_;
-};
 
 class Session {
 public:
@@ -156,6 +133,14 @@ public:
         return 0;
     }
 
+    // save, diff and program: on the main window's setup-file code (CliSetup).
+    int doSetup(const std::string& name, const std::string& file, std::vector<int> tags,
+                int units) {
+        if (tags.empty()) tags = {std::stoi(ui.tag)};
+        return runSetupCommand({name, file, std::move(tags), units}, link.line(), link.clock(),
+                               out_, err_);
+    }
+
 private:
     std::ostream& out_;
     std::ostream& err_;
@@ -167,8 +152,9 @@ struct OptionHelp {
     const char* meaning;
 };
 const OptionHelp kCommandOptions[] = {
-    {{"--id", "N"}, "the sensor's ID tag (default: the first that answers)"},
+    {{"--id", "N"}, "the sensor's ID tag (default: the first that answers; program: N[,N...])"},
     {{"--unlock"}, "send the unlock code first (cells below 30)"},
+    {{"--units", "U"}, "distances shown in cm, in (default), ft or m"},
 };
 
 struct Options : LineChoice {
@@ -178,6 +164,8 @@ struct Options : LineChoice {
     std::vector<int> numbers;        // the operands, as the command checked them
     bool unlock = false;
     std::optional<int> id;
+    std::vector<int> ids;  // program takes several
+    int units = kIn;
 };
 
 // Which sensor a command talks to.
@@ -193,6 +181,7 @@ struct Command {
     Addressing addressing;
     std::optional<std::string> (*check)(Options& o);  // fills o.numbers; an error: exit 2
     int (*run)(Session& s, const Options& o);
+    int failure = 1;  // the exit status when the port or the sensor fails
 };
 
 // Operand i as a whole number within lo..hi.
@@ -208,6 +197,16 @@ std::optional<int> intOperand(const Options& o, std::size_t i, int lo, int hi) {
 std::optional<std::string> noOperandsBeyond(const Options& o, std::size_t count) {
     if (o.operands.size() <= count) return std::nullopt;
     return "unexpected argument \"" + o.operands[count] + "\" after " + o.command;
+}
+
+std::optional<std::string> oneFile(Options& o) {
+    if (auto extra = noOperandsBeyond(o, 1)) return extra;
+    if (o.operands.empty()) return o.command + " FILE: name one setup file";
+    return std::nullopt;
+}
+
+int setupCommand(Session& s, const Options& o) {
+    return s.doSetup(o.command, o.operands.front(), o.ids, o.units);
 }
 
 const Command kCommands[] = {
@@ -261,6 +260,29 @@ const Command kCommands[] = {
          return std::nullopt;
      },
      [](Session& s, const Options& o) { return s.doHistory(o.numbers[0]); }},
+    {"save",
+     "FILE",
+     "write the sensor's setup file",
+     {"--id", "--units"},
+     Addressing::IdOrFirst,
+     oneFile,
+     setupCommand},
+    // diff keeps 1 for "they differ".
+    {"diff",
+     "FILE",
+     "compare a setup file with the sensor (exit 0 same, 1 differ)",
+     {"--id", "--units"},
+     Addressing::IdOrFirst,
+     oneFile,
+     setupCommand,
+     2},
+    {"program",
+     "FILE",
+     "check the file's values, then program each sensor of --id",
+     {"--id", "--units"},
+     Addressing::IdRequired,
+     oneFile,
+     setupCommand},
 };
 
 std::string usage() {
@@ -325,11 +347,23 @@ std::optional<std::string> parse(const std::vector<std::string>& args, Options& 
         o.given.push_back(a.option);
         if (a.option == "--unlock") o.unlock = true;
         if (a.option == "--id") {
-            double n = 0;
-            if (!parseNumber(a.value, &n) || n != static_cast<int>(n) || n < 1 || n > 32) {
-                return "--id must be a tag from 1 to 32";
+            o.ids.clear();
+            for (std::size_t start = 0; start <= a.value.size();) {
+                const std::size_t comma = std::min(a.value.find(',', start), a.value.size());
+                double n = 0;
+                if (!parseNumber(a.value.substr(start, comma - start), &n) ||
+                    n != static_cast<int>(n) || n < 1 || n > 32) {
+                    return "--id must be a tag from 1 to 32 (program: a comma list)";
+                }
+                o.ids.push_back(static_cast<int>(n));
+                start = comma + 1;
             }
-            o.id = static_cast<int>(n);
+            o.id = o.ids.front();
+        }
+        if (a.option == "--units") {
+            const auto u = std::find(kUnitName.begin(), kUnitName.end(), a.value);
+            if (u == kUnitName.end()) return "--units must be cm, in, ft or m";
+            o.units = static_cast<int>(u - kUnitName.begin());
         }
     }
     if (o.command.empty()) return "no command given (see --help)";
@@ -349,8 +383,9 @@ std::optional<std::string> parse(const std::vector<std::string>& args, Options& 
     if (auto e = command->check(o)) return e;
     if (command->addressing == Addressing::IdRequired && !o.id) {
         // A write never goes to whichever sensor happened to answer first.
-        return o.command + " writes to one sensor: name it with --id N";
+        return o.command + " writes to the sensors it names: name them with --id N";
     }
+    if (o.ids.size() > 1 && o.command != "program") return "--id: only program takes several tags";
     return std::nullopt;
 }
 
@@ -391,7 +426,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         line->open(device, kLineSettings);
     } catch (const LineError& e) {
         err << "k7700-cli: cannot open the port: " << e.what() << "\n";
-        return 1;
+        return command->failure;
     }
 
     Session s(*line, clock, out, err);
@@ -402,7 +437,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         const std::vector<int> first = s.scan(true);
         if (first.empty()) {
             err << "k7700-cli: no sensor answered on tags 1 to 32\n";
-            return 1;
+            return command->failure;
         }
         s.ui.tag = std::to_string(first.front());
     }

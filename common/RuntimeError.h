@@ -1,6 +1,7 @@
 #pragma once
 // Unexpected run-time errors carry a number and a description, so the error box can show
 // "Error <number>" the way technicians and the manuals refer to them.
+#include <cerrno>
 #include <stdexcept>
 #include <string>
 
@@ -21,7 +22,34 @@ inline constexpr int kErrOverflow = 6;
 inline constexpr int kErrTypeMismatch = 13;
 inline constexpr int kErrFileNotFound = 53;
 inline constexpr int kErrDeviceIo = 57;
+inline constexpr int kErrDiskFull = 61;
+inline constexpr int kErrPermissionDenied = 70;
+inline constexpr int kErrPathFileAccess = 75;
 inline constexpr int kErrPathNotFound = 76;
 inline constexpr int kErrPortUnavailable = 8002;
+
+// The number a file operation's failure is reported under, from the system's error: a missing
+// file (when opening one to read) or folder, no permission, a full disk, a failing device, or
+// any other access error.
+inline int fileErrorNumber(int systemError, bool reading) {
+    switch (systemError) {
+        case ENOENT:
+            return reading ? kErrFileNotFound : kErrPathNotFound;
+        case ENOTDIR:
+            return kErrPathNotFound;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return kErrPermissionDenied;
+        case ENOSPC:
+        case EDQUOT:
+        case EFBIG:
+            return kErrDiskFull;
+        case EIO:
+            return kErrDeviceIo;
+        default:
+            return kErrPathFileAccess;
+    }
+}
 
 }  // namespace k7

@@ -5,13 +5,13 @@
 // 40-pixel panel), as a technician's screens are.
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
 #include <QMenuBar>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 
 #include "support/MainFormFixture.h"
+#include "support/WindowChecks.h"
 
 namespace k7 {
 namespace {
@@ -32,25 +32,6 @@ protected:
         QApplication::processEvents();
         scroll = form->findChild<QScrollArea*>("MainScroll");
         ASSERT_NE(scroll, nullptr);
-    }
-    // Every visible caption, field and button has the room its text needs.
-    void expectNothingCut() {
-        for (QWidget* w : scroll->widget()->findChildren<QWidget*>()) {
-            if (!w->isVisibleTo(form.get())) continue;
-            const std::string name = w->objectName().toStdString();
-            auto* l = qobject_cast<QLabel*>(w);
-            if (l && l->wordWrap()) {
-                EXPECT_GE(l->height(), l->heightForWidth(l->width())) << name;
-            } else if (l || qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) ||
-                       qobject_cast<QComboBox*>(w)) {
-                EXPECT_GE(w->width(), w->minimumSizeHint().width()) << name;
-                EXPECT_GE(w->height(), w->minimumSizeHint().height()) << name;
-            }
-            // A list shows its longest entry whole.
-            if (qobject_cast<QComboBox*>(w)) {
-                EXPECT_GE(w->width(), w->sizeHint().width()) << name;
-            }
-        }
     }
     void shoot(const char* state) {
         const QByteArray dir = qgetenv("K7_SCREENSHOTS");
@@ -105,7 +86,7 @@ TEST_P(ScreenFit, TheWindowFitsTheScreenAndScrollsOnlyWhenItMust) {
             << "x" << r.height() << " in " << viewport.width() << "x" << viewport.height();
     }
     scroll->ensureVisible(0, 0);
-    expectNothingCut();
+    test::expectNothingClipped(scroll->widget());
     shoot("live");
 }
 
