@@ -59,15 +59,6 @@ public:
     // (while programming, which re-addresses the line itself as it changes the tag).
     std::string addressedTag() const;
 
-    // --- which sensor, and where the keyboard starts ---
-    // The window title and the status heading name the sensor on screen (ID tag and model)
-    // and say when the sensors are simulated.
-    void updateSensorCaptions();
-    // The first field of the screen (the ID tag) gets the keyboard.
-    void focusFirstField();
-    // Sized to what it shows, within the screen; scrolls where the screen is smaller.
-    void fitToScreen();
-
     // --- settings on screen ---
     ScreenValues screenValues() const;
     void applyScreenValues(const ScreenValues& v);
@@ -290,6 +281,13 @@ private:
     void applyTypeExtras();
     void setCaption(QLabel* label, const QString& text);
     void setMessageBand(bool red);  // the message line: opaque red or transparent
+    // The window title and the status heading name the sensor on screen (ID tag and model)
+    // and say when the sensors are simulated.
+    void updateSensorCaptions();
+    // The first field of the screen (the ID tag) gets the keyboard.
+    void focusFirstField();
+    // Sized to what it shows, within the screen; scrolls where the screen is smaller.
+    void fitToScreen();
     // A message that something worked, on a quiet band, until the next change.
     void showDoneMessage(const QString& text);
     // The sensor list holds the tag on screen, chosen: after a read, a refused choice or an

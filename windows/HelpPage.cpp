@@ -170,7 +170,9 @@ was unplugged the window says so; plug it back in before retrying.</p>
 <ul>
 <li><code>K7700.ini</code>, in the folder the program is started from, keeps the port, the units,
 the last ID tag and the last setup file. A file that cannot be read is left alone.</li>
-<li>Setup files (File menu) keep a sensor's settings to program into others.</li>
+<li>Setup files (File menu: Save, Recall, Compare, Print) keep a sensor's settings to compare
+with it later or to program into others; a recalled file leaves the screen in edit mode, ready
+to program.</li>
 <li>The comm history (<code>K7KCOMM.txt</code>, factory menu) is written into the folder the
 program was started from; the message band says where.</li>
 </ul>
@@ -184,6 +186,9 @@ firmware</li>
 sensor 3</li>
 <li><code>k7700-cli poke 90 7 --port /dev/ttyUSB0 --id 3</code>: write cell 90, verified</li>
 <li><code>k7700-cli history 20 --simulate</code>: 20 status exchanges, one line a reply</li>
+<li><code>k7700-cli save tank4.txt</code>, <code>diff tank4.txt</code>, <code>program tank4.txt
+--id 7,8</code>: a sensor's setup file, a file compared with a sensor, sensors programmed from a
+file (each with <code>--port</code> or <code>--simulate</code>)</li>
 </ul>
 <p>It exits with status 0 when done, 1 when the port cannot be opened or a sensor does not
 answer, 2 for a mistake on the command line. <code>--simulate</code> runs on simulated sensors
