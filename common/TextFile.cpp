@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -45,7 +46,14 @@ std::optional<std::vector<std::string>> readTextLines(const std::string& path, s
 }
 
 bool writeTextFile(const std::string& path, const std::string& utf8Text, std::string* error) {
-    const std::string tmp = path + ".tmp";
+    // Through a symbolic link, the file it points to is replaced, not the link.
+    std::string target = path;
+    std::error_code ec;
+    if (std::filesystem::is_symlink(path, ec)) {
+        const std::filesystem::path resolved = std::filesystem::weakly_canonical(path, ec);
+        if (!ec) target = resolved.string();
+    }
+    const std::string tmp = target + ".tmp";
     {
         std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
         if (!out) {
@@ -62,7 +70,7 @@ bool writeTextFile(const std::string& path, const std::string& utf8Text, std::st
             return false;
         }
     }
-    if (std::rename(tmp.c_str(), path.c_str()) != 0) {
+    if (std::rename(tmp.c_str(), target.c_str()) != 0) {
         if (error) *error = std::strerror(errno);
         std::remove(tmp.c_str());
         return false;

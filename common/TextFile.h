@@ -15,7 +15,8 @@ std::optional<std::vector<std::string>> readTextLines(const std::string& path,
                                                       std::string* error = nullptr,
                                                       std::size_t maxBytes = 16u << 20);
 
-// Writes the UTF-8 text, converted to Windows-1252, replacing the file atomically.
+// Writes the UTF-8 text, converted to Windows-1252, replacing the file atomically (through a
+// symbolic link, the file it points to).
 bool writeTextFile(const std::string& path, const std::string& utf8Text,
                    std::string* error = nullptr);
 

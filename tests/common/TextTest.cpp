@@ -115,6 +115,15 @@ TEST_F(TextFileTest, RefusesMissingAndOversizedFiles) {
     EXPECT_FALSE(readTextLines(path, &err, 1000));
 }
 
+TEST_F(TextFileTest, SavingThroughASymbolicLinkWritesWhereItPoints) {
+    std::ofstream(path, std::ios::binary) << "old";
+    const std::string link = dir.file("link.txt");
+    std::filesystem::create_symlink(path, link);
+    ASSERT_TRUE(writeTextFile(link, "new\r\n"));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(readTextLines(path)->front(), "new");
+}
+
 TEST_F(TextFileTest, FailedWriteLeavesTheOldFile) {
     ASSERT_TRUE(writeTextFile(path, "good\r\n"));
     EXPECT_FALSE(writeTextFile("/nonexistent-dir/x.txt", "x"));
