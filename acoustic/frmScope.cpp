@@ -88,6 +88,7 @@ frmScope::frmScope(const ScopeContext& context)
     layout->addWidget(txtUserComments);
     setCentralWidget(central);
     buildMenu();
+    resize(sizeHint());  // the plot at its documented size, whatever the screen's default
 
     PlotTimer = new QTimer(this);
     PlotTimer->setObjectName("PlotTimer");
@@ -144,6 +145,8 @@ QWidget* frmScope::buildTop() {
         keepSpaceWhenHidden(l);
     }
     lblFileName->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A long path must not widen the window: it is cut at the label's edge.
+    lblFileName->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     info->addWidget(lblFileName, 0, 0, 1, 2);
     info->addWidget(lblSerialNumber, 1, 0);
     info->addWidget(lblSerialNumberData, 1, 1);
