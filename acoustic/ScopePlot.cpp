@@ -131,8 +131,11 @@ void ScopePlot::paintEvent(QPaintEvent*) {
         wave.append(
             QPointF(pixelX(scale_, a, static_cast<double>(k + 1)), pixelY(scale_, a, samples_[k])));
     }
+    // A cosmetic pen: a noisy record would make a wide pen's outline a costly polygon to fill.
+    QPen pen(waveformColor(), 1);
+    pen.setCosmetic(true);
     p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(waveformColor(), 1.2));
+    p.setPen(pen);
     p.drawPolyline(wave);
 }
 

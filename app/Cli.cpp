@@ -4,6 +4,7 @@
 #include <optional>
 #include <ostream>
 
+#include "app/CliEcho.h"
 #include "common/VbText.h"
 #include "link/Clock.h"
 #include "link/Commands.h"
@@ -25,6 +26,10 @@ const char* kUsage =
     "  poke ADDR VALUE      write one EEPROM cell and verify it (--unlock for cells below 30);\n"
     "                       needs --id\n"
     "  history [N]          make N status exchanges (default 10) and print the comm history\n"
+    "  echo FILE            capture the acoustic record (display mode, then a restart) into\n"
+    "                       an acoustic data file, or CSV when FILE ends in .csv; needs --id;\n"
+    "                       --gain normal|low|high (default normal), --units cm|in|ft|m (CSV\n"
+    "                       distances, default in)\n"
     "  --id N               the sensor's ID tag (peek and history: default the first sensor\n"
     "                       that answers; the output names the tag used)\n";
 
@@ -62,6 +67,8 @@ struct Options {
     bool unlock = false;
     std::optional<int> id;
     sim::SimSetup sim;
+    std::string gain = "normal";
+    std::string units = "in";
 };
 
 std::optional<std::string> parse(const std::vector<std::string>& args, Options& o) {
@@ -77,13 +84,15 @@ std::optional<std::string> parse(const std::vector<std::string>& args, Options& 
         } else if (a == "--unlock") {
             o.unlock = true;
         } else if (a == "--port" || a == "--id" || a == "--sensors" || a == "--fault" ||
-                   a == "--seed") {
+                   a == "--seed" || a == "--gain" || a == "--units") {
             auto v = next();
             if (!v) return a + " needs a value";
             if (a == "--port") o.port = *v;
             if (a == "--sensors") err = sim::addSensors(*v, o.sim);
             if (a == "--fault") err = sim::addFaults(*v, o.sim);
             if (a == "--seed") err = sim::setSeed(*v, o.sim);
+            if (a == "--gain") o.gain = *v;
+            if (a == "--units") o.units = *v;
             if (a == "--id") {
                 double n = 0;
                 if (!parseNumber(*v, &n) || n != static_cast<int>(n) || n < 1 || n > 32) {
@@ -234,6 +243,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return 2;
     }
     int addr = 0, count = 1, value = 0, n = 10;
+    EchoCommand echo;
     if (o.command == "peek") {
         auto a = intOperand(o, 0, 0, 127);
         auto c = o.operands.size() > 1 ? intOperand(o, 1, 1, 128) : std::optional<int>(1);
@@ -265,6 +275,18 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
             return 2;
         }
         n = *k;
+    } else if (o.command == "echo") {
+        const std::optional<Gain> gain = gainNamed(o.gain);
+        const std::optional<int> unit = unitNamed(o.units);
+        if (o.operands.size() != 1 || !gain || !unit) {
+            err << "k7700-cli: echo FILE [--gain normal|low|high] [--units cm|in|ft|m]\n";
+            return 2;
+        }
+        if (!o.id) {
+            err << "k7700-cli: echo puts one sensor in its display mode: name it with --id N\n";
+            return 2;
+        }
+        echo = {o.operands[0], *gain, *unit};
     } else if (o.command != "scan" || !o.operands.empty()) {
         err << "k7700-cli: unknown command " << o.command << "\n" << kUsage;
         return 2;
@@ -306,6 +328,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     }
     if (o.command == "peek") return s.doPeek(addr, count);
     if (o.command == "poke") return s.doPoke(addr, value, o.unlock);
+    if (o.command == "echo") return runEcho(*line, clock, s.ui, echo, out, err);
     return s.doHistory(n);
 }
 
