@@ -153,20 +153,8 @@ std::string cannotInterpretMessage(const std::string& path) {
 }
 
 std::string writeDisplayFile(const std::string& path, const std::string& utf8Text) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    const fs::file_status st = fs::status(path, ec);
-    const bool readOnly =
-        fs::exists(st) && (st.permissions() & (fs::perms::owner_write | fs::perms::group_write |
-                                               fs::perms::others_write)) == fs::perms::none;
-    // Replacing the file would get round its read-only mark.
-    if (readOnly || fs::is_directory(st)) {
-        return fileErrorMessage(kErrPathFileAccess, "Path/File access error");
-    }
     std::string error;
-    if (!writeTextFile(path, utf8Text, &error)) {
-        return fileErrorMessage(kErrPathFileAccess, error);
-    }
+    if (!writeTextFile(path, utf8Text, &error)) return fileErrorMessage(kErrPathFileAccess, error);
     return {};
 }
 

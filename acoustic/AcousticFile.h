@@ -28,8 +28,8 @@ std::string fileErrorMessage(int number, const std::string& description);
 // The message for a file that is not an acoustic data file.
 std::string cannotInterpretMessage(const std::string& path);
 
-// Writes a text file of the display (replacing it atomically); what the error window shows
-// when that fails, empty on success. A read-only file is refused, not replaced.
+// Writes a text file of the display (atomically, through links, never over a read-only file);
+// what the error window shows when that fails, empty on success.
 std::string writeDisplayFile(const std::string& path, const std::string& utf8Text);
 inline std::string saveAcousticFile(const std::string& path, const EchoRecord& record) {
     return writeDisplayFile(path, acousticFileText(path, record));

@@ -3,7 +3,6 @@
 namespace k7 {
 
 std::optional<std::string> parseAppOptions(const std::vector<std::string>& args, AppOptions& out) {
-    std::vector<std::string> rest;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         auto value = [&](const std::string& name) -> std::optional<std::string> {
@@ -38,15 +37,11 @@ std::optional<std::string> parseAppOptions(const std::vector<std::string>& args,
         } else if (a.rfind("--", 0) == 0) {
             return "unknown option " + a + " (see --help)";
         } else {
-            rest.push_back(a);
+            out.arguments.push_back(a);
         }
         if (err) return *err;
     }
     if (!out.port.empty() && out.simulate) return "--port and --simulate exclude each other";
-    for (const auto& r : rest) {
-        if (!out.commandLine.empty()) out.commandLine += ' ';
-        out.commandLine += r;
-    }
     return std::nullopt;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // Options of the desktop program: ours (--simulate, --sensors, --fault, --seed, --port) are
-// taken out; everything else is the classic command-line text (ONESENSOR, AUTORESETERROR, the
+// taken out; everything else is the classic command line (ONESENSOR, AUTORESETERROR, the
 // factory access code).
 #include <optional>
 #include <string>
@@ -13,8 +13,8 @@ namespace k7 {
 struct AppOptions {
     bool simulate = false;
     sim::SimSetup sim;
-    std::string port;         // --port DEVICE
-    std::string commandLine;  // the remaining words, joined by blanks
+    std::string port;                    // --port DEVICE
+    std::vector<std::string> arguments;  // the remaining words, each a switch of its own
     bool help = false;
 };
 

@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
         m.portOverridden = true;
         m.discovery.port = {0, opts.port};
     }
-    k7::MainForm form(m, ui, opts.commandLine);
+    k7::MainForm form(m, ui, opts.arguments);
     ui.attach(&form, &m);
     QTimer::singleShot(0, &form, &k7::MainForm::Form_Load);
     return app.exec();

@@ -32,6 +32,9 @@ void appendUtf8(std::string& out, char32_t cp) {
 
 char toCp1252(char32_t cp) {
     if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<char>(cp);
+    // An undefined byte was read as the control character of the same number; it goes back
+    // as that byte, so a path in another encoding survives a read and a write unchanged.
+    if (cp >= 0x80 && cp < 0xA0 && kHigh[cp - 0x80] == 0) return static_cast<char>(cp);
     for (std::size_t i = 0; i < kHigh.size(); ++i) {
         if (kHigh[i] != 0 && kHigh[i] == cp) return static_cast<char>(0x80 + i);
     }

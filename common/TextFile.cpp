@@ -1,15 +1,68 @@
 #include "common/TextFile.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 
 #include "common/Cp1252.h"
 
 namespace k7 {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The file a path finally names: symbolic links followed (relative ones from their folder),
+// also when the last one points to a file that does not exist yet.
+fs::path followLinks(fs::path p) {
+    std::error_code ec;
+    for (int hops = 0; hops < 40 && fs::is_symlink(fs::symlink_status(p, ec)); ++hops) {
+        const fs::path next = fs::read_symlink(p, ec);
+        if (ec) break;
+        p = next.is_absolute() ? next : p.parent_path() / next;
+    }
+    return p;
+}
+
+}  // namespace
+
+FirstLines readFirstLines(const std::string& path, std::size_t count, std::size_t maxLineBytes) {
+    FirstLines r;
+    errno = 0;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(path.c_str(), "rb"), std::fclose);
+    if (!f) {
+        r.status = errno == ENOENT ? ReadStatus::Missing : ReadStatus::Unreadable;
+        return r;
+    }
+    std::string line;
+    bool any = false;
+    for (int c; r.lines.size() < count && (c = std::getc(f.get())) != EOF;) {
+        any = true;
+        if (c == '\n') {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            r.lines.push_back(cp1252ToUtf8(line));
+            line.clear();
+            any = false;
+        } else if (line.size() < maxLineBytes) {
+            line += static_cast<char>(c);
+        }
+    }
+    if (std::ferror(f.get())) {
+        r.status = ReadStatus::Unreadable;
+        r.lines.clear();
+        return r;
+    }
+    if (any && r.lines.size() < count) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        r.lines.push_back(cp1252ToUtf8(line));
+    }
+    return r;
+}
 
 std::optional<std::vector<std::string>> readTextLines(const std::string& path, std::string* error,
                                                       std::size_t maxBytes) {
@@ -46,14 +99,22 @@ std::optional<std::vector<std::string>> readTextLines(const std::string& path, s
 }
 
 bool writeTextFile(const std::string& path, const std::string& utf8Text, std::string* error) {
-    // Through a symbolic link, the file it points to is replaced, not the link.
-    std::string target = path;
+    const fs::path target = followLinks(path);
     std::error_code ec;
-    if (std::filesystem::is_symlink(path, ec)) {
-        const std::filesystem::path resolved = std::filesystem::weakly_canonical(path, ec);
-        if (!ec) target = resolved.string();
+    const fs::file_status st = fs::status(target, ec);
+    const bool exists = fs::exists(st);
+    if (exists) {
+        // Replacing a file by rename would ignore its read-only mark (and, for root, any
+        // permission): honour the mark and the permissions as a plain write would.
+        const auto writeBits =
+            fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+        if ((st.permissions() & writeBits) == fs::perms::none ||
+            ::access(target.c_str(), W_OK) != 0) {
+            if (error) *error = "Permission denied";
+            return false;
+        }
     }
-    const std::string tmp = target + ".tmp";
+    const std::string tmp = target.string() + ".tmp";
     {
         std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
         if (!out) {
@@ -70,6 +131,7 @@ bool writeTextFile(const std::string& path, const std::string& utf8Text, std::st
             return false;
         }
     }
+    if (exists) fs::permissions(tmp, st.permissions(), ec);
     if (std::rename(tmp.c_str(), target.c_str()) != 0) {
         if (error) *error = std::strerror(errno);
         std::remove(tmp.c_str());

@@ -15,8 +15,23 @@ std::optional<std::vector<std::string>> readTextLines(const std::string& path,
                                                       std::string* error = nullptr,
                                                       std::size_t maxBytes = 16u << 20);
 
-// Writes the UTF-8 text, converted to Windows-1252, replacing the file atomically (through a
-// symbolic link, the file it points to).
+enum class ReadStatus { Ok, Missing, Unreadable };
+
+struct FirstLines {
+    ReadStatus status = ReadStatus::Ok;
+    std::vector<std::string> lines;  // without line ends; fewer than asked when the file ends
+};
+
+// The first `count` lines of a file, for readers that need only its head: whatever follows
+// is never read, and a line longer than maxLineBytes is cut there (its rest skipped), so no
+// file can make the reader hold more than count * maxLineBytes. Missing: no such file (or a
+// link to none); Unreadable: it is there but cannot be read (permissions, a folder, I/O).
+FirstLines readFirstLines(const std::string& path, std::size_t count,
+                          std::size_t maxLineBytes = 64u << 10);
+
+// Writes the UTF-8 text, converted to Windows-1252, replacing the file atomically. A symbolic
+// link is written through (the link stays, its target gets the text); a file without write
+// permission (read-only) is refused and left as it is; a replaced file keeps its permissions.
 bool writeTextFile(const std::string& path, const std::string& utf8Text,
                    std::string* error = nullptr);
 

@@ -24,7 +24,8 @@ bool openLoop(Link& link, DiscoveryState& d) {
             d.lastOpenError = e.what();
         }
         if (link.ErrorBeep) ui.beep();
-        if (!ui.choosePort(d.port, portUnavailableMessage(d.port))) {
+        // The system's reason (and, for permissions, what to do) goes under the message.
+        if (!ui.choosePort(d.port, portUnavailableMessage(d.port) + "\n\n" + d.lastOpenError)) {
             link.endProgram();
             return false;
         }

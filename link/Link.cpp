@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <tuple>
 
 #include "common/RuntimeError.h"
 #include "common/VbText.h"
@@ -39,19 +40,6 @@ int attemptLimit(const Link& l, const ReadOptions& o) {
 
 }  // namespace
 
-// What a holder of the line keeps while events run inside its exchanges.
-struct Link::SavedExchange {
-    Frame out;
-    std::array<std::optional<std::uint8_t>, 6> in;
-    std::uint8_t ok;
-    std::int32_t word34, word45;
-    std::uint8_t readAddress;
-    std::string writeAddress, writeData;
-    bool suppress, quick, skipVerify, pollBusy;
-    std::int64_t lastSendUs;
-    double lastSendTime;
-};
-
 // ---------------------------------------------------------------------------------------------
 // Holding the line
 
@@ -85,38 +73,26 @@ bool Link::refuseNested() {
     return true;
 }
 
+auto Link::exchangeState() {
+    return std::tie(CommBlockOut, CommBlockIn, CommOK, ReplyWord34, ReplyWord45, EEReadAddress,
+                    WriteEEAdr, WriteEEdata, SuppressNoCommWindow, QuickFail, SkipWriteVerify,
+                    StatusPollBusy, lastSendUs_, LastSendTime);
+}
+
 template <typename F>
 void Link::letEventsRun(F&& f) {
+    // Whatever runs in there cannot use the line, but it can touch the link's fields: a holder
+    // gets its exchange back as it left it.
     const bool held = holders_ > 0;
-    SavedExchange saved;
-    if (held) {
-        saved = {CommBlockOut,    CommBlockIn,    CommOK,      ReplyWord34,          ReplyWord45,
-                 EEReadAddress,   WriteEEAdr,     WriteEEdata, SuppressNoCommWindow, QuickFail,
-                 SkipWriteVerify, StatusPollBusy, lastSendUs_, LastSendTime};
-    }
-    ++eventsDepth_;
-    try {
-        f();
-    } catch (...) {
-        --eventsDepth_;
-        throw;
-    }
-    --eventsDepth_;
-    if (!held) return;
-    CommBlockOut = saved.out;
-    CommBlockIn = saved.in;
-    CommOK = saved.ok;
-    ReplyWord34 = saved.word34;
-    ReplyWord45 = saved.word45;
-    EEReadAddress = saved.readAddress;
-    WriteEEAdr = saved.writeAddress;
-    WriteEEdata = saved.writeData;
-    SuppressNoCommWindow = saved.suppress;
-    QuickFail = saved.quick;
-    SkipWriteVerify = saved.skipVerify;
-    StatusPollBusy = saved.pollBusy;
-    lastSendUs_ = saved.lastSendUs;
-    LastSendTime = saved.lastSendTime;
+    const auto saved =
+        std::apply([](const auto&... v) { return std::make_tuple(v...); }, exchangeState());
+    struct Depth {
+        int& n;
+        explicit Depth(int& d) : n(++d) {}
+        ~Depth() { --n; }
+    } depth(eventsDepth_);
+    f();
+    if (held) exchangeState() = saved;
 }
 
 void Link::processEvents() {

@@ -143,11 +143,12 @@ public:
 
 private:
     enum class Attempt { Good, Bad, TimedOut };
-    struct SavedExchange;
 
     int eventLevel() const { return ui_.eventLoopLevel() + eventsDepth_; }
     // True (and counted) when the caller runs inside events let through by a holder.
     bool refuseNested();
+    // The fields an exchange works in, as a tuple of references.
+    auto exchangeState();
     // Runs f, which lets window events run; a holder's exchange state survives it.
     template <typename F>
     void letEventsRun(F&& f);

@@ -21,7 +21,7 @@ GuiLinkUi::~GuiLinkUi() {
 }
 
 std::string GuiLinkUi::addressedTagText() {
-    return form_->SingleSensorID->text().toStdString();
+    return form_->addressedTag();
 }
 
 void GuiLinkUi::processEvents() {

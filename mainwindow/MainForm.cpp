@@ -59,6 +59,12 @@ T* named(T* w, const char* name) {
     return w;
 }
 
+void retainSizeWhenHidden(QWidget* w) {
+    QSizePolicy p = w->sizePolicy();
+    p.setRetainSizeWhenHidden(true);
+    w->setSizePolicy(p);
+}
+
 FilteredField* field(KeyFilter filter, QWidget* parent, const char* name, int width = 80) {
     auto* f = named(new FilteredField(filter, parent), name);
     f->setMaximumWidth(width);
@@ -68,8 +74,8 @@ FilteredField* field(KeyFilter filter, QWidget* parent, const char* name, int wi
 
 }  // namespace
 
-MainForm::MainForm(Module2& m, GuiLinkUi& ui, std::string commandLine, QWidget* parent)
-    : QMainWindow(parent), m_(m), ui_(ui), commandLine_(std::move(commandLine)) {
+MainForm::MainForm(Module2& m, GuiLinkUi& ui, std::vector<std::string> arguments, QWidget* parent)
+    : QMainWindow(parent), m_(m), ui_(ui), arguments_(std::move(arguments)) {
     setObjectName("MainForm");
     setWindowTitle("K-7700 Smart Ultrasonic Sensor");
 
@@ -99,6 +105,9 @@ MainForm::MainForm(Module2& m, GuiLinkUi& ui, std::string commandLine, QWidget* 
     tmrPostLoadCode = named(new QTimer(this), "tmrPostLoadCode");
     tmrPostLoadCode->setSingleShot(true);
     tmrPostLoadCode->setInterval(500);
+    messageFlash_ = named(new QTimer(this), "tmrMessageFlash");
+    messageFlash_->setSingleShot(true);
+    messageFlash_->setInterval(3000);
 
     buildMenus();
     fillFixedLists();
@@ -141,6 +150,16 @@ void MainForm::buildStatusPanel(QWidget* p, QGridLayout* g) {
 
     g->addWidget(Label1, 0, 0, 1, -1);
     ShowTemperatureRow();
+    // Edit mode and a fault report hide these; the panel keeps its size, so the groups beside
+    // it stay where the user's pointer expects them.
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             Label1, lblAvgDist, AvgDist, LabelUnits[0], lblMinOut, MinOut, lblMaxOut, MaxOut,
+             lblTargOut, TargOut, lblTargetStrength, TargetStrength, Label42, lblSerialNumber,
+             SerialNumber, FactoryDescription}) {
+        retainSizeWhenHidden(w);
+    }
+    // The unit column keeps room for the current row's "mA", which edit mode hides.
+    g->setColumnMinimumWidth(2, Label39->sizeHint().width());
     auto* id = new QHBoxLayout;
     id->addWidget(SensorID);
     id->addWidget(SingleSensorID);
@@ -350,6 +369,7 @@ void MainForm::buildBottom(QWidget* p, QGridLayout* g) {
     for (QWidget* w : {static_cast<QWidget*>(EditModeLabel), static_cast<QWidget*>(ProgramModule),
                        static_cast<QWidget*>(cmdCancelEdit), static_cast<QWidget*>(cmdSWTrigger),
                        static_cast<QWidget*>(ResetErr)}) {
+        retainSizeWhenHidden(w);  // the row keeps its height: the groups above never jump
         w->hide();
     }
 }

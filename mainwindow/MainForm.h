@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <array>
 #include <string>
+#include <vector>
 
 #include "link/Link.h"
 #include "settings/ScreenValues.h"
@@ -34,7 +35,8 @@ struct ValidationFailure;
 class MainForm : public QMainWindow, public StatusPoll {
     Q_OBJECT
 public:
-    MainForm(Module2& m, GuiLinkUi& ui, std::string commandLine, QWidget* parent = nullptr);
+    MainForm(Module2& m, GuiLinkUi& ui, std::vector<std::string> arguments,
+             QWidget* parent = nullptr);
     ~MainForm() override;
 
     // --- start-up and end ---
@@ -51,6 +53,10 @@ public:
     void clearSensorList();
     void addSensorToList(int tag);
     void setSingleSensorIdText(const QString& text);
+    // The tag requests go to: the ID field's text, except in edit mode, where the field holds
+    // the tag the user means to give the sensor and requests go to the sensor on screen
+    // (while programming, which re-addresses the line itself as it changes the tag).
+    std::string addressedTag() const;
 
     // --- settings on screen ---
     ScreenValues screenValues() const;
@@ -85,7 +91,9 @@ public:
     void ShowErrMsg(const QString& text);
     void RedOut();
     void markRed(const std::string& field);
-    bool commitDistance(DistField f);  // false on a parse error (message shown)
+    // False on a parse error (message shown). From the field itself (leaving it, Enter) that is
+    // a field-level failure: the focus stays in the field.
+    bool commitDistance(DistField f, bool fromField = false);
 
     // --- menus ---
     void menuAutoTemp_Click();
@@ -256,7 +264,11 @@ private:
 
     void distanceFieldLeft(DistField f, Qt::FocusReason reason);
     void fieldLeft(const char* field, Qt::FocusReason reason);
-    void showFieldFailure(const ValidationFailure& f);
+    void holdFieldError(QWidget* w, const ValidationFailure& f);
+    bool fieldErrorHolds();
+    void dropFieldError();
+    bool leavingForCancel(Qt::FocusReason reason) const;
+    void flashMeasuredTemperature();
     void commitPresetTemperature();
     void listFocusChanged(bool gained);
     void checkListsForEdit();
@@ -273,10 +285,12 @@ private:
 
     Module2& m_;
     GuiLinkUi& ui_;
-    std::string commandLine_;
+    std::vector<std::string> arguments_;  // the command line's switches
     bool loaded_ = false;
     QPointer<QWidget> errorField_;      // the field whose check failed and keeps the focus
     bool sensorChangePending_ = false;  // a sensor choice waits for the line
+    bool programming_ = false;          // WriteAllUserEEPROM addresses the line itself
+    QTimer* messageFlash_ = nullptr;    // ends the short show of the measured temperature
     QWidget* statusPanel_ = nullptr;
     QGridLayout* statusGrid_ = nullptr;
 };

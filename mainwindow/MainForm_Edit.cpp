@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QTimer>
 
 #include "common/NumberFormat.h"
@@ -21,10 +22,12 @@
 namespace k7 {
 namespace {
 
+// The field's background; a list shows its selection on the button colour.
 void setBackground(QWidget* w, bool red) {
     QPalette pal = w->palette();
-    pal.setColor(QPalette::Base,
-                 red ? QColor(255, 0, 0) : QApplication::palette().color(QPalette::Base));
+    for (QPalette::ColorRole role : {QPalette::Base, QPalette::Button}) {
+        pal.setColor(role, red ? QColor(255, 0, 0) : QApplication::palette().color(role));
+    }
     w->setPalette(pal);
 }
 
@@ -38,8 +41,11 @@ void MainForm::connectFields() {
             if (m_.ChangeTracking) m_.distField(f).Changed = true;
             EditMode(true);
         });
-        connect(w, &FilteredField::commitRequested, this, [this, f] { commitDistance(f); });
-        connect(w, &FilteredField::focusEntered, this, [w] { setBackground(w, false); });
+        connect(w, &FilteredField::commitRequested, this, [this, f] { commitDistance(f, true); });
+        // Going back into a field clears its mark, unless it is held there by its own error.
+        connect(w, &FilteredField::focusEntered, this, [this, w] {
+            if (errorField_ != w) setBackground(w, false);
+        });
         connect(w, &FilteredField::focusLeft, this,
                 [this, f](Qt::FocusReason r) { distanceFieldLeft(f, r); });
     }
@@ -172,23 +178,33 @@ void MainForm::refillScreen(const ScreenValues& sv) {
     m_.ChangeTracking = saved;
 }
 
-bool MainForm::commitDistance(DistField f) {
+bool MainForm::commitDistance(DistField f, bool fromField) {
     ScreenValues sv = screenValues();
     const auto failure = commitDistanceField(m_, sv, f);
     refillScreen(sv);
-    if (failure) {
+    if (!failure) return true;
+    if (fromField) {
+        holdFieldError(distWidget(f), *failure);
+    } else {
         ShowErrMsg(QString::fromStdString(failure->message));
         for (const auto& name : failure->redFields) markRed(name);
-        return false;
     }
-    return true;
+    return false;
+}
+
+bool MainForm::leavingForCancel(Qt::FocusReason reason) const {
+    // A click on "Cancel Editing" (or its mnemonic) is about to throw the edit away: no check.
+    // Tabbing onto it is no such choice.
+    return QApplication::focusWidget() == cmdCancelEdit &&
+           (reason == Qt::MouseFocusReason || reason == Qt::ShortcutFocusReason);
 }
 
 void MainForm::distanceFieldLeft(DistField f, Qt::FocusReason reason) {
     if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) return;
+    if (leavingForCancel(reason)) return;
     // A text that does not parse is reported here, and again by the range check with the
     // sensor's limits.
-    commitDistance(f);
+    if (!commitDistance(f, true)) return;
     fieldLeft(kDistFieldName[static_cast<std::size_t>(f)], reason);
 }
 
@@ -198,15 +214,13 @@ void MainForm::fieldLeft(const char* name, Qt::FocusReason reason) {
     QWidget* w = fieldByName(name);
     // Only the field that holds the error is checked while it has one; the field the user
     // clicked into meanwhile gets the focus back only after the error is mended.
-    if (errorField_ && errorField_ != w) return;
-    if (QApplication::focusWidget() == cmdCancelEdit) return;
+    if (errorField_ != w && fieldErrorHolds()) return;
+    if (leavingForCancel(reason)) return;
     ScreenValues sv = screenValues();
     const auto failure = checkField(m_, sv, name);
     refillScreen(sv);
     if (failure) {
-        showFieldFailure(*failure);
-        errorField_ = w;
-        QTimer::singleShot(0, w, [w] { w->setFocus(Qt::OtherFocusReason); });
+        holdFieldError(w, *failure);
         return;
     }
     if (std::string(name) == "ManualTemperature") commitPresetTemperature();
@@ -215,10 +229,32 @@ void MainForm::fieldLeft(const char* name, Qt::FocusReason reason) {
     errorField_ = nullptr;
 }
 
-void MainForm::showFieldFailure(const ValidationFailure& f) {
-    m_.FieldErrorShown = true;
+void MainForm::holdFieldError(QWidget* w, const ValidationFailure& f) {
+    m_.FieldErrorShown = true;  // before the message, so the focus is not sent to Cancel
     ShowErrMsg(QString::fromStdString(f.message));
     for (const auto& name : f.redFields) markRed(name);
+    errorField_ = w;
+    // The focus is on its way elsewhere: bring it back once it has arrived.
+    QTimer::singleShot(0, w, [w] { w->setFocus(Qt::OtherFocusReason); });
+}
+
+bool MainForm::fieldErrorHolds() {
+    if (!errorField_) return false;
+    // The error goes when its field is hidden or its check passes now (a unit or mode chosen
+    // from a menu meanwhile): then the other fields are checked again.
+    if (errorField_->isVisibleTo(this)) {
+        ScreenValues sv = screenValues();
+        const auto failure = checkField(m_, sv, errorField_->objectName().toStdString());
+        refillScreen(sv);
+        if (failure) return true;
+    }
+    dropFieldError();
+    return false;
+}
+
+void MainForm::dropFieldError() {
+    RedOut();
+    m_.FieldErrorShown = false;
 }
 
 void MainForm::commitPresetTemperature() {
@@ -245,11 +281,13 @@ void MainForm::ShowErrMsg(const QString& text) {
 void MainForm::RedOut() {
     for (QWidget* w : std::initializer_list<QWidget*>{
              SingleSensorID, Dist04, Dist20, CloseSetPoint, FarSetPoint, UserMaxRange, Hysteresis1,
-             SampleRate1, NoEchoTimeout, TriggerDelay, ManualTemperature}) {
+             SampleRate1, NoEchoTimeout, TriggerDelay, ManualTemperature, OutputSpan,
+             NoTargetCurrent, AverageType, AverageSamples, TriggerMode, cbMidMinLL, cbMidMaxLL}) {
         setBackground(w, false);
     }
     setMessageBand(false);
     Message->clear();
+    errorField_ = nullptr;  // nothing is marked: no field holds an error
 }
 
 void MainForm::markRed(const std::string& field) {
@@ -259,13 +297,13 @@ void MainForm::markRed(const std::string& field) {
 void MainForm::cmdCancelEdit_Click() {
     const Link::Hold held = lineForUser();
     if (!held) return;
-    errorField_ = nullptr;
     m_.FieldErrorShown = false;
     setSingleSensorIdText(QString::number(m_.discovery.CurrentIDTag));
+    // Marks first: what the read has to say (codes not in their lists) stays on screen.
+    RedOut();
     ShowUnitSelections();
     EditMode(false);
     m_.ValuesValid = true;
-    RedOut();
 }
 
 void MainForm::ProgramModule_Click() {
@@ -287,6 +325,7 @@ void MainForm::ProgramModule_Click() {
     ProgramResult result;
     {
         const PollPause pause(*this);
+        const QScopedValueRollback<bool> addressing(programming_, true);
         setEnabled(false);
         result = WriteAllUserEEPROM(m_, sv);
         setEnabled(true);

@@ -173,20 +173,28 @@ void MainForm::menuAutoTemp_Click() {
     }
     menuAutoTemp->setChecked(true);
     menuPresetTemp->setChecked(false);
-    if (!m_.TemperatureHidden) return;
-    // The temperature row is hidden: show the measured temperature for a moment instead.
-    Message->setAutoFillBackground(false);
-    if (m_.TemperatureReceived) {
-        const bool f = m_.TemperatureUnit == kFahrenheit;
-        Message->setText(QString::fromStdString(
-            formatNumber(f ? m_.MeasuredTemperatureF : m_.MeasuredTemperatureC, "##0.0") +
-            (f ? " deg. F" : " deg. C")));
-    }
-    Message->repaint();
-    QEventLoop wait;
-    QTimer::singleShot(3000, &wait, &QEventLoop::quit);
-    wait.exec();
-    Message->clear();
+    if (m_.TemperatureHidden && m_.TemperatureReceived) flashMeasuredTemperature();
+}
+
+void MainForm::flashMeasuredTemperature() {
+    // The temperature row is hidden: the measured temperature shows on the message band for a
+    // moment, as plain text; then the band shows again what it showed (a validation message
+    // stays with its marks), unless something else has been shown meanwhile.
+    const QString before = Message->text();
+    const bool red = Message->autoFillBackground();
+    const bool f = m_.TemperatureUnit == kFahrenheit;
+    const QString flash = QString::fromStdString(
+        formatNumber(f ? m_.MeasuredTemperatureF : m_.MeasuredTemperatureC, "##0.0") +
+        (f ? " deg. F" : " deg. C"));
+    setMessageBand(false);
+    Message->setText(flash);
+    messageFlash_->disconnect();
+    connect(messageFlash_, &QTimer::timeout, this, [this, before, red, flash] {
+        if (Message->text() != flash) return;
+        setMessageBand(red);
+        Message->setText(before);
+    });
+    messageFlash_->start();
 }
 
 void MainForm::menuPresetTemp_Click() {

@@ -12,6 +12,7 @@
 #include "common/VbText.h"
 #include "common/Version.h"
 #include "link/Commands.h"
+#include "mainwindow/ExitProgram.h"
 #include "mainwindow/Fields.h"
 #include "mainwindow/GuiLinkUi.h"
 #include "mainwindow/MainForm.h"
@@ -38,7 +39,7 @@ void MainForm::Form_Load() {
         ReportError(this, m_.link.ErrorBeep, where, re ? re->number() : 0, e.what());
     };
     try {
-        m_.applyCommandLine(ProcessCommandLineOptions(commandLine_));
+        m_.applyCommandLine(ProcessCommandLineOptions(arguments_));
         m_.link.ErrorBeep = true;
         m_.link.line().discardInput();
         m_.ChangeTracking = false;
@@ -56,14 +57,28 @@ void MainForm::Form_Load() {
     }
     QApplication::restoreOverrideCursor();
 
-    // Port and search: the program ends here when the user chooses to.
+    // Port and search: the program ends here when the user chooses to. An unexpected error
+    // while the port is chosen or opened ends the program; one during the search (the port is
+    // open then) skips the rest of the start-up.
     intro.keepClearOfCentre();
-    if (!connectToSensors(m_.link, m_.discovery)) return;
+    try {
+        if (!connectToSensors(m_.link, m_.discovery)) return;
+    } catch (const std::exception& e) {
+        const bool searching = m_.link.line().isOpen();
+        report(searching ? "Mainform.Form_Load Poll" : "Mainform.Form_Load Comm", e);
+        if (!searching) {
+            ExitProgram(m_);
+            return;
+        }
+        loaded_ = true;
+        show();
+        return;
+    }
     RedOut();
 
     try {
         // The tag the user worked with last time, when it is on the line.
-        const int preferred = static_cast<int>(m_.PreferredIDTag);
+        const int preferred = m_.PreferredIDTag;
         for (int i = 0; i < SensorID->count(); ++i) {
             if (SensorID->itemText(i).toInt() == preferred) {
                 SensorID->setCurrentIndex(i);
@@ -145,7 +160,7 @@ void MainForm::ShowUnitSelections() {
     const PollPause pause(*this);
     try {
         ScreenValues sv = screenValues();
-        readSensorSettings(m_, sv);
+        const std::string note = readSensorSettings(m_, sv);
         if (m_.link.ProgramEnding) return;
         applyScreenValues(sv);
         const bool family = m_.G503Sensor || m_.link.SlowSensor;
@@ -157,6 +172,10 @@ void MainForm::ShowUnitSelections() {
         Visibility();
         applyTypeExtras();
         ClearErrorMessage();
+        if (!note.empty()) {
+            setMessageBand(true);
+            Message->setText(QString::fromStdString(note));
+        }
     } catch (const std::exception& e) {
         const auto* re = dynamic_cast<const RuntimeError*>(&e);
         ReportError(this, m_.link.ErrorBeep, "Module2.ShowUnitSelections", re ? re->number() : 0,
@@ -178,8 +197,9 @@ void MainForm::SensorID_Click() {
         }
         return;
     }
-    m_.ChangeTracking = false;
     const QString tag = SensorID->currentText();
+    if (tag.toInt() == m_.discovery.CurrentIDTag) return;  // already on screen
+    m_.ChangeTracking = false;
     if (tag != SingleSensorID->text()) setSingleSensorIdText(tag);
     m_.discovery.CurrentIDTag = tag.toInt();
     ShowUnitSelections();
@@ -207,6 +227,11 @@ void MainForm::addSensorToList(int tag) {
 
 void MainForm::setSingleSensorIdText(const QString& text) {
     if (SingleSensorID->text() != text) SingleSensorID->setText(text);
+}
+
+std::string MainForm::addressedTag() const {
+    if (m_.EditModeActive && !programming_) return std::to_string(m_.discovery.CurrentIDTag);
+    return SingleSensorID->text().toStdString();
 }
 
 }  // namespace k7

@@ -177,8 +177,9 @@ void MainForm::Visibility() {
          std::initializer_list<QWidget*>{lblSampleRate, SampleRate1, lblSamplesPerSec}) {
         w->setVisible(internal);
     }
+    // Every model with a trigger-mode setting (the G615 has none) has the delay.
     for (QWidget* w : std::initializer_list<QWidget*>{DelayLabel1, TriggerDelay, DelayLabel2}) {
-        w->setVisible(trigger == 3 && !maxRange);
+        w->setVisible(trigger == 3);
     }
     cmdSWTrigger->setVisible(trigger == 4);
     ShowNoEchoTime();
@@ -194,6 +195,8 @@ void MainForm::Visibility() {
     Hysteresis1->setVisible(hyst != 3);
     lblPercent->setVisible(hyst != 3);
     AdjustAverageSamples();
+    // A field hidden with its error on it can no longer be mended there.
+    if (errorField_ && !errorField_->isVisibleTo(this)) dropFieldError();
 }
 
 void MainForm::ShowNoEchoTime() {

@@ -28,4 +28,15 @@ CommandLineFlags ProcessCommandLineOptions(std::string_view commandLine) {
     return flags;
 }
 
+CommandLineFlags ProcessCommandLineOptions(const std::vector<std::string>& arguments) {
+    CommandLineFlags flags;
+    for (const std::string& a : arguments) {
+        const CommandLineFlags f = ProcessCommandLineOptions(std::string_view(a));
+        flags.AutoResetError |= f.AutoResetError;
+        flags.OneSensor |= f.OneSensor;
+        flags.FactoryAccess |= f.FactoryAccess;
+    }
+    return flags;
+}
+
 }  // namespace k7

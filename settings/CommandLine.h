@@ -1,7 +1,9 @@
 #pragma once
 // The switches a technician can put on the command line: AUTORESETERROR, ONESENSOR and the
 // factory access code, written with or without "/" and separated by "/".
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace k7 {
 
@@ -14,5 +16,8 @@ struct CommandLineFlags {
 };
 
 CommandLineFlags ProcessCommandLineOptions(std::string_view commandLine);
+// The program's arguments: each is read as a command line of its own, so separate words are
+// separate switches ("ONESENSOR" "AUTORESETERROR") and never join into one.
+CommandLineFlags ProcessCommandLineOptions(const std::vector<std::string>& arguments);
 
 }  // namespace k7

@@ -2,7 +2,6 @@
 
 #include <optional>
 
-#include "common/RuntimeError.h"
 #include "common/TextFile.h"
 #include "common/VbText.h"
 #include "common/Version.h"
@@ -10,24 +9,45 @@
 namespace k7 {
 namespace {
 
-std::optional<IniValues> parse(const std::vector<std::string>& lines) {
-    if (lines.size() < 6) return std::nullopt;
+constexpr std::size_t kLinesRead = 7;
+// Longer than any path a system takes; a longer value is no setting but damage, and keeping it
+// out leaves every line written well within what the reader takes back.
+constexpr std::size_t kMaxValueLength = 4096;
+
+// The values by line position; one that is missing or out of range keeps its default and
+// sets `repaired`, the others are taken as they are.
+IniValues parse(const std::vector<std::string>& lines, bool& repaired) {
     IniValues v;
-    try {
-        v.port = toByte(leadingNumber(valueAfterEquals(lines[1])));
-        v.distanceUnit = toByte(leadingNumber(valueAfterEquals(lines[2])));
-        v.temperatureUnit = toByte(leadingNumber(valueAfterEquals(lines[3])));
-    } catch (const RuntimeError&) {
+    auto value = [&](std::size_t line) -> std::optional<std::string> {
+        if (line < lines.size()) {
+            std::string v = valueAfterEquals(lines[line]);
+            if (v.size() <= kMaxValueLength) return v;
+        }
+        repaired = true;
         return std::nullopt;
+    };
+    auto number = [&](std::size_t line, int max, int& out) {
+        const auto text = value(line);
+        if (!text) return;
+        // As the byte conversion reads it: halves to even, 0..255 (and the unit tables).
+        const double n = roundHalfEven(leadingNumber(*text));
+        if (n >= 0 && n <= max) {
+            out = static_cast<int>(n);
+        } else {
+            repaired = true;
+        }
+    };
+    number(1, 255, v.port);
+    number(2, 3, v.distanceUnit);
+    number(3, 1, v.temperatureUnit);
+    if (const auto tag = value(4)) {
+        v.idTagText = trim(*tag);
+        const double n = leadingNumber(*tag);
+        v.preferredIdTag = n >= 1 && n <= 32 && n == static_cast<int>(n) ? static_cast<int>(n) : 0;
     }
-    // Units beyond the tables would index past them later: treat them as a bad file too.
-    if (v.distanceUnit > 3 || v.temperatureUnit > 1) return std::nullopt;
-    v.preferredIdTag = leadingNumber(valueAfterEquals(lines[4]));
-    v.idTagText = trim(valueAfterEquals(lines[4]));
-    const std::string file = valueAfterEquals(lines[5]);
-    v.pathAndFilename = file == "\x07" ? "" : file;
+    if (const auto file = value(5)) v.pathAndFilename = *file == "\x07" ? "" : *file;
     if (lines.size() >= 7 && lines[6].rfind("PortName=", 0) == 0) {
-        v.portName = valueAfterEquals(lines[6]);
+        if (const auto name = value(6)) v.portName = *name;
     }
     return v;
 }
@@ -63,21 +83,21 @@ std::string folderOf(const std::string& pathAndFilename, const std::string& curr
 
 IniReadResult readIniFile(const std::string& path, const std::string& currentDir) {
     IniReadResult r;
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        if (auto lines = readTextLines(path, nullptr, 1u << 20)) {
-            if (auto v = parse(*lines)) {
-                r.values = *v;
-                r.dialogFolder = folderOf(v->pathAndFilename, currentDir);
-                return r;
-            }
-        }
-        if (attempt == 0) {
-            r.rewritten = true;
-            if (!writeIniFile(path, IniValues{})) break;
-        }
+    const FirstLines file = readFirstLines(path, kLinesRead);
+    bool write = false;
+    switch (file.status) {
+        case ReadStatus::Missing:
+            write = true;
+            break;
+        case ReadStatus::Unreadable:
+            r.leaveFileAlone = true;
+            break;
+        case ReadStatus::Ok:
+            r.values = parse(file.lines, write);
+            break;
     }
-    r.values = IniValues{};
-    r.dialogFolder = currentDir;
+    if (write) r.rewritten = writeIniFile(path, r.values);
+    r.dialogFolder = folderOf(r.values.pathAndFilename, currentDir);
     return r;
 }
 

@@ -24,6 +24,15 @@ inline constexpr std::array<const char*, 2> kTemperatureCompensationName = {"Aut
 inline constexpr std::array<const char*, 2> kLowCurrentCaption = {"&0 mA Distance:",
                                                                   "&4 mA Distance:"};
 
+// The list settings as messages name them.
+inline constexpr const char* kOutputSpanName = "OUTPUT Span";
+inline constexpr const char* kNoTargetCurrentName = "No Echo OUTPUT Current";
+inline constexpr const char* kAverageTypeName = "Average type";
+inline constexpr const char* kAverageSamplesName = "Average";
+inline constexpr const char* kTriggerModeName = "Trigger Mode";
+inline constexpr const char* kMidMinName = "Setpoint OUTPUT A Mid Zone";
+inline constexpr const char* kMidMaxName = "Setpoint OUTPUT B Mid Zone";
+
 inline constexpr const char* kOn = "ON";
 inline constexpr const char* kOff = "OFF";
 

@@ -14,6 +14,7 @@ void Module2::applyIni(const IniReadResult& r) {
     DistanceUnit = r.values.distanceUnit;
     TemperatureUnit = r.values.temperatureUnit;
     PreferredIDTag = r.values.preferredIdTag;
+    iniLeftAlone = r.leaveFileAlone;
     LastSetupFile = r.values.pathAndFilename;
     SetupDialogFolder = r.dialogFolder;
 }
@@ -25,6 +26,7 @@ void Module2::portChosen(const PortChoice& p) {
 }
 
 void Module2::WriteIniFile(const std::string& idTagText) const {
+    if (iniLeftAlone) return;
     IniValues v;
     v.port = iniPort.device.empty() ? iniPort.number : 0;
     v.portName = iniPort.device;

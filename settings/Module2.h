@@ -36,7 +36,8 @@ struct Module2 {
     PortChoice iniPort;
     int DistanceUnit = 1;
     int TemperatureUnit = 0;
-    double PreferredIDTag = 1;
+    int PreferredIDTag = 1;     // 0: none
+    bool iniLeftAlone = false;  // the INI file could not be read: it is never written
     std::string LastSetupFile;
     std::string SetupDialogFolder;
     std::string AcousticDialogFolder;  // the acoustic display's file dialogs, for the run

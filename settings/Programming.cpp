@@ -150,9 +150,14 @@ std::vector<CellWrite> userEepromWrites(const Module2& m, const ScreenValues& sc
     std::vector<CellWrite> w;
     addWord(w, 79, m.distField(DistField::Dist04).Stored);
     addWord(w, 81, m.distField(DistField::Dist20).Stored);
+    // A list left empty (the sensor held a code beyond it) has no value to write: the cell
+    // keeps what the sensor holds.
+    auto addList = [&w](int address, int position) {
+        if (position >= 0) w.push_back({address, num(position)});
+    };
     if (!g615) {
-        w.push_back({78, num(screen.OutputSpan)});
-        w.push_back({83, num(screen.NoTargetCurrent)});
+        addList(78, screen.OutputSpan);
+        addList(83, screen.NoTargetCurrent);
     }
     addWord(w, 84, m.distField(DistField::CloseSetPoint).Stored);
     addWord(w, 86, m.distField(DistField::FarSetPoint).Stored);
@@ -166,16 +171,20 @@ std::vector<CellWrite> userEepromWrites(const Module2& m, const ScreenValues& sc
     w.push_back({90, wholeFieldValue(screen.Hysteresis1)});
     w.push_back({91, num(screen.TargLL == kOff ? 1 : 0)});
     w.push_back({95, wholeFieldValue(screen.NoEchoTimeout)});
-    w.push_back({94, num(screen.AverageType)});
-    w.push_back({93, num(screen.AverageSamples)});
+    addList(94, screen.AverageType);
+    addList(93, screen.AverageSamples);
     if (!g615) {
-        w.push_back({101, num(screen.TriggerMode)});
+        addList(101, screen.TriggerMode);
         w.push_back({102, wholeFieldValue(screen.TriggerDelay)});
     }
-    w.push_back({103, num(m.TemperatureCompensation)});
-    double preset = m.PresetTemperatureC * 2 + 100;
-    if (!(preset >= 0 && preset <= 255)) preset = kFallbackPresetByte;
-    w.push_back({104, numberText(preset)});
+    // The maximum-range models' settings read skips the temperature cells: what the program
+    // holds for them came from another sensor or from nowhere.
+    if (!isMaxRangeModel(type)) {
+        w.push_back({103, num(m.TemperatureCompensation)});
+        double preset = m.PresetTemperatureC * 2 + 100;
+        if (!(preset >= 0 && preset <= 255)) preset = kFallbackPresetByte;
+        w.push_back({104, numberText(preset)});
+    }
     // The same split as validation's count, so the cells hold exactly what was checked.
     const int rate = sampleRateCount(screen.SampleRate1);
     w.push_back({117, num(HiByte(rate))});

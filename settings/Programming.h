@@ -16,7 +16,8 @@ struct CellWrite {
 
 // The verified writes of WriteAllUserEEPROM for the sensor type, in order: 79, 80, 81, 82;
 // 78; 83; 84..87; 114, 115; 88; 89; 105; 90; 91; 95; 94; 93; 101; 102; 103; 104; 117, 118;
-// then 46..77 (cells not written for the type are left out).
+// then 46..77. Cells not read for the type are left out (types 3 and 4: 103, 104; type 4
+// also 78, 83, 101, 102), and so is the cell of a list that has no entry selected.
 std::vector<CellWrite> userEepromWrites(const Module2& m, const ScreenValues& screen);
 
 enum class ProgramStatus {

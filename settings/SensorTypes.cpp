@@ -1,5 +1,6 @@
 #include "settings/SensorTypes.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "common/VbText.h"
@@ -35,11 +36,13 @@ SensorLimits limitsFor(int type, int sensorClass, double userMaxRangeInches) {
         l.MinDistance = type == 3 ? 5 : 10;
         l.MaxDistance = 120;
         l.MaxSampleRate = 50;
-        // The hysteresis must leave the minimum distance below the user's maximum range.
+        // The hysteresis must leave the minimum distance below the user's maximum range. A
+        // range at or below the minimum distance leaves no room: the limit stays at 0 rather
+        // than below it, where no value could ever pass.
         double r = userMaxRangeInches > 0
                        ? roundHalfEven(100 * (1 - l.MinDistance / userMaxRangeInches))
                        : 0;
-        l.MaxHysteresisPercent = r - 0.9;
+        l.MaxHysteresisPercent = std::max(r - 0.9, 0.0);
     } else if (sensorClass == 220) {
         l.MinDistance = type == 7 ? 2 : 4;
         l.MaxDistance = type == 0 ? 40 : (type == 7 ? 20 : 80);

@@ -68,9 +68,12 @@ const char* onOff(int levels, int bit) {
 }
 
 // A list position the sensor holds, or -1 (nothing selected) when the code is beyond the
-// list: showing some other entry would program a value the sensor never had.
-int listPosition(int code, std::size_t entries) {
-    return code >= 0 && static_cast<std::size_t>(code) < entries ? code : -1;
+// list: showing some other entry would program a value the sensor never had. Such codes are
+// noted with the setting's name.
+int listPosition(int code, std::size_t entries, const char* name, std::string& unknown) {
+    if (code >= 0 && static_cast<std::size_t>(code) < entries) return code;
+    unknown += (unknown.empty() ? "" : ", ") + std::string(name) + " " + std::to_string(code);
+    return -1;
 }
 
 // Rolling averages offer the first 6 sample counts, boxcar averages all 11.
@@ -121,7 +124,7 @@ void identify(CellReader& r, Module2& m, ScreenValues& screen) {
     screen.FactoryDescription = info.caption;
 }
 
-void readSettings(CellReader& r, Module2& m, ScreenValues& screen) {
+void readSettings(CellReader& r, Module2& m, ScreenValues& screen, std::string& unknown) {
     const int type = m.SensorType;
     const bool slow = type == 4;
     const bool maxRangeModel = isMaxRangeModel(type);
@@ -132,7 +135,8 @@ void readSettings(CellReader& r, Module2& m, ScreenValues& screen) {
         screen.OutputSpan = r.byte(addr::OutputSpan) & 1;
         m.stored.OutputSpan = screen.OutputSpan;
         screen.NoTargetCurrent =
-            listPosition(r.byte(addr::NoTargetCurrent) & 7, kNoTargetCurrentEntries.size());
+            listPosition(r.byte(addr::NoTargetCurrent) & 7, kNoTargetCurrentEntries.size(),
+                         kNoTargetCurrentName, unknown);
         m.stored.NoTargetCurrent = screen.NoTargetCurrent;
     }
     readDistance(r, m, screen, DistField::CloseSetPoint, addr::CloseSetPoint);
@@ -163,12 +167,13 @@ void readSettings(CellReader& r, Module2& m, ScreenValues& screen) {
     screen.AverageType = r.byte(addr::AverageType) & 1;
     m.stored.AverageType = screen.AverageType;
     screen.AverageSamples =
-        listPosition(r.byte(addr::AverageSamples) & 15, averageSamplesEntries(screen.AverageType));
+        listPosition(r.byte(addr::AverageSamples) & 15, averageSamplesEntries(screen.AverageType),
+                     kAverageSamplesName, unknown);
     m.stored.AverageSamples = screen.AverageSamples;
 
     if (!slow) {
-        screen.TriggerMode =
-            listPosition(r.byte(addr::TriggerMode) & 7, kTriggerModeEntries.size());
+        screen.TriggerMode = listPosition(r.byte(addr::TriggerMode) & 7, kTriggerModeEntries.size(),
+                                          kTriggerModeName, unknown);
         m.stored.TriggerMode = screen.TriggerMode;
         screen.TriggerDelay = std::to_string(r.byte(addr::TriggerDelay));
     }
@@ -195,10 +200,11 @@ void readSettings(CellReader& r, Module2& m, ScreenValues& screen) {
 
 }  // namespace
 
-void readSensorSettings(Module2& m, ScreenValues& screen) {
-    if (m.link.ProgramEnding) return;
+std::string readSensorSettings(Module2& m, ScreenValues& screen) {
+    if (m.link.ProgramEnding) return {};
     const Link::Hold held = m.link.hold();
-    if (!held) return;
+    if (!held) return {};
+    std::string unknown;
     LinkUi& ui = m.link.ui();
     m.link.ProgressDone = 0;
     m.link.ProgressTotal = kSettingsReadTransfers;
@@ -206,21 +212,24 @@ void readSensorSettings(Module2& m, ScreenValues& screen) {
     try {
         CellReader reader(m.link);
         identify(reader, m, screen);
-        readSettings(reader, m, screen);
+        readSettings(reader, m, screen, unknown);
     } catch (const ReadAborted&) {
         // Ending the program closes every window; a read that merely failed must not leave
         // the progress window standing over the main screen.
         if (!m.link.ProgramEnding) ui.closeProgressWindow();
-        return;
+        return {};
     } catch (const std::exception& e) {
         const auto* re = dynamic_cast<const RuntimeError*>(&e);
         ui.reportError("Module2.ShowUnitSelections", re ? re->number() : kErrDeviceIo, e.what());
         ui.closeProgressWindow();
-        return;
+        return {};
     }
     ui.closeProgressWindow();
     m.limits =
         limitsFor(m.SensorType, m.link.SensorClass, m.distField(DistField::UserMaxRange).Inches);
+    if (unknown.empty()) return {};
+    return "Codes not in their lists were read from the sensor (" + unknown +
+           "): choose an entry before programming.";
 }
 
 }  // namespace k7

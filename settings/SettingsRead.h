@@ -1,6 +1,8 @@
 #pragma once
 // Reading a sensor: its type (command 123) and every user setting (command 104, cell by cell
 // in a fixed order per type), into the program state and the screen values.
+#include <string>
+
 #include "settings/Module2.h"
 #include "settings/ScreenValues.h"
 
@@ -10,7 +12,9 @@ namespace k7 {
 // 54 transfers planned), reads the type and the settings of the sensor addressed by the ID
 // field, and updates `m` (type, class, flags, formats, distance states, preset temperature,
 // compensation mode, stored list positions, limits) and `screen` (only the fields read for
-// the type: the others keep what they held). Closes the progress window at the end.
-void readSensorSettings(Module2& m, ScreenValues& screen);
+// the type: the others keep what they held). Closes the progress window at the end. Returns
+// a note for the user naming each list setting whose code was beyond its list (left empty),
+// or an empty text.
+std::string readSensorSettings(Module2& m, ScreenValues& screen);
 
 }  // namespace k7

@@ -1,5 +1,6 @@
 #include "settings/Units.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "common/NumberFormat.h"
@@ -117,7 +118,11 @@ bool MakeDistArray(DistanceFieldState& s, std::string_view text, int unit,
         s.UnitText[i] = formatNumber(resolveUnit(u, v[i]), f.format[i]);
     }
     s.Inches = inches;
-    s.Stored = static_cast<std::int32_t>(std::floor(inches * 128 + 0.5));
+    // A value far beyond every sensor fails the range check; its count must still be one the
+    // integer can hold.
+    constexpr double kMaxCount = 2147483647.0;
+    s.Stored = static_cast<std::int32_t>(
+        std::clamp(std::floor(inches * 128 + 0.5), -kMaxCount, kMaxCount));
     s.Changed = false;
     return true;
 }

@@ -143,6 +143,33 @@ std::optional<ValidationFailure> presetTemperatureStep(const Module2& m,
     return std::nullopt;
 }
 
+// A list left empty by a code the sensor held beyond it: programming would have nothing to
+// write there.
+std::optional<ValidationFailure> listStep(const Module2& m, const ScreenValues& screen) {
+    const bool maxRangeModel = isMaxRangeModel(m.SensorType);
+    const struct {
+        int index;
+        const char* field;
+        const char* name;
+        bool shown;
+    } lists[] = {{screen.OutputSpan, "OutputSpan", kOutputSpanName, !maxRangeModel},
+                 {screen.NoTargetCurrent, "NoTargetCurrent", kNoTargetCurrentName, !maxRangeModel},
+                 {screen.cbMidMinLL, "cbMidMinLL", kMidMinName, true},
+                 {screen.cbMidMaxLL, "cbMidMaxLL", kMidMaxName, true},
+                 {screen.AverageSamples, "AverageSamples", kAverageSamplesName, true},
+                 {screen.AverageType, "AverageType", kAverageTypeName, true},
+                 {screen.TriggerMode, "TriggerMode", kTriggerModeName, !maxRangeModel}};
+    for (const auto& l : lists) {
+        if (l.shown && l.index < 0) {
+            return fail(15,
+                        std::string("Choose an entry for ") + l.name +
+                            ": the sensor holds a code that is not in the list.",
+                        {l.field});
+        }
+    }
+    return std::nullopt;
+}
+
 std::optional<ValidationFailure> runSteps(Module2& m, ScreenValues& screen) {
     const bool maxRangeModel = isMaxRangeModel(m.SensorType);
     if (auto f = idTagStep(screen)) return f;
@@ -179,7 +206,7 @@ std::optional<ValidationFailure> runSteps(Module2& m, ScreenValues& screen) {
     if (!maxRangeModel) {
         if (auto f = presetTemperatureStep(m, screen)) return f;
     }
-    return std::nullopt;
+    return listStep(m, screen);
 }
 
 bool isDigitKey(int key) {
@@ -230,6 +257,10 @@ std::optional<ValidationFailure> commitDistanceField(Module2& m, ScreenValues& s
                     {kDistFieldName[i]});
     }
     screen.DistText[i] = state.UnitText[unitIndex(m)];
+    // The hysteresis limit of the maximum-range models follows the range the user types.
+    if (field == DistField::UserMaxRange && isMaxRangeModel(m.SensorType)) {
+        m.limits = limitsFor(m.SensorType, m.link.SensorClass, state.Inches);
+    }
     return std::nullopt;
 }
 

@@ -13,7 +13,7 @@
 namespace k7 {
 
 struct ValidationFailure {
-    int step = 0;  // the CheckValues step (1..14)
+    int step = 0;  // the CheckValues step (1..15)
     std::string message;
     std::vector<std::string> redFields;  // control names, e.g. "CloseSetPoint"
 };

@@ -41,9 +41,10 @@ const char* onOff(int status, int bit) {
 
 std::string faultReportText(int faultBits, int sensorType) {
     std::string text;
+    // One fault a line: a label breaks on a line feed, not on a bare carriage return.
     auto add = [&text](const char* message) {
+        if (!text.empty()) text += '\n';
         text += message;
-        text += '\r';
     };
     if (faultBits & 0x80) add("Brown-out Occurred");
     if (faultBits & 0x40) add("Watchdog Reset Occurred");

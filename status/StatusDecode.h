@@ -18,7 +18,7 @@ struct StatusView {
     std::optional<std::string> TargetStrength;  // "0", "25", ... "100"; unknown values keep
     std::string TargOut, MinOut, MaxOut;        // "ON" / "OFF"
 
-    // Fault report: each fault's message followed by a carriage return.
+    // Fault report: the faults' messages, one a line.
     std::string faultText;
 };
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/AppOptions.h"
+#include "settings/CommandLine.h"
 
 namespace k7 {
 namespace {
@@ -11,15 +12,19 @@ TEST(AppOptions, OwnOptionsAreTakenOutTheRestIsTheCommandLine) {
                                   "--fault", "drop=0.1", "--seed", "5"},
                                  o));
     EXPECT_TRUE(o.simulate);
-    EXPECT_EQ(o.commandLine, "/onesensor /AutoResetError");
+    EXPECT_EQ(o.arguments, (std::vector<std::string>{"/onesensor", "/AutoResetError"}));
     EXPECT_EQ(o.sim.sensors.size(), 2u);
     EXPECT_EQ(o.sim.faults.size(), 1u);
     EXPECT_EQ(o.sim.seed, 5u);
 
     AppOptions p;
-    EXPECT_FALSE(parseAppOptions({"--port", "/dev/ttyUSB0", "ONESENSOR"}, p));
+    EXPECT_FALSE(parseAppOptions({"--port", "/dev/ttyUSB0", "ONESENSOR", "AUTORESETERROR"}, p));
     EXPECT_EQ(p.port, "/dev/ttyUSB0");
-    EXPECT_EQ(p.commandLine, "ONESENSOR");
+    // Each word is a switch of its own, as the usage text shows them.
+    const CommandLineFlags f = ProcessCommandLineOptions(p.arguments);
+    EXPECT_TRUE(f.OneSensor);
+    EXPECT_TRUE(f.AutoResetError);
+    EXPECT_FALSE(ProcessCommandLineOptions(std::vector<std::string>{"ONE", "SENSOR"}).OneSensor);
 }
 
 TEST(AppOptions, BadOptionsAreRefused) {

@@ -93,7 +93,8 @@ TEST_F(DiscoveryTest, UnavailablePortAsksAgainWithItsNumber) {
     ASSERT_EQ(ui.portMessages.size(), 1u);
     EXPECT_EQ(ui.portMessages[0],
               "Communications port 7 is unavailable. Select a Comm port below. "
-              "If Comm 7 is selected, it will be re-tried.");
+              "If Comm 7 is selected, it will be re-tried.\n\n"
+              "No such file or directory: /dev/ttyS6");
     EXPECT_EQ(ui.beeps, 1);
     EXPECT_EQ(line.device(), deviceForPortNumber(2));
     EXPECT_EQ(d.CurrentIDTag, 1);

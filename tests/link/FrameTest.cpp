@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "link/Commands.h"
 #include "link/Frame.h"
 #include "link/SerialLine.h"
 
@@ -31,16 +30,6 @@ TEST(Frame, HiAndLowByte) {
     EXPECT_EQ(LowByte(3200), 128);
     EXPECT_EQ(HiByte(255), 0);
     EXPECT_EQ(LowByte(65535), 255);
-}
-
-TEST(Frame, CommandTable) {
-    for (int c : {1,   2,   29,  30,  31,  32,  33,  34,  38,  39,  100, 101, 103, 104, 106,
-                  107, 112, 113, 114, 115, 116, 117, 119, 120, 121, 122, 123, 125, 126}) {
-        EXPECT_TRUE(isAcceptedCommand(c)) << c;
-    }
-    for (int c : {0, 3, 28, 35, 37, 40, 99, 102, 105, 108, 118, 124, 127, 255}) {
-        EXPECT_FALSE(isAcceptedCommand(c)) << c;
-    }
 }
 
 TEST(LineSettings, ParsesAndRefuses) {

@@ -160,6 +160,92 @@ TEST_F(EditModeTest, BadFieldKeepsTheFocusAndShowsItsMessage) {
     EXPECT_FALSE(m.FieldErrorShown);
 }
 
+TEST_F(EditModeTest, FailedFieldCheckKeepsTheFocusWhateverItsPath) {
+    for (const char* bad : {"", "."}) {
+        form->Dist04->setFocus(Qt::MouseFocusReason);
+        form->Dist04->selectAll();
+        QTest::keyClick(form->Dist04, Qt::Key_Backspace);
+        QTest::keyClicks(form->Dist04, bad);
+        ASSERT_TRUE(editing());
+        for (int tab = 0; tab < 2; ++tab) {  // leaving again changes nothing
+            QTest::keyClick(form->Dist04, Qt::Key_Tab);
+            QApplication::processEvents();
+            EXPECT_EQ(QApplication::focusWidget(), form->Dist04) << bad;
+            EXPECT_TRUE(text("Message").startsWith("The 4 milliamp Distance is invalid.")) << bad;
+            EXPECT_EQ(form->Dist04->palette().color(QPalette::Base), QColor(255, 0, 0));
+        }
+        QTest::keyClick(form->Dist04, Qt::Key_Return);  // Enter commits: the same failure
+        QApplication::processEvents();
+        EXPECT_EQ(QApplication::focusWidget(), form->Dist04);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        EXPECT_TRUE(editing());  // nothing thrown away
+        type(form->Dist04, "6");
+        leave(form->Dist04);
+        EXPECT_EQ(text("Message"), "");
+    }
+}
+
+TEST_F(EditModeTest, FieldInErrorHiddenOrMendedFromAMenuLetsTheOtherChecksRun) {
+    form->menuPresetTemp->trigger();
+    type(form->ManualTemperature, "500");
+    leave(form->ManualTemperature);
+    ASSERT_TRUE(text("Message").startsWith("The Preset Temperature must be between"));
+    form->menuFahrenheit->trigger();  // shows the preset held, 68.0: the error no longer applies
+    type(form->Hysteresis1, "95");
+    leave(form->Hysteresis1);
+    EXPECT_EQ(text("Message"), "The Hysteresis percent value must be between 0 and 89, inclusive.");
+    type(form->Hysteresis1, "9");
+    leave(form->Hysteresis1);
+    type(form->ManualTemperature, "500");
+    leave(form->ManualTemperature);
+    ASSERT_TRUE(text("Message").startsWith("The Preset Temperature must be between"));
+    type(form->Hysteresis1, "95");
+    leave(form->Hysteresis1);  // only the field in error is checked meanwhile
+    EXPECT_TRUE(text("Message").startsWith("The Preset Temperature must be between"));
+    form->menuAutoTemp->trigger();  // hides the field in error: its message and mark go
+    EXPECT_FALSE(shown("ManualTemperature"));
+    EXPECT_EQ(text("Message"), "");
+    EXPECT_NE(form->ManualTemperature->palette().color(QPalette::Base), QColor(255, 0, 0));
+    type(form->Hysteresis1, "96");
+    leave(form->Hysteresis1);
+    EXPECT_EQ(text("Message"), "The Hysteresis percent value must be between 0 and 89, inclusive.");
+    EXPECT_EQ(QApplication::focusWidget(), form->Hysteresis1);
+}
+
+TEST_F(EditModeTest, MeasuredTemperatureShowsPlainlyThenThePendingMessageReturns) {
+    poll();  // a measured temperature to show
+    type(form->Hysteresis1, "95");
+    leave(form->Hysteresis1);
+    const QString pending = text("Message");
+    form->menuAutoTemp->trigger();
+    EXPECT_TRUE(text("Message").endsWith(" deg. C"));
+    EXPECT_FALSE(form->Message->autoFillBackground());  // no red band ...
+    EXPECT_EQ(form->Message->palette().color(QPalette::WindowText),
+              QApplication::palette().color(QPalette::WindowText));  // ... and no white text
+    auto* flash = form->findChild<QTimer*>("tmrMessageFlash");
+    ASSERT_NE(flash, nullptr);
+    flash->start(0);
+    QTest::qWait(20);
+    EXPECT_EQ(text("Message"), pending);
+    EXPECT_TRUE(form->Message->autoFillBackground());
+    EXPECT_EQ(form->Message->palette().color(QPalette::Window), QColor(255, 0, 0));
+    EXPECT_EQ(form->Hysteresis1->palette().color(QPalette::Base), QColor(255, 0, 0));
+}
+
+TEST_F(EditModeTest, GroupsKeepTheirPlaceAndSizeWhenTheStatusIsHidden) {
+    auto place = [this] {
+        QApplication::processEvents();
+        return std::pair{form->Dist04->mapTo(form.get(), QPoint()),
+                         form->Dist04->parentWidget()->size()};
+    };
+    const auto before = place();
+    type(form->Hysteresis1, "7");
+    ASSERT_TRUE(editing());
+    EXPECT_EQ(place(), before);
+    QTest::mouseClick(form->cmdCancelEdit, Qt::LeftButton);
+    EXPECT_EQ(place(), before);
+}
+
 TEST_F(EditModeTest, PresetTemperatureCommitsInHalfDegrees) {
     form->menuPresetTemp->trigger();
     EXPECT_TRUE(editing());

@@ -61,6 +61,23 @@ TEST_F(ProgrammingWindowTest, FailingValidationWritesNothing) {
     EXPECT_EQ(form->FarSetPoint->palette().color(QPalette::Base), QColor(255, 0, 0));
 }
 
+TEST_F(ProgrammingWindowTest, CodeBeyondItsListIsNamedAndNeverProgrammed) {
+    s->setCell(101, 7);  // five trigger modes only
+    go();
+    EXPECT_EQ(text("Message"),
+              "Codes not in their lists were read from the sensor (Trigger Mode 7): choose an "
+              "entry before programming.");
+    EXPECT_EQ(form->TriggerMode->currentIndex(), -1);
+    type(form->Hysteresis1, "12");
+    bus.clearReceived();
+    program();
+    EXPECT_EQ(text("Message"),
+              "Choose an entry for Trigger Mode: the sensor holds a code that is not in the list.");
+    EXPECT_EQ(bus.countReceived(103), 0);
+    EXPECT_TRUE(m.EditModeActive);
+    EXPECT_EQ(form->TriggerMode->palette().color(QPalette::Button), QColor(255, 0, 0));
+}
+
 TEST_F(ProgrammingWindowTest, VerificationFailureSurvivesTheReRead) {
     sim::FaultConfig f;
     f.refuseWriteCells = {90};

@@ -78,6 +78,17 @@ TEST_F(Screenshots, EditModeAndValidationFailure) {
     save(form.get(), "main-validation");
 }
 
+TEST_F(Screenshots, FaultReportOneFaultALine) {
+    addSensor(1).setFaultBits(0x80 | 0x18 | 0x02);
+    start();
+    form->show();
+    poll();
+    save(form.get(), "main-fault");
+    expectNothingClipped(form.get());
+    EXPECT_TRUE(form->ResetErr->isVisible());
+    EXPECT_GE(form->Message->height(), 3 * form->Message->fontMetrics().lineSpacing());
+}
+
 TEST(ScreenshotsOfLinkWindows, PortNoCommAndProgress) {
     frmGetComm port(PortChoice{7, ""}, QString::fromStdString(portUnavailableMessage({7, ""})));
     port.show();

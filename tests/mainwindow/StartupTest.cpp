@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QMenu>
+#include <QMessageBox>
 #include <QRadioButton>
 #include <QTest>
 #include <fstream>
@@ -47,7 +48,7 @@ TEST_F(StartupTest, FirstRunWritesTheIniFileAndAsksForAPort) {
 
 TEST_F(StartupTest, StoredPortThatFailsIsOfferedAgainWithItsNumber) {
     addSensor(1);
-    writeIni("300");  // not a port number: the file is replaced by the defaults first
+    writeIni("300");  // not a port number: reset to none, so the port window asks first
     QString firstMessage;
     test::whenModalOpens([&](QWidget* dlg) {
         firstMessage = dlg->findChild<QLabel*>("CommMessage")->text();
@@ -70,12 +71,13 @@ TEST_F(StartupTest, StoredPortThatFailsIsOfferedAgainWithItsNumber) {
         dlg->findChild<QRadioButton*>("SelectComm(1)")->click();
         QTest::mouseClick(dlg->findChild<QPushButton*>("CommOK"), Qt::LeftButton);
     });
-    MainForm f2(m2, ui, "");
+    MainForm f2(m2, ui, {});
     ui.attach(&f2, &m2);
     f2.Form_Load();
     EXPECT_EQ(failMessage,
               "Communications port 4 is unavailable. Select a Comm port below. "
-              "If Comm 4 is selected, it will be re-tried.");
+              "If Comm 4 is selected, it will be re-tried.\n\n"
+              "No such file or directory: /dev/ttyS3");
     EXPECT_TRUE(commChecked);
     EXPECT_EQ(line.device(), "/dev/ttyS0");
     f2.hide();
@@ -94,6 +96,11 @@ TEST_F(StartupTest, SeveralSensorsShowTheListAndThePreferredTagIsSelected) {
     EXPECT_EQ(list->currentText(), "30");
     EXPECT_EQ(m.discovery.CurrentIDTag, 30);
     EXPECT_EQ(text("FactoryDescription"), "Sensor: 95 kHz 8 degree beam");
+
+    // Choosing the sensor on screen again reads nothing.
+    bus.clearReceived();
+    form->SensorID_Click();
+    EXPECT_TRUE(bus.received().empty());
 
     // Choosing the other sensor reads it without entering edit mode.
     list->setCurrentIndex(0);
@@ -145,6 +152,14 @@ TEST_F(StartupTest, G615ShowsItsOwnCaptionsAndNoCurrentLoop) {
     EXPECT_TRUE(form->MenuTools->menuAction()->isVisible());
 }
 
+TEST_F(StartupTest, G503InExternalTriggerWithDelayShowsTheDelay) {
+    addSensor(1, 3).setCell(101, 3);
+    start();
+    EXPECT_FALSE(shown("TriggerMode"));
+    EXPECT_TRUE(shown("TriggerDelay"));
+    EXPECT_TRUE(shown("DelayLabel1"));
+}
+
 TEST_F(StartupTest, VelkorSensorHasAFixedTriggerMode) {
     addSensor(1, 5);
     start();
@@ -155,7 +170,7 @@ TEST_F(StartupTest, VelkorSensorHasAFixedTriggerMode) {
 
 TEST_F(StartupTest, FactoryCodeShowsTheInternalMenu) {
     addSensor(1);
-    start("/5290318846");
+    start({"/5290318846"});
     EXPECT_TRUE(form->InternalMenu->menuAction()->isVisible());
 }
 
@@ -187,6 +202,46 @@ TEST_F(StartupTest, ExitInThePortWindowEndsBeforeAnySearch) {
     EXPECT_TRUE(m.link.ProgramEnding);
     EXPECT_TRUE(bus.received().empty());
     EXPECT_FALSE(form->isVisible());
+}
+
+// A port whose driver fails in a way the port code does not expect.
+class BrokenLine final : public SerialLine {
+public:
+    void open(const std::string&, const std::string&) override {
+        throw std::runtime_error("driver fault");
+    }
+    void close() override {}
+    bool isOpen() const override { return false; }
+    int bytesWaiting() override { return 0; }
+    void discardInput() override {}
+    void write(std::span<const std::uint8_t>) override {}
+    std::optional<std::uint8_t> readByte() override { return std::nullopt; }
+    bool waitForBytes(int, std::int64_t) override { return false; }
+    void reopen() override { throw std::runtime_error("driver fault"); }
+};
+
+TEST(StartupErrors, UnexpectedErrorWhileOpeningThePortIsReportedAndEndsTheProgram) {
+    VirtualClock clock;
+    BrokenLine line;
+    GuiLinkUi ui;
+    Module2 m{line, clock, ui};
+    QTemporaryDir dir;
+    m.iniPath = (dir.path() + "/K7700.ini").toStdString();
+    m.portOverridden = true;
+    m.discovery.port = {0, "SIM"};
+    MainForm form(m, ui, {});
+    ui.attach(&form, &m);
+    QString box;
+    test::whenModalOpens([&box](QWidget* dlg) {
+        box = qobject_cast<QMessageBox*>(dlg)->text();
+        qobject_cast<QMessageBox*>(dlg)->button(QMessageBox::Ok)->click();
+    });
+    form.Form_Load();
+    EXPECT_TRUE(box.endsWith("\ndriver fault\nMainform.Form_Load Comm")) << box.toStdString();
+    EXPECT_TRUE(m.Exiting);
+    EXPECT_FALSE(form.isVisible());
+    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
 }
 
 }  // namespace

@@ -48,13 +48,21 @@ TEST_F(StatusTest, LiveReadingsFollowTheTarget) {
 
 TEST_F(StatusTest, FaultReportHidesTheReadingsUntilReset) {
     start();
+    form->show();
     poll();
+    QApplication::processEvents();
+    const QPoint groups = form->Dist04->mapTo(form.get(), QPoint());
     s->setFaultBits(0x80 | 0x18);
     poll();
-    EXPECT_EQ(text("Message"), "Brown-out Occurred\rSignal Fault\r");
+    EXPECT_EQ(text("Message"), "Brown-out Occurred\nSignal Fault");
+    // One fault a line: the band is as tall as two lines of text.
+    EXPECT_GE(form->Message->heightForWidth(form->Message->width()),
+              2 * form->Message->fontMetrics().lineSpacing());
     EXPECT_TRUE(shown("ResetErr"));
     EXPECT_FALSE(shown("AvgDist"));
     EXPECT_EQ(form->Message->palette().color(QPalette::Window), QColor(255, 0, 0));
+    QApplication::processEvents();
+    EXPECT_EQ(form->Dist04->mapTo(form.get(), QPoint()), groups);  // nothing jumps aside
 
     bus.clearReceived();
     QTest::mouseClick(form->ResetErr, Qt::LeftButton);
@@ -71,8 +79,35 @@ TEST_F(StatusTest, FaultReportHidesTheReadingsUntilReset) {
     EXPECT_EQ(text("AvgDist"), "25.00");
 }
 
+TEST_F(StatusTest, ResetErrorInEditModeTalksToTheSensorOnScreen) {
+    start();
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    poll();
+    s->setFaultBits(0x02);
+    poll();
+    type(form->SingleSensorID, "9");  // the tag to give the sensor when programming
+    ASSERT_TRUE(m.EditModeActive);
+    // Were the requests sent to tag 9, nobody would answer: leave the window, do not hang.
+    auto armed = std::make_shared<bool>(true);
+    bool noComm = false;
+    test::whenModalOpens([armed, &noComm](QWidget* dlg) {
+        if (!*armed) return;
+        noComm = true;
+        QTest::mouseClick(dlg->findChild<QPushButton*>("Exit"), Qt::LeftButton);
+    });
+    form->ResetError->trigger();
+    *armed = false;
+    EXPECT_FALSE(noComm);
+    EXPECT_FALSE(m.link.ProgramEnding);
+    EXPECT_EQ(s->faultBits(), 0);
+    EXPECT_EQ(s->restartCount(), 1);
+    EXPECT_EQ(text("SingleSensorID"), "9");
+    EXPECT_TRUE(m.EditModeActive);
+}
+
 TEST_F(StatusTest, AutoResetClearsAFaultAtOnce) {
-    start("AUTORESETERROR");
+    start({"AUTORESETERROR"});
     s->setFaultBits(0x01);
     poll();
     EXPECT_EQ(s->faultBits(), 0);

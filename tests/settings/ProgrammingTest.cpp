@@ -15,11 +15,44 @@
 namespace k7 {
 namespace {
 
+// A request as the sensor must see it: start byte, tag, command, two data bytes, and the sum of
+// the five modulo 256.
 Frame request(int tag, int command, int d1 = 0, int d2 = 0) {
-    Frame f = makeRequest(static_cast<std::uint8_t>(tag), static_cast<std::uint8_t>(command),
-                          static_cast<std::uint8_t>(d1), static_cast<std::uint8_t>(d2));
-    f[5] = frameChecksum(f);
-    return f;
+    return Frame{170,
+                 static_cast<std::uint8_t>(tag),
+                 static_cast<std::uint8_t>(command),
+                 static_cast<std::uint8_t>(d1),
+                 static_cast<std::uint8_t>(d2),
+                 static_cast<std::uint8_t>((170 + tag + command + d1 + d2) % 256)};
+}
+
+std::vector<int> range(int from, int to) {
+    std::vector<int> v;
+    for (int a = from; a <= to; ++a) v.push_back(a);
+    return v;
+}
+
+std::vector<int> concat(std::vector<int> a, const std::vector<int>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+const std::vector<int> kStandardOrder =
+    concat({79,  80, 81, 82, 78, 83, 84,  85,  86,  87,  88,  89,
+            105, 90, 91, 95, 94, 93, 101, 102, 103, 104, 117, 118},
+           range(46, 77));
+
+// The frames of the writes: each cell of `order` written and read back with the same value,
+// then the restart.
+void expectVerifiedWrites(const std::vector<Frame>& frames, int tag,
+                          const std::vector<int>& order) {
+    ASSERT_EQ(frames.size(), 2 * order.size() + 1);
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        const int value = frames[2 * i][4];
+        EXPECT_EQ(frames[2 * i], request(tag, 103, order[i], value)) << order[i];
+        EXPECT_EQ(frames[2 * i + 1], request(tag, 104, order[i], value)) << order[i];
+    }
+    EXPECT_EQ(frames.back(), request(tag, 119));
 }
 
 class ProgrammingTest : public ::testing::Test {
@@ -69,16 +102,6 @@ protected:
         for (const CellWrite& w : writes) a.push_back(w.address);
         return a;
     }
-    // Each cell written and read back at `tag`, then the restart.
-    std::vector<Frame> verifiedSequence(int tag) const {
-        std::vector<Frame> frames;
-        for (const CellWrite& w : userEepromWrites(m, s)) {
-            frames.push_back(request(tag, cmd::WriteEeprom, w.address, std::stoi(w.value)));
-            frames.push_back(request(tag, cmd::ReadEeprom, w.address, std::stoi(w.value)));
-        }
-        frames.push_back(request(tag, cmd::Restart));
-        return frames;
-    }
     std::vector<Frame> received(std::size_t from = 0) const {
         std::vector<Frame> frames;
         for (std::size_t i = from; i < bus.received().size(); ++i) {
@@ -95,30 +118,19 @@ protected:
     ScreenValues s;
 };
 
-std::vector<int> range(int from, int to) {
-    std::vector<int> v;
-    for (int a = from; a <= to; ++a) v.push_back(a);
-    return v;
-}
-
-std::vector<int> concat(std::vector<int> a, const std::vector<int>& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
 TEST_F(ProgrammingTest, StandardSensorWritesEveryCellVerifiedInOrder) {
     sim::SimSensor& sensor = addSensor(0);
-    const std::vector<int> order = concat({79,  80, 81, 82, 78, 83, 84,  85,  86,  87,  88,  89,
-                                           105, 90, 91, 95, 94, 93, 101, 102, 103, 104, 117, 118},
-                                          range(46, 77));
-    EXPECT_EQ(addresses(userEepromWrites(m, s)), order);
+    EXPECT_EQ(addresses(userEepromWrites(m, s)), kStandardOrder);
 
     const ProgramResult r = WriteAllUserEEPROM(m, s);
     EXPECT_TRUE(r.ok());
-    EXPECT_EQ(received(), verifiedSequence(3));
-    for (const CellWrite& w : userEepromWrites(m, s)) {
-        EXPECT_EQ(sensor.cell(w.address), std::stoi(w.value)) << w.address;
-    }
+    expectVerifiedWrites(received(), 3, kStandardOrder);
+    EXPECT_EQ(sensor.cell(79), 12);  // 25 inches = 3200
+    EXPECT_EQ(sensor.cell(80), 128);
+    EXPECT_EQ(sensor.cell(90), 13);
+    EXPECT_EQ(sensor.cell(104), 0);  // -50 degrees
+    EXPECT_EQ(sensor.cell(46), 'A');
+    EXPECT_EQ(sensor.cell(77), ' ');
     EXPECT_EQ(ui.progressCaptions, std::vector<std::string>{"Writing K-7700 Data"});
     EXPECT_FALSE(ui.progressShown);
     EXPECT_EQ(m.link.ProgressTotal, 55);
@@ -128,21 +140,41 @@ TEST_F(ProgrammingTest, StandardSensorWritesEveryCellVerifiedInOrder) {
     EXPECT_EQ(sensor.restartCount(), 1);
 }
 
-TEST_F(ProgrammingTest, MaxRangeModelsWriteTheirRangeAndTheG615SkipsItsMissingCells) {
+// Only cells read from the sensor (or typed by the user) are written: the temperature cells of
+// both maximum-range models, and the G615's current-loop and trigger cells, are never read.
+TEST_F(ProgrammingTest, MaxRangeModelsWriteTheirRangeAndOnlyTheCellsReadFromThem) {
     addSensor(3);
-    const std::vector<int> g503 = addresses(userEepromWrites(m, s));
-    EXPECT_EQ(g503.size(), 58u);
-    EXPECT_EQ(std::vector<int>(g503.begin() + 10, g503.begin() + 13),
-              (std::vector<int>{114, 115, 88}));
+    EXPECT_EQ(addresses(userEepromWrites(m, s)),
+              concat({79, 80, 81,  82, 78, 83, 84, 85, 86,  87,  114, 115,
+                      88, 89, 105, 90, 91, 95, 94, 93, 101, 102, 117, 118},
+                     range(46, 77)));
 
     sim::SimSensor& sensor = addSensor(4, 5);
-    const std::vector<int> order = concat({79, 80,  81, 82, 84, 85, 86, 87,  114, 115, 88,
-                                           89, 105, 90, 91, 95, 94, 93, 103, 104, 117, 118},
-                                          range(46, 77));
+    const std::uint8_t comp = sensor.cell(103), preset = sensor.cell(104);
+    const std::vector<int> order = concat(
+        {79, 80, 81, 82, 84, 85, 86, 87, 114, 115, 88, 89, 105, 90, 91, 95, 94, 93, 117, 118},
+        range(46, 77));
     EXPECT_EQ(addresses(userEepromWrites(m, s)), order);
     EXPECT_TRUE(WriteAllUserEEPROM(m, s).ok());
-    EXPECT_EQ(received(), verifiedSequence(5));
+    expectVerifiedWrites(received(), 5, order);
     EXPECT_EQ(sensor.cell(114) * 256 + sensor.cell(115), 60 * 128);
+    EXPECT_EQ(sensor.cell(103), comp);
+    EXPECT_EQ(sensor.cell(104), preset);
+}
+
+TEST_F(ProgrammingTest, ListWithoutAnEntryLeavesItsCellAsTheSensorHoldsIt) {
+    sim::SimSensor& sensor = addSensor(0);
+    sensor.setCell(101, 7);  // a trigger mode beyond the list, shown as no entry
+    s.TriggerMode = -1;
+    s.NoTargetCurrent = -1;
+    const std::vector<int> a = addresses(userEepromWrites(m, s));
+    EXPECT_EQ(std::count(a.begin(), a.end(), 101), 0);
+    EXPECT_EQ(std::count(a.begin(), a.end(), 83), 0);
+    EXPECT_EQ(a.size(), kStandardOrder.size() - 2);
+    const ProgramResult r = WriteAllUserEEPROM(m, s);
+    EXPECT_TRUE(r.ok());
+    EXPECT_TRUE(ui.errors.empty());
+    EXPECT_EQ(sensor.cell(101), 7);
 }
 
 TEST_F(ProgrammingTest, CellEncodings) {
@@ -207,12 +239,13 @@ TEST_F(ProgrammingTest, IdChangeWritesTheOldTagThenAddressesTheNewOne) {
         request(3, cmd::Restart),
     };
     const std::vector<Frame> all = received();
-    const std::vector<Frame> tail = verifiedSequence(7);
-    ASSERT_GT(all.size(), head.size() + tail.size());
+    const std::size_t tail = 2 * kStandardOrder.size() + 1;
+    ASSERT_GT(all.size(), head.size() + tail);
     EXPECT_EQ(std::vector<Frame>(all.begin(), all.begin() + 4), head);
-    EXPECT_EQ(std::vector<Frame>(all.end() - static_cast<long>(tail.size()), all.end()), tail);
+    expectVerifiedWrites(std::vector<Frame>(all.end() - static_cast<long>(tail), all.end()), 7,
+                         kStandardOrder);
     // Between them, the look for the new tag, repeated until the restarted sensor answers.
-    for (std::size_t i = head.size(); i < all.size() - tail.size(); ++i) {
+    for (std::size_t i = head.size(); i < all.size() - tail; ++i) {
         EXPECT_EQ(all[i], request(7, cmd::ReadEeprom, 45));
     }
     EXPECT_EQ(sensor.activeTag(), 7);

@@ -70,6 +70,9 @@ TEST(SensorTypes, HysteresisLimitRoundsHalvesToEven) {
     EXPECT_DOUBLE_EQ(limitsFor(3, 92, 200.0 / 3).MaxHysteresisPercent, 91.1);  // 92.5 -> 92
     EXPECT_DOUBLE_EQ(limitsFor(3, 92, 40.0 / 3).MaxHysteresisPercent, 61.1);   // 62.5 -> 62
     EXPECT_DOUBLE_EQ(limitsFor(4, 92, 16).MaxHysteresisPercent, 37.1);         // 37.5 -> 38
+    // A range at or below the minimum distance leaves 0, never a limit no value can meet.
+    EXPECT_DOUBLE_EQ(limitsFor(3, 92, 0).MaxHysteresisPercent, 0);
+    EXPECT_DOUBLE_EQ(limitsFor(4, 92, 5).MaxHysteresisPercent, 0);
 }
 
 }  // namespace

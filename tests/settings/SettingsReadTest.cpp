@@ -56,7 +56,7 @@ struct Bench {
             sensor->setCell(46 + i, static_cast<std::uint8_t>(ch));
         }
     }
-    void read() { readSensorSettings(m, screen); }
+    std::string read() { return readSensorSettings(m, screen); }
     // (command, data byte 1) of every frame the sensor received, with its tag checked.
     std::vector<std::pair<int, int>> sent() const {
         std::vector<std::pair<int, int>> out;
@@ -261,7 +261,9 @@ TEST(SettingsRead, CodesBeyondTheirListSelectNothing) {
     b.sensor->setCell(101, 7);  // only five trigger modes
     b.sensor->setCell(94, 0);   // rolling: six sample counts
     b.sensor->setCell(93, 8);
-    b.read();
+    EXPECT_EQ(b.read(),
+              "Codes not in their lists were read from the sensor (No Echo OUTPUT Current 6, "
+              "Average 8, Trigger Mode 7): choose an entry before programming.");
     EXPECT_EQ(b.screen.NoTargetCurrent, -1);
     EXPECT_EQ(b.screen.TriggerMode, -1);
     EXPECT_EQ(b.screen.AverageSamples, -1);
@@ -269,7 +271,9 @@ TEST(SettingsRead, CodesBeyondTheirListSelectNothing) {
     EXPECT_EQ(b.m.stored.AverageSamples, -1);
 
     b.sensor->setCell(94, 1);  // boxcar offers up to 1024 ...
-    b.read();
+    b.sensor->setCell(83, 4);
+    b.sensor->setCell(101, 4);
+    EXPECT_EQ(b.read(), "");
     EXPECT_EQ(b.screen.AverageSamples, 8);
     b.sensor->setCell(93, 11);  // ... but no more
     b.read();

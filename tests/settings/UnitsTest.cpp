@@ -81,6 +81,11 @@ TEST(Units, StoredCountsAtTheEndsOfTheRange) {
     EXPECT_DOUBLE_EQ(top.Inches, 511.9921875);
     EXPECT_EQ(top.UnitText, (Texts{"1300.5", "511.99", "42.666", "13.005"}));
     EXPECT_EQ(top.Stored, 65535);
+    // A typed value beyond every integer count is held at the largest one, not wrapped.
+    DistanceFieldState huge;
+    ASSERT_TRUE(MakeDistArray(huge, "99999999999", kIn, f));
+    EXPECT_EQ(huge.Stored, 2147483647);
+    EXPECT_DOUBLE_EQ(huge.Inches, 99999999999);
 }
 
 TEST(Units, FamilyOf95kHzShowsFewerDecimals) {

@@ -28,6 +28,10 @@ protected:
         type(DistField::FarSetPoint, "30");
         type(DistField::UserMaxRange, "60");
         s.OutputSpan = 1;
+        s.NoTargetCurrent = 1;
+        s.AverageType = 0;
+        s.AverageSamples = 2;
+        s.TriggerMode = 0;
         s.cbMidMinLL = 0;
         s.cbMidMaxLL = 1;
         s.Hysteresis1 = "5";
@@ -186,10 +190,34 @@ TEST_F(ValidationTest, MaxRangeModelsSwapTheCurrentLoopRulesForMaximumRange) {
               "The User Max Range is invalid. It must be a number between 5.0 in. and 120.0 in.");
     EXPECT_EQ(checkField(m, s, "UserMaxRange")->step, 7);
 
+    // The hysteresis limit follows the range as typed, not only the one read.
+    setSensor(3, 0);
+    type(DistField::UserMaxRange, "4");
+    EXPECT_EQ(failingStep(), 7);
+    s.Hysteresis1 = "5";
+    type(DistField::UserMaxRange, "60");
+    EXPECT_EQ(check(), "");
+    EXPECT_DOUBLE_EQ(m.limits.MaxHysteresisPercent, 91.1);
+
     setSensor(0);
     EXPECT_FALSE(checkField(m, s, "UserMaxRange"));
     EXPECT_EQ(checkField(m, s, "Dist04")->step, 2);
     EXPECT_EQ(checkField(m, s, "ManualTemperature")->step, 14);
+}
+
+TEST_F(ValidationTest, ListWithoutAnEntryFailsNamingTheSetting) {
+    s.TriggerMode = -1;  // the sensor held a code beyond the list
+    auto f = CheckValues(m, s);
+    ASSERT_TRUE(f);
+    EXPECT_EQ(f->step, 15);
+    EXPECT_EQ(f->message,
+              "Choose an entry for Trigger Mode: the sensor holds a code that is not in the list.");
+    EXPECT_EQ(f->redFields, std::vector<std::string>{"TriggerMode"});
+    setSensor(3);  // hidden there, and left as the sensor holds it
+    EXPECT_EQ(check(), "");
+    s.AverageSamples = -1;
+    EXPECT_EQ(check(),
+              "Choose an entry for Average: the sensor holds a code that is not in the list.");
 }
 
 TEST_F(ValidationTest, SetpointOrderAndHysteresisGap) {

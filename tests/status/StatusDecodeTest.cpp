@@ -233,27 +233,27 @@ TEST(StatusDecode, FaultReportListsEachFaultOnce) {
     Bench b;
     StatusView v = b.decode(0x70, 0, 0x18, 140);
     ASSERT_EQ(v.kind, StatusView::Kind::Fault);
-    EXPECT_EQ(v.faultText, "Signal Fault\r");
+    EXPECT_EQ(v.faultText, "Signal Fault");
     EXPECT_FALSE(b.m.TemperatureReceived);  // a fault report carries no readings
 
     // Any status with the high nibble 7 is a fault report; data byte 0 is not the fault byte.
     v = b.decode(0x7F, 0xFF, 0x81, 0xFF);
     ASSERT_EQ(v.kind, StatusView::Kind::Fault);
-    EXPECT_EQ(v.faultText, "Brown-out Occurred\rUnable to program K-7700\r");
+    EXPECT_EQ(v.faultText, "Brown-out Occurred\nUnable to program K-7700");
 }
 
 TEST(StatusDecode, FaultTextsDependOnTheSensorType) {
     EXPECT_EQ(faultReportText(0xFF, 0),
-              "Brown-out Occurred\rWatchdog Reset Occurred\rTemperature Probe Fault\r"
-              "Signal Fault\rPeak Detector Fault\rK-7700 Setting replaced with default\r"
-              "Unable to program K-7700\r");
-    EXPECT_EQ(faultReportText(0x24, 3), "Transponder Fault\rPeak Detector Fault\r");
-    EXPECT_EQ(faultReportText(0x24, 4), "Forward Transponder Fault\rBack Transponder Fault\r");
-    EXPECT_EQ(faultReportText(0x24, 7), "Temperature Probe Fault\rPeak Detector Fault\r");
-    EXPECT_EQ(faultReportText(0x08, 0), "Signal Fault\r");
-    EXPECT_EQ(faultReportText(0x10, 3), "Signal Fault\r");
+              "Brown-out Occurred\nWatchdog Reset Occurred\nTemperature Probe Fault\n"
+              "Signal Fault\nPeak Detector Fault\nK-7700 Setting replaced with default\n"
+              "Unable to program K-7700");
+    EXPECT_EQ(faultReportText(0x24, 3), "Transponder Fault\nPeak Detector Fault");
+    EXPECT_EQ(faultReportText(0x24, 4), "Forward Transponder Fault\nBack Transponder Fault");
+    EXPECT_EQ(faultReportText(0x24, 7), "Temperature Probe Fault\nPeak Detector Fault");
+    EXPECT_EQ(faultReportText(0x08, 0), "Signal Fault");
+    EXPECT_EQ(faultReportText(0x10, 3), "Signal Fault");
     EXPECT_EQ(faultReportText(0x42, 1),
-              "Watchdog Reset Occurred\rK-7700 Setting replaced with default\r");
+              "Watchdog Reset Occurred\nK-7700 Setting replaced with default");
     EXPECT_EQ(faultReportText(0, 0), "");
 }
 
@@ -262,7 +262,7 @@ TEST(StatusDecode, InjectedFaultsComeBackAsAReport) {
     b.sensor->setFaultBits(0x38);
     StatusView v = b.poll();
     ASSERT_EQ(v.kind, StatusView::Kind::Fault);
-    EXPECT_EQ(v.faultText, "Transponder Fault\rSignal Fault\r");
+    EXPECT_EQ(v.faultText, "Transponder Fault\nSignal Fault");
 
     b.m.link.SendRequest(cmd::ResetFaults);
     b.sensor->setTargetInches(30);

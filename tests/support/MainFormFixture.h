@@ -59,13 +59,13 @@ protected:
         return bus.addSensor(c);
     }
     // Starts the program on the simulated line (no port window).
-    void start(const std::string& commandLine = "") {
+    void start(const std::vector<std::string>& arguments = {}) {
         m.portOverridden = true;
         m.discovery.port = {0, "SIM"};
-        startWithIniPort(commandLine);
+        startWithIniPort(arguments);
     }
-    void startWithIniPort(const std::string& commandLine = "") {
-        form = std::make_unique<MainForm>(m, ui, commandLine);
+    void startWithIniPort(const std::vector<std::string>& arguments = {}) {
+        form = std::make_unique<MainForm>(m, ui, arguments);
         ui.attach(form.get(), &m);
         form->Form_Load();
     }
