@@ -95,9 +95,10 @@ CaptureResult EchoCapture::capture(Gain requested) {
             continue;
         }
         const std::size_t from = static_cast<std::size_t>(std::max(switchAt, 1) - 1);
-        if (from < n)
+        if (from < n) {
             std::copy(high->begin() + static_cast<long>(from), high->end(),
                       record->begin() + static_cast<long>(from));
+        }
     }
     if (link_.ProgramEnding) return r;
     if (!record) {

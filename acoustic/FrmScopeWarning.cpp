@@ -5,7 +5,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "acoustic/ScopeEntry.h"
 #include "acoustic/frmScope.h"
@@ -61,6 +63,17 @@ void FrmScopeWarning::EnterDisplay_Click() {
     }
     entered_ = true;
     auto* scope = new frmScope(context_);
+    // Where the main window was, as far as the screen allows.
+    if (const QWidget* main = context_.mainWindow) {
+        const QRect screen = main->screen()->availableGeometry();
+        QRect r(QPoint(), scope->frameGeometry().size());
+        r.moveCenter(main->frameGeometry().center());
+        r.moveTopLeft({std::clamp(r.left(), screen.left(),
+                                  std::max(screen.left(), screen.right() - r.width())),
+                       std::clamp(r.top(), screen.top(),
+                                  std::max(screen.top(), screen.bottom() - r.height()))});
+        scope->move(r.topLeft());
+    }
     scope->show();
     scope->raise();
     scope->activateWindow();
