@@ -20,6 +20,9 @@ public:
     QPushButton* EnterDisplay = nullptr;
     QPushButton* AbortDisplay = nullptr;
 
+    // Esc is Abort too.
+    void reject() override { close(); }
+
 protected:
     void closeEvent(QCloseEvent* e) override;
 
