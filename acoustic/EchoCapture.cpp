@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "link/Commands.h"
-#include "settings/Threshold.h"
+#include "service/ThresholdChange.h"
 
 namespace k7 {
 namespace {
@@ -105,20 +105,12 @@ CaptureResult EchoCapture::capture(Gain requested) {
         r.outcome = CaptureResult::Outcome::NoRecord;
         return r;
     }
-    const std::optional<int> code = readThresholdCode();
+    const std::optional<int> code = readThresholdCode(link_);
     if (!code) return r;
     r.samples = std::move(*record);
     r.thresholdCode = *code;
     r.outcome = CaptureResult::Outcome::Captured;
     return r;
-}
-
-std::optional<int> EchoCapture::readThresholdCode() {
-    const Link::Hold held = link_.hold();
-    if (!held) return std::nullopt;
-    link_.EEReadAddress = kThresholdCell;
-    if (!link_.exchange(cmd::ReadEeprom)) return std::nullopt;
-    return link_.dataByte(1);
 }
 
 bool EchoCapture::keepAlive() {

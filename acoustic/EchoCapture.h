@@ -45,8 +45,6 @@ public:
     int GetGainSwitchSample();
     // One keep-alive exchange; false when the line is busy (try again shortly).
     bool keepAlive();
-    // Cell 30; nullopt when the line is busy or no reply came.
-    std::optional<int> readThresholdCode();
     // Ends display mode: command 119 and the link's restart wait. False when the line is busy.
     bool restartSensor();
 

@@ -5,14 +5,13 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
-#include <algorithm>
 
 #include "acoustic/ScopeEntry.h"
 #include "acoustic/frmScope.h"
 #include "settings/Module2.h"
 #include "status/StatusPoll.h"
+#include "windows/FormAbout.h"
 
 namespace k7 {
 
@@ -64,16 +63,7 @@ void FrmScopeWarning::EnterDisplay_Click() {
     entered_ = true;
     auto* scope = new frmScope(context_);
     // Where the main window was, as far as the screen allows.
-    if (const QWidget* main = context_.mainWindow) {
-        const QRect screen = main->screen()->availableGeometry();
-        QRect r(QPoint(), scope->frameGeometry().size());
-        r.moveCenter(main->frameGeometry().center());
-        r.moveTopLeft({std::clamp(r.left(), screen.left(),
-                                  std::max(screen.left(), screen.right() - r.width())),
-                       std::clamp(r.top(), screen.top(),
-                                  std::max(screen.top(), screen.bottom() - r.height()))});
-        scope->move(r.topLeft());
-    }
+    placeRelativeTo(scope, context_.mainWindow, 50, 50);
     scope->show();
     scope->raise();
     scope->activateWindow();

@@ -11,6 +11,7 @@
 #include "acoustic/EchoCsv.h"
 #include "acoustic/ScopePlot.h"
 #include "acoustic/frmScope.h"
+#include "service/ThresholdChange.h"
 #include "settings/Module2.h"
 #include "windows/frmError.h"
 
@@ -67,7 +68,12 @@ void frmScope::RecallData_Click() {
         return;
     }
     // The line is drawn at the threshold of the sensor on the line, as for a capture.
-    if (const std::optional<int> code = capture_.readThresholdCode()) thresholdCode_ = *code;
+    {
+        const Link::Hold held = m_.link.hold();
+        if (const std::optional<int> code = held ? readThresholdCode(m_.link) : std::nullopt) {
+            thresholdCode_ = *code;
+        }
+    }
     if (m_.link.ProgramEnding || leaving_) return;
     record_ = std::move(*file.record);
     record_.date = QFileInfo(path).lastModified().toString("yyyy-MM-dd HH:mm:ss").toStdString();

@@ -9,6 +9,7 @@
 #include "acoustic/PlotScale.h"
 #include "common/VbText.h"
 #include "link/Commands.h"
+#include "service/EepromAccess.h"
 #include "settings/Module2.h"
 #include "settings/SensorTypes.h"
 #include "settings/Units.h"
@@ -57,9 +58,8 @@ int runEcho(SerialLine& line, Clock& clock, LinkUi& ui, const EchoCommand& c, st
         return 1;
     };
     auto cell = [&](int address) -> std::optional<int> {
-        link.EEReadAddress = static_cast<std::uint8_t>(address);
-        if (!link.exchange(cmd::ReadEeprom)) return std::nullopt;
-        return link.dataByte(1);
+        const std::optional<CellPair> pair = readEeprom(link, address);
+        return pair ? std::optional<int>(pair->cell) : std::nullopt;
     };
 
     // What the desktop program knows from its search, settings read and status poll.

@@ -1,6 +1,7 @@
 #pragma once
 // What the link needs from the windows. The desktop program implements it with Qt dialogs;
 // the command-line tool and the tests implement what they need. Defaults do nothing.
+#include <functional>
 #include <string>
 
 #include "link/PortNames.h"
@@ -41,8 +42,12 @@ public:
     virtual void setProgressBar(int percent) { (void)percent; }
     // The main window's message line ("Comm verification failed on EEPROM write").
     virtual void showLinkMessage(const std::string& text) { (void)text; }
-    // Called on every turn of a wait while the sensitivity change shows its progress.
-    virtual void updateThresholdProgress() {}
+    // Called on every turn of a wait while the sensitivity change shows its progress; the
+    // change sets `thresholdProgress` for its length.
+    virtual void updateThresholdProgress() {
+        if (thresholdProgress) thresholdProgress();
+    }
+    std::function<void()> thresholdProgress;
     // The error box for unexpected run-time errors.
     virtual void reportError(const std::string& where, int number, const std::string& description) {
         (void)where;

@@ -12,13 +12,15 @@ namespace k7 {
 void placeRelativeTo(QWidget* window, QWidget* mainWindow, double acrossPercent,
                      double downPercent) {
     if (!mainWindow) return;
+    // The whole window, title bar and borders included, is what has to fit.
+    const QSize size = window->frameGeometry().size();
     const QRect m = mainWindow->frameGeometry();
-    QPoint p(static_cast<int>(m.x() + m.width() * acrossPercent / 100 - window->width() / 2.0),
-             static_cast<int>(m.y() + m.height() * downPercent / 100 - window->height() / 2.0));
+    QPoint p(static_cast<int>(m.x() + m.width() * acrossPercent / 100 - size.width() / 2.0),
+             static_cast<int>(m.y() + m.height() * downPercent / 100 - size.height() / 2.0));
     if (QScreen* s = mainWindow->screen()) {
         const QRect r = s->availableGeometry();
-        p.setX(std::min(p.x(), r.right() - window->width()));
-        p.setY(std::min(p.y(), r.bottom() - window->height()));
+        p.setX(std::max(std::min(p.x(), r.x() + r.width() - size.width()), r.x()));
+        p.setY(std::max(std::min(p.y(), r.y() + r.height() - size.height()), r.y()));
     }
     window->move(std::max(p.x(), 0), std::max(p.y(), 0));
 }

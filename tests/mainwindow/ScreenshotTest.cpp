@@ -1,9 +1,6 @@
-// Renders the main window in its typical states. With K7_SCREENSHOTS=<folder> set, the images
-// are saved there for a person to look at; without it the windows are still laid out and
-// checked for clipped captions.
+// Renders the main window in its typical states (see support/WindowChecks.h).
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
 #include <QTest>
 
 #include "link/Discovery.h"
@@ -11,32 +8,13 @@
 #include "link/frmGetComm.h"
 #include "link/frmNoComm.h"
 #include "support/MainFormFixture.h"
+#include "support/WindowChecks.h"
 
 namespace k7 {
 namespace {
 
-void save(QWidget* w, const QString& name) {
-    w->adjustSize();
-    const QPixmap shot = w->grab();
-    const QByteArray dir = qgetenv("K7_SCREENSHOTS");
-    if (!dir.isEmpty()) shot.save(QString::fromUtf8(dir) + "/" + name + ".png");
-}
-
-// Every visible label and button is wide enough for its caption, and mnemonics work.
-void expectNothingClipped(QWidget* root) {
-    for (QLabel* l : root->findChildren<QLabel*>()) {
-        if (!l->isVisibleTo(root) || l->wordWrap() || l->text().isEmpty()) continue;
-        EXPECT_GE(l->width(), l->minimumSizeHint().width()) << l->objectName().toStdString();
-        // A mnemonic without a buddy would show its "&".
-        if (l->text().contains('&')) {
-            EXPECT_NE(l->buddy(), nullptr) << l->objectName().toStdString();
-        }
-    }
-    for (QAbstractButton* b : root->findChildren<QAbstractButton*>()) {
-        if (!b->isVisibleTo(root)) continue;
-        EXPECT_GE(b->width(), b->minimumSizeHint().width()) << b->objectName().toStdString();
-    }
-}
+using test::expectNothingClipped;
+using test::save;
 
 class Screenshots : public test::MainFormFixture {
 protected:

@@ -1,0 +1,30 @@
+#include "service/EepromAccess.h"
+
+#include <string>
+#include <utility>
+
+#include "link/Commands.h"
+
+namespace k7 {
+
+std::optional<CellPair> readEeprom(Link& link, int address) {
+    link.EEReadAddress = static_cast<std::uint8_t>(address);
+    if (!link.exchange(cmd::ReadEeprom) || link.ProgramEnding) return std::nullopt;
+    return CellPair{link.dataByte(1), link.dataByte(2)};
+}
+
+void sendUnlock(Link& link, UnlockRegion region) {
+    // The link picks the code of 126 from the address in the parameter block; name one inside
+    // the region, so the code sent never depends on what the last writer left there.
+    std::string kept = std::exchange(link.WriteEEAdr, region == UnlockRegion::Low ? "0" : "20");
+    link.SendRequest(cmd::Unlock);
+    link.WriteEEAdr = std::move(kept);
+}
+
+bool WriteEECell(Link& link, int address, int value) {
+    sendUnlock(link, UnlockRegion::Low);
+    sendUnlock(link, UnlockRegion::Middle);
+    return link.writeCell(address, value);
+}
+
+}  // namespace k7

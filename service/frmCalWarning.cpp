@@ -1,0 +1,12 @@
+#include "service/frmCalWarning.h"
+
+namespace k7 {
+
+frmCalWarning::frmCalWarning(QWidget* mainWindow)
+    : WarningDialog({"frmCalWarning", "WarningMessage",
+                     "Warning - Calibrating the current will temporarily change the output "
+                     "current for the K-7700 sensor which is on line.",
+                     "ContinueCal", "&Proceed with Calibration", "AbortCal", "&Abort Calibration"},
+                    mainWindow) {}
+
+}  // namespace k7

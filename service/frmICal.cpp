@@ -1,0 +1,136 @@
+#include "service/frmICal.h"
+
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace k7 {
+namespace {
+
+QPushButton* button(const char* caption, const char* name, QWidget* parent) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    b->setAutoDefault(false);
+    return b;
+}
+
+QString badReferenceText(int reference) {
+    return QString(
+               "The factory 20 mA reference (EEPROM cells 8 and 9) reads %1. The defaults "
+               "can only be derived from a reference of 1 to 4095; nothing was written.")
+        .arg(reference);
+}
+
+}  // namespace
+
+frmICal::frmICal(Link& link, StatusPoll& poll, QWidget* mainWindow)
+    : ServiceDialog(mainWindow), cal_(link, poll) {
+    setObjectName("frmICal");
+    setWindowTitle("Current Calibration");
+    setModal(true);
+
+    auto* output = new QGroupBox("K-7700 Output Current", this);
+    auto* outputLayout = new QVBoxLayout(output);
+    auto* points = new QButtonGroup(this);
+    for (std::size_t i = 0; i < opCalCurrent.size(); ++i) {
+        auto* b = new QRadioButton(kCalibrationPoints[i].caption, output);
+        b->setObjectName(QString("opCalCurrent(%1)").arg(i));
+        points->addButton(b, static_cast<int>(i));
+        outputLayout->addWidget(b);
+        opCalCurrent[i] = b;
+    }
+    opCalCurrent[0]->setChecked(true);
+
+    auto* change = new QGroupBox("Current Change", this);
+    auto* changeLayout = new QVBoxLayout(change);
+    Coarse = new QRadioButton("&Coarse", change);
+    Coarse->setObjectName("Coarse");
+    Fine = new QRadioButton("&Fine", change);
+    Fine->setObjectName("Fine");
+    Coarse->setChecked(true);
+    changeLayout->addWidget(Coarse);
+    changeLayout->addWidget(Fine);
+
+    IncCurrent = button("&Increase Current", "IncCurrent", this);
+    DecCurrent = button("&Decrease Current", "DecCurrent", this);
+    RestoreDefaults = button("&Restore Defaults", "RestoreDefaults", this);
+    ICalExit = button("E&xit and resume normal K-7700 operation", "ICalExit", this);
+
+    auto* adjust = new QVBoxLayout;
+    adjust->addWidget(change);
+    adjust->addWidget(IncCurrent);
+    adjust->addWidget(DecCurrent);
+    adjust->addStretch();
+    auto* top = new QHBoxLayout;
+    top->addWidget(output, 1);
+    top->addLayout(adjust);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(RestoreDefaults);
+    bottom->addStretch();
+    bottom->addWidget(ICalExit);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(16, 16, 16, 14);
+    layout->setSpacing(14);
+    layout->addLayout(top);
+    layout->addLayout(bottom);
+
+    connect(points, &QButtonGroup::idClicked, this, &frmICal::opCalCurrent_Click);
+    connect(IncCurrent, &QPushButton::clicked, this,
+            [this] { cal_.adjust(true, Fine->isChecked()); });
+    connect(DecCurrent, &QPushButton::clicked, this,
+            [this] { cal_.adjust(false, Fine->isChecked()); });
+    connect(RestoreDefaults, &QPushButton::clicked, this, &frmICal::RestoreDefaults_Click);
+    connect(ICalExit, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+void frmICal::showEvent(QShowEvent* e) {
+    ServiceDialog::showEvent(e);
+    // Once per opening: showing the window again after another window covered it must not
+    // send the opening commands again, nor move the selection back to 3.5 mA.
+    if (!activated_) {
+        activated_ = true;
+        Form_Activate();
+    }
+}
+
+void frmICal::Form_Activate() {
+    if (!cal_.open()) {
+        // The line is held by another exchange: nothing was sent, so there is nothing to undo.
+        QTimer::singleShot(0, this, [this] { QDialog::done(Rejected); });
+        return;
+    }
+    showPoint();
+}
+
+void frmICal::showPoint() {
+    opCalCurrent[static_cast<std::size_t>(cal_.point())]->setChecked(true);
+}
+
+void frmICal::opCalCurrent_Click(int index) {
+    if (!cal_.selectPoint(index)) showPoint();
+}
+
+void frmICal::RestoreDefaults_Click() {
+    using Outcome = CurrentCalibration::Restore::Outcome;
+    const CurrentCalibration::Restore r = cal_.restoreDefaults();
+    if (r.outcome == Outcome::BadReference) {
+        QMessageBox box(QMessageBox::NoIcon, "Message", badReferenceText(r.reference),
+                        QMessageBox::Ok, this);
+        box.setObjectName("RestoreRefused");
+        box.exec();
+    }
+}
+
+void frmICal::done(int result) {
+    // Every way of closing ends calibration mode; while another exchange holds the line the
+    // window stays open (cal_.close() has beeped).
+    if (!cal_.close()) return;
+    QDialog::done(result);
+}
+
+}  // namespace k7
