@@ -14,7 +14,6 @@ namespace {
 
 constexpr const char* kFormatFollows = "Data Format Follows";
 constexpr const char* kBel = "\x07";
-constexpr int kErrPathFileAccess = 75;
 
 bool isGainCaption(const std::string& text) {
     const std::string upper = toUpper(text);
@@ -142,10 +141,6 @@ std::optional<EchoRecord> parseAcousticFile(const std::vector<std::string>& line
     return r;
 }
 
-std::string fileErrorMessage(int number, const std::string& description) {
-    return "Error " + signedText(number) + ": " + description;
-}
-
 std::string cannotInterpretMessage(const std::string& path) {
     return "The file \"" + path +
            "\" cannot be interpreted. It may not be an K-7700 Acoustic Data file, or it may "
@@ -154,8 +149,9 @@ std::string cannotInterpretMessage(const std::string& path) {
 
 std::string writeDisplayFile(const std::string& path, const std::string& utf8Text) {
     std::string error;
-    if (!writeTextFile(path, utf8Text, &error)) return fileErrorMessage(kErrPathFileAccess, error);
-    return {};
+    int systemError = 0;
+    if (writeTextFile(path, utf8Text, &error, &systemError)) return {};
+    return FileError{fileErrorNumber(systemError, false), error}.text();
 }
 
 RecalledFile recallAcousticFile(const std::string& path) {
@@ -165,9 +161,9 @@ RecalledFile recallAcousticFile(const std::string& path) {
         std::error_code ec;
         if (error == "File too large") return {std::nullopt, cannotInterpretMessage(path)};
         if (!std::filesystem::exists(path, ec)) {
-            return {std::nullopt, fileErrorMessage(kErrFileNotFound, "File not found")};
+            return {std::nullopt, FileError{kErrFileNotFound, "File not found"}.text()};
         }
-        return {std::nullopt, fileErrorMessage(kErrPathFileAccess, "Path/File access error")};
+        return {std::nullopt, FileError{kErrPathFileAccess, "Path/File access error"}.text()};
     }
     std::optional<EchoRecord> record = parseAcousticFile(*lines);
     if (!record) return {std::nullopt, cannotInterpretMessage(path)};

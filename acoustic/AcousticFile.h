@@ -23,8 +23,6 @@ std::string acousticFileText(const std::string& path, const EchoRecord& record);
 // interpreted. The comments come back as they were saved.
 std::optional<EchoRecord> parseAcousticFile(const std::vector<std::string>& lines);
 
-// "Error  53: File not found" and the like.
-std::string fileErrorMessage(int number, const std::string& description);
 // The message for a file that is not an acoustic data file.
 std::string cannotInterpretMessage(const std::string& path);
 

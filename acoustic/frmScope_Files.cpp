@@ -11,6 +11,7 @@
 #include "acoustic/EchoCsv.h"
 #include "acoustic/ScopePlot.h"
 #include "acoustic/frmScope.h"
+#include "common/RuntimeError.h"
 #include "service/ThresholdChange.h"
 #include "settings/Module2.h"
 #include "windows/frmError.h"
@@ -19,7 +20,6 @@ namespace k7 {
 namespace {
 
 constexpr const char* kAllFiles = "all files (*)";
-constexpr int kErrPathFileAccess = 75;
 
 }  // namespace
 
@@ -28,6 +28,7 @@ QString frmScope::chooseFile(bool save, const QString& title, const QString& fil
     // The display's dialog keeps its own folder; the setup files keep theirs.
     QFileDialog dlg(this, title, QString::fromStdString(m_.AcousticDialogFolder));
     dlg.setObjectName("AcousticFileDialog");
+    dlg.setOption(QFileDialog::DontUseNativeDialog);  // Qt's own, as for the setup files
     dlg.setNameFilter(filter);
     dlg.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dlg.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -99,7 +100,7 @@ void frmScope::ExportPlot_Click() {
     const QPixmap image = plotPanel->grab();
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit()) {
-        showFileError(fileErrorMessage(kErrPathFileAccess, file.errorString().toStdString()));
+        showFileError(FileError{kErrPathFileAccess, file.errorString().toStdString()}.text());
     }
 }
 

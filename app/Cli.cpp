@@ -1,10 +1,13 @@
 #include "app/Cli.h"
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <ostream>
 
 #include "app/CliEcho.h"
+#include "app/CliSetup.h"
+#include "app/CliUi.h"
 #include "common/VbText.h"
 #include "link/Clock.h"
 #include "link/Commands.h"
@@ -12,6 +15,7 @@
 #include "link/Link.h"
 #include "link/QtSerialLine.h"
 #include "settings/SensorTypes.h"
+#include "settings/Units.h"
 #include "sim/SimOptions.h"
 #include "sim/SimulatedLine.h"
 
@@ -20,44 +24,24 @@ namespace {
 
 const char* kUsage =
     "usage: k7700-cli COMMAND (--port DEVICE | --simulate [--sensors LIST] [--fault RULE]... "
-    "[--seed N]) [--id N]\n"
+    "[--seed N]) [--id N] [--units cm|in|ft|m]\n"
     "  scan                 list the sensors that answer, with type and firmware\n"
     "  peek ADDR [COUNT]    read EEPROM cells ADDR..ADDR+COUNT-1 (all within 0..127)\n"
     "  poke ADDR VALUE      write one EEPROM cell and verify it (--unlock for cells below 30);\n"
     "                       needs --id\n"
     "  history [N]          make N status exchanges (default 10) and print the comm history\n"
     "  echo FILE            capture the acoustic record (display mode, then a restart) into\n"
-    "                       an acoustic data file, or CSV when FILE ends in .csv; needs --id;\n"
-    "                       --gain normal|low|high (default normal), --units cm|in|ft|m (CSV\n"
-    "                       distances, default in)\n"
-    "  --id N               the sensor's ID tag (peek and history: default the first sensor\n"
-    "                       that answers; the output names the tag used)\n";
-
-// The link's window hooks, for a terminal.
-class CliUi final : public LinkUi {
-public:
-    explicit CliUi(std::ostream& err) : err_(err) {}
-    std::string tag = "1";
-    bool noReply = false;
-    bool verifyFailed = false;
-
-    std::string addressedTagText() override { return tag; }
-    void setAddressedTagText(const std::string& t) override { tag = t; }
-    NoCommChoice showNoCommWindow(bool, const std::string& deviceGone) override {
-        noReply = true;
-        if (!deviceGone.empty()) err_ << "k7700-cli: " << deviceGone << "\n";
-        return NoCommChoice::Exit;
-    }
-    void showLinkMessage(const std::string& text) override {
-        if (text == kVerifyFailedMessage) verifyFailed = true;
-    }
-    void reportError(const std::string& where, int, const std::string& description) override {
-        err_ << "k7700-cli: " << description << " (" << where << ")\n";
-    }
-
-private:
-    std::ostream& err_;
-};
+    "                       an acoustic data file, or CSV (distances in --units) when FILE\n"
+    "                       ends in .csv; needs --id; --gain normal|low|high (default normal)\n"
+    "  save FILE            write the sensor's setup file\n"
+    "  diff FILE            compare a setup file with the sensor; exit status 0 when they\n"
+    "                       agree, 1 when they differ, 2 when either cannot be read\n"
+    "  program FILE         check the file's values as the main window does, then program\n"
+    "                       each sensor of --id N[,N...] (the ID tag is never changed); one\n"
+    "                       line a sensor\n"
+    "  --id N               the sensor's ID tag (peek, history, save and diff: default the\n"
+    "                       first sensor that answers; the output names the tag used)\n"
+    "  --units U            distances shown in cm, in (default), ft or m\n";
 
 struct Options {
     std::string command;
@@ -66,9 +50,10 @@ struct Options {
     bool simulate = false;
     bool unlock = false;
     std::optional<int> id;
-    sim::SimSetup sim;
+    std::vector<int> ids;  // program takes several
+    int units = kIn;
     std::string gain = "normal";
-    std::string units = "in";
+    sim::SimSetup sim;
 };
 
 std::optional<std::string> parse(const std::vector<std::string>& args, Options& o) {
@@ -84,7 +69,7 @@ std::optional<std::string> parse(const std::vector<std::string>& args, Options& 
         } else if (a == "--unlock") {
             o.unlock = true;
         } else if (a == "--port" || a == "--id" || a == "--sensors" || a == "--fault" ||
-                   a == "--seed" || a == "--gain" || a == "--units") {
+                   a == "--seed" || a == "--units" || a == "--gain") {
             auto v = next();
             if (!v) return a + " needs a value";
             if (a == "--port") o.port = *v;
@@ -92,13 +77,24 @@ std::optional<std::string> parse(const std::vector<std::string>& args, Options& 
             if (a == "--fault") err = sim::addFaults(*v, o.sim);
             if (a == "--seed") err = sim::setSeed(*v, o.sim);
             if (a == "--gain") o.gain = *v;
-            if (a == "--units") o.units = *v;
             if (a == "--id") {
-                double n = 0;
-                if (!parseNumber(*v, &n) || n != static_cast<int>(n) || n < 1 || n > 32) {
-                    return "--id must be a tag from 1 to 32";
+                o.ids.clear();
+                for (std::size_t start = 0; start <= v->size();) {
+                    const std::size_t comma = std::min(v->find(',', start), v->size());
+                    double n = 0;
+                    if (!parseNumber(v->substr(start, comma - start), &n) ||
+                        n != static_cast<int>(n) || n < 1 || n > 32) {
+                        return "--id must be a tag from 1 to 32 (program: a comma list)";
+                    }
+                    o.ids.push_back(static_cast<int>(n));
+                    start = comma + 1;
                 }
-                o.id = static_cast<int>(n);
+                o.id = o.ids.front();
+            }
+            if (a == "--units") {
+                const auto u = std::find(kUnitName.begin(), kUnitName.end(), *v);
+                if (u == kUnitName.end()) return "--units must be cm, in, ft or m";
+                o.units = static_cast<int>(u - kUnitName.begin());
             }
         } else if (a.rfind("--", 0) == 0) {
             return "unknown option " + a;
@@ -111,6 +107,7 @@ std::optional<std::string> parse(const std::vector<std::string>& args, Options& 
     }
     if (o.command.empty()) return "no command given";
     if (o.simulate == !o.port.empty()) return "name a port with --port DEVICE, or use --simulate";
+    if (o.ids.size() > 1 && o.command != "program") return "only program takes several tags";
     return std::nullopt;
 }
 
@@ -277,16 +274,24 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         n = *k;
     } else if (o.command == "echo") {
         const std::optional<Gain> gain = gainNamed(o.gain);
-        const std::optional<int> unit = unitNamed(o.units);
-        if (o.operands.size() != 1 || !gain || !unit) {
-            err << "k7700-cli: echo FILE [--gain normal|low|high] [--units cm|in|ft|m]\n";
+        if (o.operands.size() != 1 || !gain) {
+            err << "k7700-cli: echo FILE [--gain normal|low|high]\n";
             return 2;
         }
         if (!o.id) {
             err << "k7700-cli: echo puts one sensor in its display mode: name it with --id N\n";
             return 2;
         }
-        echo = {o.operands[0], *gain, *unit};
+        echo = {o.operands[0], *gain, o.units};
+    } else if (o.command == "save" || o.command == "diff" || o.command == "program") {
+        if (o.operands.size() != 1) {
+            err << "k7700-cli: " << o.command << " FILE: name one setup file\n";
+            return 2;
+        }
+        if (o.command == "program" && !o.id) {
+            err << "k7700-cli: program writes to the sensors named with --id N[,N...]\n";
+            return 2;
+        }
     } else if (o.command != "scan" || !o.operands.empty()) {
         err << "k7700-cli: unknown command " << o.command << "\n" << kUsage;
         return 2;
@@ -306,11 +311,13 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         line = std::make_unique<QtSerialLine>(clock);
     }
     const std::string device = o.simulate ? "simulated sensors" : o.port;
+    // diff keeps 1 for "they differ".
+    const int failure = o.command == "diff" ? 2 : 1;
     try {
         line->open(device, kLineSettings);
     } catch (const LineError& e) {
         err << "k7700-cli: cannot open the port: " << e.what() << "\n";
-        return 1;
+        return failure;
     }
 
     Session s(*line, clock, out, err);
@@ -322,14 +329,17 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         const std::vector<int> first = s.scan(true);
         if (first.empty()) {
             err << "k7700-cli: no sensor answered on tags 1 to 32\n";
-            return 1;
+            return failure;
         }
         s.ui.tag = std::to_string(first.front());
     }
     if (o.command == "peek") return s.doPeek(addr, count);
     if (o.command == "poke") return s.doPoke(addr, value, o.unlock);
+    if (o.command == "history") return s.doHistory(n);
     if (o.command == "echo") return runEcho(*line, clock, s.ui, echo, out, err);
-    return s.doHistory(n);
+    SetupCommand setup{o.command, o.operands.front(), o.ids, o.units};
+    if (setup.tags.empty()) setup.tags = {std::stoi(s.ui.tag)};
+    return runSetupCommand(setup, *line, clock, out, err);
 }
 
 }  // namespace k7

@@ -41,13 +41,6 @@ std::optional<Gain> gainNamed(const std::string& name) {
     return std::nullopt;
 }
 
-std::optional<int> unitNamed(const std::string& name) {
-    for (std::size_t u = 0; u < kUnitName.size(); ++u) {
-        if (name == kUnitName[u]) return static_cast<int>(u);
-    }
-    return std::nullopt;
-}
-
 int runEcho(SerialLine& line, Clock& clock, LinkUi& ui, const EchoCommand& c, std::ostream& out,
             std::ostream& err) {
     Module2 m(line, clock, ui);

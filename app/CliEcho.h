@@ -20,8 +20,6 @@ struct EchoCommand {
 
 // "normal", "low", "high" -> the gain; nullopt for anything else.
 std::optional<Gain> gainNamed(const std::string& name);
-// "cm", "in", "ft", "m" -> the unit code; nullopt for anything else.
-std::optional<int> unitNamed(const std::string& name);
 
 // Talks to the sensor `ui` addresses. Exit status: 0 written, 1 sensor, line or file failure.
 int runEcho(SerialLine& line, Clock& clock, LinkUi& ui, const EchoCommand& command,

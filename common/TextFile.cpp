@@ -1,5 +1,7 @@
 #include "common/TextFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -37,6 +39,7 @@ FirstLines readFirstLines(const std::string& path, std::size_t count, std::size_
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(path.c_str(), "rb"), std::fclose);
     if (!f) {
         r.status = errno == ENOENT ? ReadStatus::Missing : ReadStatus::Unreadable;
+        r.systemError = errno;
         return r;
     }
     std::string line;
@@ -54,6 +57,7 @@ FirstLines readFirstLines(const std::string& path, std::size_t count, std::size_
     }
     if (std::ferror(f.get())) {
         r.status = ReadStatus::Unreadable;
+        r.systemError = errno;
         r.lines.clear();
         return r;
     }
@@ -98,7 +102,13 @@ std::optional<std::vector<std::string>> readTextLines(const std::string& path, s
     return lines;
 }
 
-bool writeTextFile(const std::string& path, const std::string& utf8Text, std::string* error) {
+bool writeTextFile(const std::string& path, const std::string& utf8Text, std::string* error,
+                   int* systemError) {
+    auto fail = [&](int err) {
+        if (error) *error = std::strerror(err);
+        if (systemError) *systemError = err;
+        return false;
+    };
     const fs::path target = followLinks(path);
     std::error_code ec;
     const fs::file_status st = fs::status(target, ec);
@@ -110,32 +120,35 @@ bool writeTextFile(const std::string& path, const std::string& utf8Text, std::st
             fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
         if ((st.permissions() & writeBits) == fs::perms::none ||
             ::access(target.c_str(), W_OK) != 0) {
-            if (error) *error = "Permission denied";
-            return false;
+            return fail(EACCES);
         }
     }
-    const std::string tmp = target.string() + ".tmp";
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            if (error) *error = std::strerror(errno);
-            return false;
-        }
-        const std::string bytes = utf8ToCp1252(utf8Text);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        if (!out) {
-            if (error) *error = "Device I/O error";
-            out.close();
-            std::remove(tmp.c_str());
-            return false;
-        }
+    // A name of its own beside the target, so no file of the user's is ever overwritten.
+    std::string tmp = target.string() + ".k7save-XXXXXX";
+    const int fd = ::mkostemp(tmp.data(), O_CLOEXEC);
+    if (fd < 0) return fail(errno);
+    if (!exists) {
+        // The permissions a plain new file would get (mkstemp makes it private).
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::fchmod(fd, 0666 & ~mask);
     }
-    if (exists) fs::permissions(tmp, st.permissions(), ec);
-    if (std::rename(tmp.c_str(), target.c_str()) != 0) {
-        if (error) *error = std::strerror(errno);
+    // The new text reaches the disk before it takes the old file's name, so a save cut short
+    // (a full disk, a crash, a power cut) leaves the old file as it was.
+    const std::string bytes = utf8ToCp1252(utf8Text);
+    int err = 0;
+    for (std::size_t done = 0; done < bytes.size() && err == 0;) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno != EINTR) err = errno;
+        if (n > 0) done += static_cast<std::size_t>(n);
+    }
+    if (err == 0 && ::fsync(fd) != 0) err = errno;
+    if (::close(fd) != 0 && err == 0) err = errno;
+    if (err == 0 && exists) fs::permissions(tmp, st.permissions(), ec);
+    if (err == 0 && std::rename(tmp.c_str(), target.c_str()) != 0) err = errno;
+    if (err != 0) {
         std::remove(tmp.c_str());
-        return false;
+        return fail(err);
     }
     return true;
 }

@@ -20,6 +20,7 @@ enum class ReadStatus { Ok, Missing, Unreadable };
 struct FirstLines {
     ReadStatus status = ReadStatus::Ok;
     std::vector<std::string> lines;  // without line ends; fewer than asked when the file ends
+    int systemError = 0;             // errno when the file could not be read
 };
 
 // The first `count` lines of a file, for readers that need only its head: whatever follows
@@ -32,8 +33,10 @@ FirstLines readFirstLines(const std::string& path, std::size_t count,
 // Writes the UTF-8 text, converted to Windows-1252, replacing the file atomically. A symbolic
 // link is written through (the link stays, its target gets the text); a file without write
 // permission (read-only) is refused and left as it is; a replaced file keeps its permissions.
+// The new text is on the disk before it replaces the old file. On failure *error gets the
+// system's description and *systemError its errno.
 bool writeTextFile(const std::string& path, const std::string& utf8Text,
-                   std::string* error = nullptr);
+                   std::string* error = nullptr, int* systemError = nullptr);
 
 // Each line followed by CR LF.
 std::string joinCrLf(const std::vector<std::string>& lines);

@@ -4,37 +4,16 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "NoLink.h"
 #include "link/Clock.h"
 #include "settings/Module2.h"
 #include "status/StatusDecode.h"
 
-namespace {
-
-class NoLine final : public k7::SerialLine {
-public:
-    void open(const std::string&, const std::string&) override {}
-    void close() override {}
-    bool isOpen() const override { return false; }
-    int bytesWaiting() override { return 0; }
-    void discardInput() override {}
-    void write(std::span<const std::uint8_t>) override {}
-    std::optional<std::uint8_t> readByte() override { return std::nullopt; }
-    bool waitForBytes(int, std::int64_t) override { return false; }
-    void reopen() override {}
-};
-
-class NoUi final : public k7::LinkUi {
-public:
-    std::string addressedTagText() override { return "1"; }
-};
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 10) return 0;
     k7::VirtualClock clock;
-    NoLine line;
-    NoUi ui;
+    k7::fuzz::NoLine line;
+    k7::fuzz::NoUi ui;
     k7::Module2 m(line, clock, ui);
     m.SensorType = data[0] % 9;
     m.DistanceUnit = data[1] % 4;

@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -60,13 +61,31 @@ frmGauge::frmGauge(QWidget* parent)
         newPortRequested_ = true;
         hide();
     });
-    connect(exitProg_, &QPushButton::clicked, this, [this] { emit exitRequested(); });
+    // A key pressed by chance must never end the program in the middle of a read or a write:
+    // no button is the default and Exit is not in the focus chain (its mnemonic still works).
+    for (QPushButton* b : {btnHelp_, SelNewComm_, exitProg_}) {
+        b->setAutoDefault(false);
+        b->setDefault(false);
+    }
+    exitProg_->setFocusPolicy(Qt::NoFocus);
+    connect(exitProg_, &QPushButton::clicked, this, [this] {
+        if (!searching_) {
+            const auto answer = QMessageBox::warning(
+                this, "K-7700 - PC Serial Communications",
+                "The sensor is being read or programmed. Ending the program now can leave it "
+                "partly programmed.\n\nEnd the program anyway?",
+                QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+            if (answer != QMessageBox::Yes) return;
+        }
+        emit exitRequested();
+    });
 }
 
 void frmGauge::prepare(const QString& caption, bool searching) {
     Label1_->setText(caption);
     SelNewComm_->setVisible(searching);
     btnHelp_->setVisible(searching);
+    searching_ = searching;
     newPortRequested_ = false;
 }
 

@@ -33,6 +33,7 @@ private:
     QPushButton* SelNewComm_;
     QPushButton* exitProg_;
     bool newPortRequested_ = false;
+    bool searching_ = false;  // Exit asks first while a read or write runs
 };
 
 }  // namespace k7

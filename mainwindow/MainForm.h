@@ -102,6 +102,7 @@ public:
     // Setup files (MainForm_Setup.cpp).
     void MenuSave_Click();
     void MenuRecall_Click();
+    void MenuCompare_Click();
     void MenuPrint_Click();
     // Acoustic display (MainForm_Acoustic.cpp).
     void ScopeMode_Click();
@@ -211,6 +212,7 @@ public:
     QMenu* MenuFile = nullptr;
     QAction* MenuSave = nullptr;
     QAction* MenuRecall = nullptr;
+    QAction* MenuCompare = nullptr;
     QAction* PrintSetup = nullptr;
     QAction* MenuPrint = nullptr;
     QAction* MenuExit = nullptr;

@@ -152,7 +152,7 @@ void MainForm::EditMode(bool editing) {
     }
     cmdSWTrigger->setEnabled(v);
     SensorID->setEnabled(v);
-    for (QAction* a : {CalCurrentMenu, MenuSave, MenuRecall}) a->setEnabled(v);
+    for (QAction* a : {CalCurrentMenu, MenuSave, MenuRecall, MenuCompare}) a->setEnabled(v);
     for (QWidget* w : std::initializer_list<QWidget*>{
              Label1, lblAvgDist, AvgDist, LabelUnits[0], lblMinOut, MinOut, lblMaxOut, MaxOut,
              lblTargOut, TargOut, lblTargetStrength, TargetStrength, Label42, lblSerialNumber,

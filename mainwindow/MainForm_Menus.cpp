@@ -46,6 +46,8 @@ void MainForm::buildMenus() {
     MenuSave = item(MenuFile, "&Save Setup ...", "MenuSave", this, [this] { MenuSave_Click(); });
     MenuRecall =
         item(MenuFile, "&Recall Setup ...", "MenuRecall", this, [this] { MenuRecall_Click(); });
+    MenuCompare = item(MenuFile, "&Compare Setup with Sensor ...", "MenuCompare", this,
+                       [this] { MenuCompare_Click(); });
     MenuFile->addSeparator();
     PrintSetup = item(MenuFile, "Printer S&election ...", "PrintSetup", this, [] {});
     MenuPrint = item(MenuFile, "&Print ...", "MenuPrint", this, [this] { MenuPrint_Click(); });

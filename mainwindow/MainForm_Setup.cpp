@@ -1,12 +1,139 @@
-// The File menu's setup files: save, recall and print.
+// The File menu's setup files: save, recall, compare with the sensor, and print.
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QTimer>
+#include <exception>
+
+#include "mainwindow/ExitProgram.h"
+#include "mainwindow/Fields.h"
 #include "mainwindow/MainForm.h"
+#include "settings/CommandLine.h"
+#include "settings/Module2.h"
+#include "setupfile/PrintWindow.h"
+#include "setupfile/SetupCompare.h"
+#include "setupfile/SetupFileDialog.h"
+#include "setupfile/SetupFileIo.h"
+#include "setupfile/SetupScreen.h"
+#include "setupfile/frmCompare.h"
+#include "windows/frmError.h"
 
 namespace k7 {
+namespace {
 
-void MainForm::MenuSave_Click() {}
+constexpr int kErrPrinter = 482;
 
-void MainForm::MenuRecall_Click() {}
+// The error window for file problems; its "E&xit Program" ends the program.
+void showFileError(MainForm* form, Module2& m, const std::string& text) {
+    frmError dlg(QString::fromStdString(text), form);
+    dlg.exec();
+    if (dlg.exitChosen()) ExitProgram(m);
+}
 
-void MainForm::MenuPrint_Click() {}
+// The file's values for the sensor shown, checked as a whole; on any failure the error window
+// says why and nothing is returned.
+std::optional<SetupValues> readForSensor(MainForm* form, Module2& m, const std::string& path) {
+    const SetupRead r = readSetupFile(path, m.SensorType);
+    switch (r.status) {
+        case SetupRead::Status::Ok:
+            return r.values;
+        case SetupRead::Status::OpenFailed:
+            showFileError(form, m, r.error.text());
+            break;
+        case SetupRead::Status::NotInterpretable:
+            showFileError(form, m, notInterpretableMessage(path));
+            break;
+    }
+    return std::nullopt;
+}
+
+// Where a print goes when no printer is installed: a PDF named after the last setup file.
+QString pdfFileName(const std::string& lastSetupFile) {
+    if (lastSetupFile.empty()) return QDir::current().absoluteFilePath("K7700-setup.pdf");
+    const QFileInfo f(QString::fromStdString(lastSetupFile));
+    return f.absoluteDir().absoluteFilePath(f.completeBaseName() + ".pdf");
+}
+
+}  // namespace
+
+void MainForm::MenuSave_Click() {
+    if (m_.EditModeActive) return;
+    const auto path = chooseSetupFile(this, m_, "Save Setup", SetupDialogMode::Save,
+                                      SingleSensorID->text().toStdString());
+    if (!path) return;
+    if (const auto error = saveSetupFile(*path, *path, setupValuesFrom(m_, screenValues()))) {
+        showFileError(this, m_, error->text());
+    }
+}
+
+void MainForm::MenuRecall_Click() {
+    if (m_.EditModeActive) return;
+    const auto path = chooseSetupFile(this, m_, "Recall Setup", SetupDialogMode::Open,
+                                      SingleSensorID->text().toStdString());
+    if (!path) return;
+    const auto values = readForSensor(this, m_, *path);
+    if (!values) return;
+    try {
+        ScreenValues sv = screenValues();
+        applySetup(m_, sv, *values);
+        refillScreen(sv);
+        menuAutoTemp->setChecked(m_.TemperatureCompensation == 0);
+        menuPresetTemp->setChecked(m_.TemperatureCompensation == 1);
+        if (UserDescription->text() == kFactoryAccessCode) setInternalMenuVisible(true);
+        // A recalled setup is there to be programmed: the screen stands in edit mode.
+        EditMode(true);
+        ShowTemperature();
+        Visibility();
+        checkListsForEdit();
+        Timer1->stop();
+    } catch (const std::exception&) {
+        showFileError(this, m_, "Error - MainForm MenuRecall");
+    }
+}
+
+void MainForm::MenuCompare_Click() {
+    if (m_.EditModeActive) return;
+    const auto path = chooseSetupFile(this, m_, "Compare Setup with Sensor", SetupDialogMode::Open,
+                                      SingleSensorID->text().toStdString());
+    if (!path) return;
+    {
+        // What the sensor holds now. Nothing is being edited, so the screen may show it too.
+        const Link::Hold held = lineForUser();
+        if (!held) return;
+        ShowUnitSelections();
+        if (m_.link.ProgramEnding) return;
+    }
+    const auto file = readForSensor(this, m_, *path);
+    if (!file) return;
+    const std::vector<CompareRow> rows =
+        compareSetups(*file, setupValuesFrom(m_, screenValues()), m_);
+    QString model = FactoryDescription->text();
+    if (model.startsWith("Sensor: ")) model = model.mid(8);
+    frmCompare dlg(rows, QString::fromStdString(*path),
+                   QString("ID tag %1 (%2)").arg(m_.discovery.CurrentIDTag).arg(model), this);
+    dlg.exec();
+}
+
+void MainForm::MenuPrint_Click() {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName("K-7700 setup");
+    printer.setPageOrientation(QPageLayout::Landscape);  // the window is wider than tall
+    if (QPrinterInfo::availablePrinters().isEmpty()) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdfFileName(m_.LastSetupFile));
+    }
+    QPrintDialog dlg(&printer, this);
+    dlg.setObjectName("CommonDialogPrint");
+    dlg.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+    if (dlg.exec() != QDialog::Accepted) return;
+    QString error;
+    if (!printWindowImage(this, centralWidget(), printer, &error)) {
+        showFileError(this, m_, FileError{kErrPrinter, error.toStdString()}.text());
+    }
+}
 
 }  // namespace k7

@@ -147,7 +147,11 @@ std::string distFieldMessageStart(DistField field, bool zeroToTwenty) {
 double commitPresetTemperatureC(std::string_view text, int temperatureUnit) {
     double c = leadingNumber(text);
     if (temperatureUnit == kFahrenheit) c = (c - 32) * 5 / 9;
-    return std::floor(2 * c + 0.5001) / 2;
+    return roundPresetTemperatureC(c);
+}
+
+double roundPresetTemperatureC(double celsius) {
+    return std::floor(2 * celsius + 0.5001) / 2;
 }
 
 }  // namespace k7

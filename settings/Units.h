@@ -67,6 +67,8 @@ std::string distFieldMessageStart(DistField field, bool zeroToTwenty);
 
 // Preset temperature: typed value in the current unit -> Celsius in half degrees.
 double commitPresetTemperatureC(std::string_view text, int temperatureUnit);
+// A Celsius value to the half degree the sensor holds, as a typed one is: Int(2c + 0.5001) / 2.
+double roundPresetTemperatureC(double celsius);
 inline double celsiusToFahrenheit(double c) {
     return c * 9 / 5 + 32;
 }

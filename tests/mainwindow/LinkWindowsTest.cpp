@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -130,6 +131,22 @@ TEST(frmGauge, CaptionButtonsAndNewPortRequest) {
     EXPECT_FALSE(child<QPushButton>(&g, "SelNewComm")->isVisible());
     EXPECT_GE(g.x(), 0);
     EXPECT_GE(g.y(), 0);
+
+    // Enter pressed by chance while a write runs ends nothing; Exit asks first.
+    int exits = 0;
+    QObject::connect(&g, &frmGauge::exitRequested, [&] { ++exits; });
+    g.prepare("Writing K-7700 Data", false);
+    QApplication::setActiveWindow(&g);
+    QTest::keyClick(&g, Qt::Key_Return);
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &g, Qt::Key_Space);
+    EXPECT_EQ(exits, 0);
+    test::whenModalOpens([](QWidget* box) { QTest::keyClick(box, Qt::Key_Escape); });
+    child<QPushButton>(&g, "exitProg")->click();
+    EXPECT_EQ(exits, 0);
+    test::whenModalOpens(
+        [](QWidget* box) { static_cast<QMessageBox*>(box)->button(QMessageBox::Yes)->click(); });
+    child<QPushButton>(&g, "exitProg")->click();
+    EXPECT_EQ(exits, 1);
 }
 
 }  // namespace
