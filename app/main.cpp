@@ -1,5 +1,6 @@
 // k7700: the desktop program.
 #include <QApplication>
+#include <QIcon>
 #include <QTimer>
 #include <iostream>
 #include <memory>
@@ -15,6 +16,8 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("k7700");
+    QApplication::setWindowIcon(QIcon(":/k7700.png"));
+    QGuiApplication::setDesktopFileName("k7700");
 
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
