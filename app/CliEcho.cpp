@@ -1,6 +1,7 @@
 #include "app/CliEcho.h"
 
 #include <ctime>
+#include <filesystem>
 #include <ostream>
 
 #include "acoustic/AcousticFile.h"
@@ -12,7 +13,6 @@
 #include "service/EepromAccess.h"
 #include "settings/Module2.h"
 #include "settings/SensorTypes.h"
-#include "settings/Units.h"
 #include "status/StatusDecode.h"
 
 namespace k7 {
@@ -25,7 +25,7 @@ bool endsWithCsv(const std::string& file) {
     return file.size() >= 4 && toUpper(file.substr(file.size() - 4)) == ".CSV";
 }
 
-std::string today() {
+std::string localTimeText() {
     const std::time_t now = std::time(nullptr);
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", std::localtime(&now));
@@ -98,10 +98,10 @@ int runEcho(SerialLine& line, Clock& clock, LinkUi& ui, const EchoCommand& c, st
     record.serialNumber = std::to_string(serial);
     if (m.TemperatureReceived) record.temperatureC = m.MeasuredTemperatureC;
     record.gainCaption = gainCaption(r.gain);
-    record.date = today();
+    record.date = localTimeText();
     const std::string text = endsWithCsv(c.file)
                                  ? echoCsvText(record, captureKelvin(record.temperatureC), c.unit)
-                                 : acousticFileText(c.file, record);
+                                 : acousticFileText(std::filesystem::absolute(c.file), record);
     if (const std::string error = writeDisplayFile(c.file, text); !error.empty()) {
         err << "k7700-cli: " << c.file << ": " << error << "\n";
         return 1;

@@ -106,6 +106,7 @@ TEST(Cli, EchoWritesTheAcousticRecordAsADataFileOrCsv) {
     EXPECT_EQ(f.record->serialNumber, "100004");
     EXPECT_TRUE(f.record->temperatureC);
     EXPECT_EQ(f.record->samples.size(), 1600u);
+    EXPECT_EQ(readTextLines(data)->front(), data + ", Acoustic data file for an K-7700 sensor");
 
     const std::string csv = dir.file("echo.CSV");
     r = cli({"echo", csv, "--simulate", "--id", "1", "--gain", "low", "--units", "cm"});
