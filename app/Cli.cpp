@@ -5,6 +5,7 @@
 #include <optional>
 #include <ostream>
 
+#include "app/CliEcho.h"
 #include "app/CliSetup.h"
 #include "app/CliUi.h"
 #include "app/LineOptions.h"
@@ -133,6 +134,10 @@ public:
         return 0;
     }
 
+    int doEcho(const std::string& file, Gain gain, int units) {
+        return runEcho(link.line(), link.clock(), ui, {file, gain, units}, out_, err_);
+    }
+
     // save, diff and program: on the main window's setup-file code (CliSetup).
     int doSetup(const std::string& name, const std::string& file, std::vector<int> tags,
                 int units) {
@@ -152,9 +157,10 @@ struct OptionHelp {
     const char* meaning;
 };
 const OptionHelp kCommandOptions[] = {
-    {{"--id", "N"}, "the sensor's ID tag (default: the first that answers; program: N[,N...])"},
+    {{"--id", "N"}, "the sensor's ID tag (default: the first that answers)"},
     {{"--unlock"}, "send the unlock code first (cells below 30)"},
     {{"--units", "U"}, "distances shown in cm, in (default), ft or m"},
+    {{"--gain", "G"}, "the acoustic record's gain: normal (default), low or high"},
 };
 
 struct Options : LineChoice {
@@ -166,6 +172,7 @@ struct Options : LineChoice {
     std::optional<int> id;
     std::vector<int> ids;  // program takes several
     int units = kIn;
+    std::string gain = "normal";
 };
 
 // Which sensor a command talks to.
@@ -201,7 +208,7 @@ std::optional<std::string> noOperandsBeyond(const Options& o, std::size_t count)
 
 std::optional<std::string> oneFile(Options& o) {
     if (auto extra = noOperandsBeyond(o, 1)) return extra;
-    if (o.operands.empty()) return o.command + " FILE: name one setup file";
+    if (o.operands.empty()) return o.command + " FILE: name one file";
     return std::nullopt;
 }
 
@@ -260,6 +267,19 @@ const Command kCommands[] = {
          return std::nullopt;
      },
      [](Session& s, const Options& o) { return s.doHistory(o.numbers[0]); }},
+    {"echo",
+     "FILE",
+     "the acoustic record into a data file (CSV for .csv)",
+     {"--id", "--units", "--gain"},
+     Addressing::IdRequired,
+     [](Options& o) -> std::optional<std::string> {
+         if (auto e = oneFile(o)) return e;
+         if (!gainNamed(o.gain)) return "--gain must be normal, low or high";
+         return std::nullopt;
+     },
+     [](Session& s, const Options& o) {
+         return s.doEcho(o.operands.front(), *gainNamed(o.gain), o.units);
+     }},
     {"save",
      "FILE",
      "write the sensor's setup file",
@@ -270,7 +290,7 @@ const Command kCommands[] = {
     // diff keeps 1 for "they differ".
     {"diff",
      "FILE",
-     "compare a setup file with the sensor (exit 0 same, 1 differ)",
+     "compare a setup file with the sensor (exit 0 same, 1 not)",
      {"--id", "--units"},
      Addressing::IdOrFirst,
      oneFile,
@@ -278,7 +298,7 @@ const Command kCommands[] = {
      2},
     {"program",
      "FILE",
-     "check the file's values, then program each sensor of --id",
+     "check the file, then program each sensor of --id N[,N...]",
      {"--id", "--units"},
      Addressing::IdRequired,
      oneFile,
@@ -318,7 +338,7 @@ std::string usage() {
     row("--port DEVICE", "the serial device the sensors are on, e.g. /dev/ttyUSB0");
     row("--simulate", "simulated sensors instead (default: one sensor, tag 1)");
     row("--sensors LIST", "simulated sensors, TAG[:TYPE[:FIRMWARE]],... (or --sensor)");
-    row("--fault RULE", "a simulated fault, repeatable (k7700-sim --help lists them)");
+    row("--fault RULE", "a simulated fault, repeatable (see k7700-sim --help)");
     row("--seed N", "seed of the simulated faults");
     for (const OptionHelp& o : kCommandOptions) row(optionSynopsis(o.spec), o.meaning);
     row("-h, --help", "this text");
@@ -360,6 +380,7 @@ std::optional<std::string> parse(const std::vector<std::string>& args, Options& 
             }
             o.id = o.ids.front();
         }
+        if (a.option == "--gain") o.gain = a.value;
         if (a.option == "--units") {
             const auto u = std::find(kUnitName.begin(), kUnitName.end(), a.value);
             if (u == kUnitName.end()) return "--units must be cm, in, ft or m";
@@ -383,7 +404,7 @@ std::optional<std::string> parse(const std::vector<std::string>& args, Options& 
     if (auto e = command->check(o)) return e;
     if (command->addressing == Addressing::IdRequired && !o.id) {
         // A write never goes to whichever sensor happened to answer first.
-        return o.command + " writes to the sensors it names: name them with --id N";
+        return o.command + " changes the sensors it names: name them with --id N";
     }
     if (o.ids.size() > 1 && o.command != "program") return "--id: only program takes several tags";
     return std::nullopt;

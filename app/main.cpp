@@ -1,5 +1,6 @@
 // k7700: the desktop program.
 #include <QApplication>
+#include <QIcon>
 #include <QTimer>
 #include <iostream>
 #include <memory>
@@ -35,6 +36,8 @@ int main(int argc, char** argv) {
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
     QApplication::setApplicationName("k7700");
+    QApplication::setWindowIcon(QIcon(":/k7700.png"));
+    QGuiApplication::setDesktopFileName("k7700");
 
     k7::SystemClock clock;
     k7::sim::SimBus bus;

@@ -25,6 +25,8 @@ struct Module2 {
     DiscoveryState discovery;  // discovery.port is the port in use
 
     bool Exiting = false;  // ExitProgram has run
+    // The sensor is in its acoustic display mode (outputs held at "No Echo") until restarted.
+    bool SensorInDisplayMode = false;
 
     // Command line.
     bool AutoResetError = false;
@@ -42,6 +44,7 @@ struct Module2 {
     bool iniLeftAlone = false;  // the INI file could not be read: it is never written
     std::string LastSetupFile;
     std::string SetupDialogFolder;
+    std::string AcousticDialogFolder;  // the acoustic display's file dialogs, for the run
 
     // The selected sensor: its model, limits and the state of its settings on screen.
     int SensorType = 0;

@@ -103,7 +103,8 @@ std::optional<std::string> applyFault(const std::string& rule, FaultConfig& faul
     if (eq == std::string::npos) {
         if (name == "drop" || name == "checksum" || name == "badtag" || name == "short" ||
             name == "noise" || name == "junk" || name == "delay" || name == "refuse" ||
-            name == "fail-writes" || name == "silent-after" || name == "status-fault") {
+            name == "fail-writes" || name == "silent-after" || name == "status-fault" ||
+            name == "stream-delay") {
             return bad + "needs a value, e.g. " + name + "=...";
         }
     }
@@ -113,17 +114,23 @@ std::optional<std::string> applyFault(const std::string& rule, FaultConfig& faul
     if (name == "short") return parseRate(name, value, faults.shortReply);
     if (name == "noise") return parseRate(name, value, faults.lineNoise);
     if (name == "junk") return parseRate(name, value, faults.junkByte);
+    auto ms = [](const std::string& t) -> std::optional<std::int64_t> {
+        double v = 0;
+        const char* last = t.data() + t.size();
+        auto [ptr, ec] = std::from_chars(t.data(), last, v);
+        if (t.empty() || ec != std::errc() || ptr != last || !(v >= 0 && v <= 10'000)) {
+            return std::nullopt;
+        }
+        return static_cast<std::int64_t>(v * 1000 + 0.5);
+    };
+    if (name == "stream-delay") {
+        auto delay = ms(value);
+        if (!delay) return bad + "expected stream-delay=MS (milliseconds, 0..10000)";
+        faults.streamDelayUs = *delay;
+        return std::nullopt;
+    }
     if (name == "delay") {
         const std::vector<std::string> parts = split(value, ':');
-        auto ms = [](const std::string& t) -> std::optional<std::int64_t> {
-            double v = 0;
-            const char* last = t.data() + t.size();
-            auto [ptr, ec] = std::from_chars(t.data(), last, v);
-            if (t.empty() || ec != std::errc() || ptr != last || !(v >= 0 && v <= 10'000)) {
-                return std::nullopt;
-            }
-            return static_cast<std::int64_t>(v * 1000 + 0.5);
-        };
         auto delay = ms(parts[0]);
         auto jitter = parts.size() == 2 ? ms(parts[1]) : std::optional<std::int64_t>(0);
         if (!delay || !jitter || parts.size() > 2) {
@@ -165,7 +172,7 @@ std::optional<std::string> applyFault(const std::string& rule, FaultConfig& faul
     }
     return bad +
            "unknown fault (known: drop, checksum, badtag, short, noise, junk, delay, refuse, "
-           "fail-writes, lost-first, silent-after, status-fault, echo)";
+           "fail-writes, lost-first, silent-after, status-fault, stream-delay, echo)";
 }
 
 std::optional<std::string> addFaults(const std::string& list, SimSetup& setup) {
@@ -303,6 +310,7 @@ std::string toolUsage() {
            "  --fault [TAG/]FAULT[,...]              faults, for all sensors or one tag:\n"
            "          drop=P checksum=P badtag=P short=P noise=P junk=P  (P: 0..1)\n"
            "          delay=MS[:JITTER_MS]  replies that much later (past 75 ms: late)\n"
+           "          stream-delay=MS       acoustic records and RAM dumps that much later\n"
            "          refuse=CELL fail-writes=CELL:N lost-first silent-after=N\n"
            "          status-fault=BITS\n"
            "          echo        the adapter hands back every byte sent (whole line)\n"

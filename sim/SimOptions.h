@@ -11,6 +11,7 @@
 // given, so "drop=0.1,3/drop=0" spares sensor 3.
 //   drop=P  checksum=P  badtag=P  short=P  noise=P  junk=P   probability per reply, 0..1
 //   delay=MS[:JITTER_MS]                              replies start that much later
+//   stream-delay=MS                                   raw streams (100, 120) start later still
 //   refuse=CELL                                       writes to CELL (0..127) never take
 //   fail-writes=CELL:N                                the first N writes to CELL do not take
 //   lost-first                                        first copy of each request unanswered

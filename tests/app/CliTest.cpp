@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <regex>
 #include <sstream>
 
+#include "acoustic/AcousticFile.h"
 #include "app/Cli.h"
+#include "common/TextFile.h"
 #include "common/Version.h"
+#include "support/TempDir.h"
 
 namespace k7 {
 namespace {
@@ -135,6 +139,48 @@ TEST(Cli, UnopenablePortsAreAFailure) {
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err,
               "k7700-cli: cannot open the port: No such file or directory: /nonexistent/tty\n");
+}
+
+TEST(Cli, EchoWritesTheAcousticRecordAsADataFileOrCsv) {
+    test::TempDir dir;
+    const std::string data = dir.file("echo.dat");
+    CliRun r = cli({"echo", data, "--simulate", "--sensors", "4:1", "--id", "4"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "tag 4: 1600 samples, Switching Gain (Normal), written to " + data + "\n");
+    const RecalledFile f = recallAcousticFile(data);
+    ASSERT_TRUE(f.record) << f.error;
+    EXPECT_EQ(f.record->serialNumber, "100004");
+    EXPECT_TRUE(f.record->temperatureC);
+    EXPECT_EQ(f.record->samples.size(), 1600u);
+    EXPECT_EQ(readTextLines(data)->front(), data + ", Acoustic data file for an K-7700 sensor");
+
+    const std::string csv = dir.file("echo.CSV");
+    r = cli({"echo", csv, "--simulate", "--id", "1", "--gain", "low", "--units", "cm"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::optional<std::vector<std::string>> lines = readTextLines(csv);
+    ASSERT_TRUE(lines);
+    EXPECT_EQ(lines->size(), 6u + 320u);
+    EXPECT_EQ(lines->front(), "Serial Number,100001");
+    EXPECT_EQ((*lines)[2], "Gain,Low Gain");
+    EXPECT_EQ((*lines)[4], "Unit,cm");
+    EXPECT_EQ((*lines)[5], "Sample,Distance (cm),Level");
+}
+
+TEST(Cli, EchoRefusals) {
+    test::TempDir dir;
+    const std::string file = dir.file("e.dat");
+    EXPECT_EQ(cli({"echo", file, "--simulate"}).status, 2);  // which sensor?
+    EXPECT_EQ(cli({"echo", file, "--simulate", "--id", "1", "--gain", "medium"}).status, 2);
+    CliRun r = cli({"echo", file, "--simulate", "--sensors", "1:0:24", "--id", "1"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("firmware 25 or later"), std::string::npos) << r.err;
+    r = cli({"echo", file, "--simulate", "--fault", "stream-delay=10000", "--id", "1"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("no acoustic record"), std::string::npos) << r.err;
+    r = cli({"echo", file, "--simulate", "--id", "2"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("sensor 2 does not answer"), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(file));
 }
 
 }  // namespace
