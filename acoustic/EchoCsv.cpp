@@ -14,26 +14,16 @@ namespace {
 // Enough places to tell neighbouring samples apart in every unit.
 constexpr std::array<const char*, 4> kDistanceFormat = {"0.00", "0.000", "0.0000", "0.00000"};
 
-std::string field(const std::string& text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-    std::string quoted = "\"";
-    for (char c : text) {
-        if (c == '"') quoted += '"';
-        quoted += c;
-    }
-    return quoted + "\"";
-}
-
 }  // namespace
 
 std::string echoCsvText(const EchoRecord& r, double kelvin, int unit) {
     const std::size_t u = static_cast<std::size_t>(unit >= 0 && unit <= 3 ? unit : kIn);
     const std::string unitName = kUnitName[u];
     std::vector<std::string> lines = {
-        "Serial Number," + field(r.serialNumber),
+        "Serial Number," + csvField(r.serialNumber),
         "Temperature (deg. C)," + (r.temperatureC ? plainText(*r.temperatureC) : ""),
-        "Gain," + field(r.gainCaption),
-        "Date," + field(r.date),
+        "Gain," + csvField(r.gainCaption),
+        "Date," + csvField(r.date),
         "Unit," + unitName,
         "Sample,Distance (" + unitName + "),Level",
     };

@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "app/CliEcho.h"
+#include "app/CliLog.h"
 #include "app/CliSetup.h"
 #include "app/CliUi.h"
 #include "app/LineOptions.h"
@@ -146,6 +147,9 @@ public:
                                out_, err_);
     }
 
+    std::ostream& out() { return out_; }
+    std::ostream& err() { return err_; }
+
 private:
     std::ostream& out_;
     std::ostream& err_;
@@ -161,6 +165,8 @@ const OptionHelp kCommandOptions[] = {
     {{"--unlock"}, "send the unlock code first (cells below 30)"},
     {{"--units", "U"}, "distances shown in cm, in (default), ft or m"},
     {{"--gain", "G"}, "the acoustic record's gain: normal (default), low or high"},
+    {{"--seconds", "S"}, "log for S seconds (default: until Ctrl-C)"},
+    {{"--interval", "MS"}, "log: each sensor read every MS ms (default 220)"},
 };
 
 struct Options : LineChoice {
@@ -173,6 +179,7 @@ struct Options : LineChoice {
     std::vector<int> ids;  // program takes several
     int units = kIn;
     std::string gain = "normal";
+    std::string seconds, interval;  // as given; the command checks them
 };
 
 // Which sensor a command talks to.
@@ -188,7 +195,9 @@ struct Command {
     Addressing addressing;
     std::optional<std::string> (*check)(Options& o);  // fills o.numbers; an error: exit 2
     int (*run)(Session& s, const Options& o);
-    int failure = 1;  // the exit status when the port or the sensor fails
+    int failure = 1;        // the exit status when the port or the sensor fails
+    bool realTime = false;  // runs on the clock even with simulated sensors
+    bool manyIds = false;   // --id takes a comma list
 };
 
 // Operand i as a whole number within lo..hi.
@@ -302,7 +311,39 @@ const Command kCommands[] = {
      {"--id", "--units"},
      Addressing::IdRequired,
      oneFile,
-     setupCommand},
+     setupCommand,
+     1,
+     false,
+     true},
+    {"log",
+     "FILE",
+     "status readings of each sensor of --id N[,N...] into a CSV file, round-robin",
+     {"--id", "--units", "--seconds", "--interval"},
+     Addressing::IdRequired,
+     [](Options& o) -> std::optional<std::string> {
+         if (auto e = oneFile(o)) return e;
+         double seconds = 0, interval = 220;
+         if (!o.seconds.empty() &&
+             (!parseNumber(o.seconds, &seconds) || !(seconds > 0 && seconds <= 1e7))) {
+             return "--seconds must be a number of seconds above 0";
+         }
+         if (!o.interval.empty() &&
+             (!parseNumber(o.interval, &interval) || interval != static_cast<int>(interval) ||
+              interval < 0 || interval > 3'600'000)) {
+             return "--interval must be a whole number of milliseconds, 0 to 3600000";
+         }
+         o.numbers = {static_cast<int>(interval)};
+         return std::nullopt;
+     },
+     [](Session& s, const Options& o) {
+         LogCommand c{o.operands.front(), o.ids, std::nullopt, o.numbers[0], {o.units, kCelsius}};
+         if (!o.seconds.empty()) c.seconds = std::stod(o.seconds);
+         SignalStop stop;
+         return runLog(s.link, c, stop, s.out(), s.err());
+     },
+     1,
+     true,
+     true},
 };
 
 std::string usage() {
@@ -373,7 +414,7 @@ std::optional<std::string> parse(const std::vector<std::string>& args, Options& 
                 double n = 0;
                 if (!parseNumber(a.value.substr(start, comma - start), &n) ||
                     n != static_cast<int>(n) || n < 1 || n > 32) {
-                    return "--id must be a tag from 1 to 32 (program: a comma list)";
+                    return "--id must be a tag from 1 to 32 (program and log: a comma list)";
                 }
                 o.ids.push_back(static_cast<int>(n));
                 start = comma + 1;
@@ -381,6 +422,8 @@ std::optional<std::string> parse(const std::vector<std::string>& args, Options& 
             o.id = o.ids.front();
         }
         if (a.option == "--gain") o.gain = a.value;
+        if (a.option == "--seconds") o.seconds = a.value;
+        if (a.option == "--interval") o.interval = a.value;
         if (a.option == "--units") {
             const auto u = std::find(kUnitName.begin(), kUnitName.end(), a.value);
             if (u == kUnitName.end()) return "--units must be cm, in, ft or m";
@@ -406,7 +449,8 @@ std::optional<std::string> parse(const std::vector<std::string>& args, Options& 
         // A write never goes to whichever sensor happened to answer first.
         return o.command + " changes the sensors it names: name them with --id N";
     }
-    if (o.ids.size() > 1 && o.command != "program") return "--id: only program takes several tags";
+    if (o.ids.size() > 1 && !command->manyIds)
+        return "--id: only program and log take several tags";
     return std::nullopt;
 }
 
@@ -430,10 +474,10 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     }
 
     // Simulated sensors run on a virtual clock (started at the time of day): same exchanges,
-    // no waiting.
+    // no waiting. The logger keeps real time: it runs until its time is up or it is stopped.
     SystemClock realClock;
     VirtualClock virtualClock(realClock.secondsSinceMidnight());
-    Clock& clock = o.simulate ? static_cast<Clock&>(virtualClock) : realClock;
+    Clock& clock = o.simulate && !command->realTime ? static_cast<Clock&>(virtualClock) : realClock;
     sim::SimBus bus;
     std::unique_ptr<SerialLine> line;
     if (o.simulate) {

@@ -153,6 +153,16 @@ bool writeTextFile(const std::string& path, const std::string& utf8Text, std::st
     return true;
 }
 
+std::string csvField(const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    std::string quoted = "\"";
+    for (char c : text) {
+        if (c == '"') quoted += '"';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
 std::string joinCrLf(const std::vector<std::string>& lines) {
     std::string out;
     for (const auto& l : lines) {

@@ -38,6 +38,9 @@ FirstLines readFirstLines(const std::string& path, std::size_t count,
 bool writeTextFile(const std::string& path, const std::string& utf8Text,
                    std::string* error = nullptr, int* systemError = nullptr);
 
+// A CSV field: quoted (quotes doubled) when it holds a comma, a quote or a line end.
+std::string csvField(const std::string& text);
+
 // Each line followed by CR LF.
 std::string joinCrLf(const std::vector<std::string>& lines);
 

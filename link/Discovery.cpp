@@ -58,9 +58,8 @@ bool chooseAndOpenPort(Link& link, DiscoveryState& d) {
 }
 
 bool probeTag(Link& link, int tag) {
-    link.ui().setAddressedTagText(std::to_string(tag));
     link.EEReadAddress = 45;
-    return link.exchange(cmd::ReadEeprom, probe(tag));
+    return link.exchangeWith(tag, cmd::ReadEeprom, probe(tag));
 }
 
 SearchResult searchForSensors(Link& link, DiscoveryState& d) {
@@ -74,6 +73,7 @@ SearchResult searchForSensors(Link& link, DiscoveryState& d) {
         if (pass > 0) ui.setProgressNote(noSensorAnsweredMessage(d.port));
         d.AcousticCapable = false;
         for (int tag = 1; tag <= 32; ++tag) {
+            ui.setAddressedTagText(std::to_string(tag));  // the ID field follows the search
             const bool answered = probeTag(link, tag);
             if (link.ProgramEnding) return SearchResult::Ending;
             if (answered) {

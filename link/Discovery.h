@@ -27,7 +27,7 @@ std::string portUnavailableMessage(const PortChoice& port);
 std::string noSensorAnsweredMessage(const PortChoice& port);
 
 // One quiet probe of a tag (its ID cell, two attempts, no window, only that tag's reply):
-// true when it answers.
+// true when it answers. The ID field is left as it is.
 bool probeTag(Link& link, int tag);
 
 // Asks for a port when none is chosen, then opens it, asking again after every failed open.

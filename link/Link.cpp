@@ -117,15 +117,19 @@ std::uint8_t Link::replyStatus() const {
 
 void Link::SendRequest(int command) {
     if (ProgramEnding || refuseNested()) return;
+    try {
+        sendRequestTo(textToByte(ui_.addressedTagText()), command);
+    } catch (const std::exception& e) {
+        reportError("Module2.SendRequest " + std::to_string(command), e);
+    }
+}
+
+void Link::sendRequestTo(std::uint8_t tag, int command) {
+    if (ProgramEnding || refuseNested()) return;
     const Hold held = hold();
     try {
         if (!isAcceptedCommand(command)) return;  // a foreign code never reaches the line
-        Frame f{kStartByte,
-                textToByte(ui_.addressedTagText()),
-                static_cast<std::uint8_t>(command),
-                0,
-                0,
-                0};
+        Frame f{kStartByte, tag, static_cast<std::uint8_t>(command), 0, 0, 0};
         switch (command) {
             case cmd::RaisePoint2:
             case cmd::LowerPoint2:
@@ -189,6 +193,11 @@ void Link::Send6() {
 
 bool Link::exchange(int command, const ReadOptions& options) {
     SendRequest(command);
+    return ReadCommBlock(options);
+}
+
+bool Link::exchangeWith(int tag, int command, const ReadOptions& options) {
+    sendRequestTo(static_cast<std::uint8_t>(tag), command);
     return ReadCommBlock(options);
 }
 

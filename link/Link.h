@@ -117,6 +117,9 @@ public:
     bool ReadCommBlock(const ReadOptions& options = {});
     // SendRequest then ReadCommBlock.
     bool exchange(int command, const ReadOptions& options = {});
+    // The same, addressed to `tag` instead of the ID field's tag: for a sequence that visits
+    // several sensors without changing the one on screen.
+    bool exchangeWith(int tag, int command, const ReadOptions& options = {});
     // Waits at least 60 ms; a smaller request is raised to 60 in the caller's variable.
     void WaitMilliseconds(float& ms);
     void waitMs(float ms) { WaitMilliseconds(ms); }
@@ -161,6 +164,7 @@ private:
     NoCommChoice noCommWindow();
     void noteLineLoss();
     int requestTag() const { return CommBlockOut[1]; }
+    void sendRequestTo(std::uint8_t tag, int command);
 
     SerialLine& line_;
     Clock& clock_;

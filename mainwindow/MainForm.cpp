@@ -18,6 +18,8 @@
 #include "mainwindow/GuiLinkUi.h"
 #include "settings/Lists.h"
 #include "settings/Module2.h"
+#include "status/ReadingLog.h"
+#include "status/frmLineOverview.h"
 
 namespace k7 {
 namespace {
@@ -150,7 +152,10 @@ MainForm::MainForm(Module2& m, GuiLinkUi& ui, std::vector<std::string> arguments
     connectFields();
 }
 
-MainForm::~MainForm() = default;
+MainForm::~MainForm() {
+    // The overview pauses this window's poll and gives it back as it closes: it goes first.
+    delete overview_.data();
+}
 
 void MainForm::buildStatusPanel(QWidget* p, QGridLayout* g) {
     Label1 = groupTitle("K-7700 STATUS", p, "Label1");

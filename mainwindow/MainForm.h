@@ -5,13 +5,17 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "link/Link.h"
 #include "settings/ScreenValues.h"
 #include "settings/Units.h"
+#include "status/Reading.h"
 #include "status/StatusPoll.h"
+#include "status/frmLineOverview.h"
+#include "status/frmTrend.h"
 
 class QAction;
 class QComboBox;
@@ -29,6 +33,7 @@ namespace k7 {
 
 struct Module2;
 class GuiLinkUi;
+class ReadingLog;
 class FilteredField;
 class ToggleField;
 struct ValidationFailure;
@@ -116,6 +121,18 @@ public:
     void FactoryMenu_Click();
     void mnuLowEEPROM_Click();
     void MenuPicRamToFile_Click();
+    // The View menu: the whole line, the live trend and the data log (MainForm_Line.cpp).
+    void mnuLineOverview_Click();
+    void mnuTrend_Click();
+    void mnuLogCsv_Click();
+    // Starts logging the shown sensor's readings to `path`; false (error window shown) when
+    // the file cannot be written.
+    bool startCsvLog(const std::string& path);
+    void stopCsvLog();
+    // Puts a sensor on screen as if chosen in the ID tag list.
+    void showSensor(int tag);
+    frmLineOverview* lineOverview() const { return overview_; }
+    frmTrend* trend() const { return trend_; }
 
     // Controls, by their program names.
     QLabel* Label1 = nullptr;     // status title
@@ -249,6 +266,14 @@ public:
     QAction* MenuPicRamToFile = nullptr;
     QAction* menuCommBeep = nullptr;
     QAction* HalvoColors = nullptr;
+    QMenu* menuView = nullptr;
+    QAction* mnuLineOverview = nullptr;
+    QAction* mnuTrend = nullptr;
+    QAction* mnuLogCsv = nullptr;
+
+signals:
+    // Every status reply the poll decoded (not the ignored ones), of the sensor on screen.
+    void statusRead(const k7::StatusReading& reading);
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -262,6 +287,7 @@ private:
     QWidget* buildEchoGroup();
     void buildBottom(QWidget* parent, QGridLayout* grid);
     void buildMenus();
+    void buildViewMenu();
     void connectFields();
     void fillFixedLists();
     void startUp();
@@ -311,6 +337,9 @@ private:
     QScrollArea* scroll_ = nullptr;
     QWidget* statusPanel_ = nullptr;
     QGridLayout* statusGrid_ = nullptr;
+    QPointer<frmLineOverview> overview_;
+    QPointer<frmTrend> trend_;
+    std::unique_ptr<ReadingLog> log_;
 };
 
 }  // namespace k7

@@ -79,6 +79,8 @@ void MainForm::buildMenus() {
     menuAutoTemp->setCheckable(true);
     menuPresetTemp->setCheckable(true);
 
+    buildViewMenu();
+
     mnuDiagnostics = menu(bar, "&Diagnostics", "mnuDiagnostics");
     ScopeMode = item(mnuDiagnostics, "&Display Acoustic Signal...", "ScopeMode", this,
                      [this] { ScopeMode_Click(); });

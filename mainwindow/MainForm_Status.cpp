@@ -40,6 +40,7 @@ void MainForm::Timer3_Timer() {
 void MainForm::UpdateStatusData() {
     if (!m_.link.CommOK) return;
     const StatusView v = decodeStatus(m_, screenValues());
+    if (v.kind != StatusView::Kind::Ignored) emit statusRead(v.reading);
     switch (v.kind) {
         case StatusView::Kind::Ignored:
             return;

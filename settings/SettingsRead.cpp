@@ -11,6 +11,7 @@
 #include "common/RuntimeError.h"
 #include "common/VbText.h"
 #include "link/Commands.h"
+#include "settings/EepromMap.h"
 #include "settings/Lists.h"
 
 namespace k7 {
@@ -18,19 +19,6 @@ namespace {
 
 inline constexpr int kSettingsReadTransfers = 54;
 inline constexpr const char* kReadingCaption = "Reading K-7700 Data";
-
-// EEPROM cells of the user settings.
-namespace addr {
-inline constexpr int SerialHigh = 2, SerialMid = 3, SerialLow = 4;
-inline constexpr int Description = 46, DescriptionLength = 32;
-inline constexpr int OutputSpan = 78, Dist04 = 79, Dist20 = 81, NoTargetCurrent = 83;
-inline constexpr int CloseSetPoint = 84, FarSetPoint = 86, LevelsA = 88, LevelsB = 89;
-inline constexpr int Hysteresis = 90, TargetIndication = 91, AverageSamples = 93;
-inline constexpr int AverageType = 94, NoEchoTimeout = 95, TriggerMode = 101;
-inline constexpr int TriggerDelay = 102, TemperatureCompensation = 103;
-inline constexpr int PresetTemperature = 104, MidZoneHold = 105, UserMaxRange = 114;
-inline constexpr int SampleRate = 117;
-}  // namespace addr
 
 // The read stops when the program is ending (Exit in the no-communication window) or when a
 // reply never came: whatever is in the reply buffer then is not this cell's value.

@@ -71,6 +71,10 @@ void DistanceFormats::fixInchDecimals(int places) {
     format[kIn] = "##0." + std::string(static_cast<std::size_t>(std::max(places, 0)), '0');
 }
 
+double inchesToUnit(double inches, int unit) {
+    return inUnits(inches)[static_cast<std::size_t>(std::clamp(unit, 0, 3))];
+}
+
 std::array<std::string, 4> unitTexts(double inches, const DistanceFormats& f) {
     const std::array<double, 4> v = inUnits(inches);
     std::array<std::string, 4> out;

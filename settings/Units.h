@@ -34,6 +34,9 @@ struct DistanceFormats {
     void fixInchDecimals(int places);
 };
 
+// A distance in inches in display unit `unit`, unrounded (for plotting).
+double inchesToUnit(double inches, int unit);
+
 // The four display texts of a distance given in inches: each unit's value passed through its
 // rounding routine and its format.
 std::array<std::string, 4> unitTexts(double inches, const DistanceFormats& f);

@@ -10,34 +10,6 @@
 #include "settings/Lists.h"
 
 namespace k7 {
-namespace {
-
-inline constexpr int kFaultReportNibble = 112;
-inline constexpr int kFirstIgnoredStatus = 80;
-inline constexpr double kOverRangeCurrent = 20.2;
-
-std::string strengthText(int status) {
-    switch (status & 112) {
-        case 0:
-            return "0";
-        case 16:
-            return "25";
-        case 32:
-            return "50";
-        case 48:
-            return "75";
-        case 64:
-            return "100";
-        default:
-            return {};
-    }
-}
-
-const char* onOff(int status, int bit) {
-    return (status >> bit) & 1 ? kOn : kOff;
-}
-
-}  // namespace
 
 std::string faultReportText(int faultBits, int sensorType) {
     std::string text;
@@ -61,77 +33,56 @@ std::string faultReportText(int faultBits, int sensorType) {
 }
 
 double outputCurrent(const Module2& m, const ScreenValues& screen, bool noEcho, double inches) {
-    if (noEcho) {
-        const int i = screen.NoTargetCurrent;
-        if (i < 0 || static_cast<std::size_t>(i) >= kNoTargetCurrentEntries.size()) {
-            return std::numeric_limits<double>::quiet_NaN();
-        }
-        return leadingNumber(kNoTargetCurrentEntries[static_cast<std::size_t>(i)]);
-    }
-    const bool zeroToTwenty = screen.OutputSpan == 0;
-    const double low = zeroToTwenty ? 0 : 4;
-    const double lowMin = zeroToTwenty ? 0 : 3.8;
-    const double d4 = m.distField(DistField::Dist04).Inches;
-    const double d20 = m.distField(DistField::Dist20).Inches;
-    const double x = inches;
+    return loopCurrent(currentLoopOf(m, screen), noEcho, inches);
+}
 
-    if (d4 < d20) {
-        if (x < d4 - 1) return lowMin;
-        if (x > d20 + 1) return kOverRangeCurrent;
-    } else {
-        if (x < d20 - 1) return kOverRangeCurrent;
-        if (x > d4 + 1) return lowMin;
-    }
-    double current = 0;
-    if (d4 == d20) {
-        // No span to interpolate over: take the limit of the reversed span as it closes, a
-        // step from full scale to the bottom at the one distance.
-        current = x < d4 ? kOverRangeCurrent : (x > d4 ? lowMin : low);
-    } else {
-        current = low + (20 - low) * (x - d4) / (d20 - d4);
-    }
-    return std::clamp(current, lowMin, kOverRangeCurrent);
+CurrentLoop currentLoopOf(const Module2& m, const ScreenValues& screen) {
+    return {m.distField(DistField::Dist04).Inches, m.distField(DistField::Dist20).Inches,
+            screen.OutputSpan, screen.NoTargetCurrent};
 }
 
 StatusView decodeStatus(Module2& m, const ScreenValues& screen) {
     StatusView v;
     // A read that gave up leaves no reply to decode; the readings stay as they were.
     if (m.link.CommOK == 0) return v;
-    const int status = m.link.replyStatus();
-
-    if ((status & 240) == kFaultReportNibble) {
-        v.kind = StatusView::Kind::Fault;
-        v.faultText = faultReportText(m.link.dataByte(1), m.SensorType);
-        return v;
+    const StatusReading r = decodeReading(
+        m.link.replyStatus(), m.link.ReplyWord34, m.link.dataByte(1), m.link.dataByte(2),
+        m.SensorType, m.link.SlowSensor, currentLoopOf(m, screen), m.LastAvgDistanceInches);
+    v.reading = r;
+    v.reading.tag = m.discovery.CurrentIDTag;
+    v.reading.timeOfDay = m.link.clock().secondsSinceMidnight();
+    v.reading.timeUs = m.link.clock().nowUs();
+    switch (r.kind) {
+        case StatusReading::Kind::Ignored:
+            return v;
+        case StatusReading::Kind::Fault:
+            v.kind = StatusView::Kind::Fault;
+            v.faultText = r.faultText;
+            return v;
+        case StatusReading::Kind::Normal:
+            break;
     }
-    if (status >= kFirstIgnoredStatus) return v;
-
     v.kind = StatusView::Kind::Normal;
-    const std::int32_t d = m.link.ReplyWord34;
-    if (d == 0) {
+    if (r.distanceCount == 0) {
         v.AvgDist = "(no echo)";
-    } else if (d == 1) {
+    } else if (r.distanceCount == 1) {
         v.AvgDist = "(close)";  // the current keeps following the last distance seen
     } else {
-        m.LastAvgDistanceStored = d;
-        m.LastAvgDistanceInches = d / 128.0;
+        m.LastAvgDistanceStored = r.distanceCount;
+        m.LastAvgDistanceInches = r.inches;
         v.AvgDist =
             unitTexts(m.LastAvgDistanceInches, m.formats)[static_cast<std::size_t>(m.DistanceUnit)];
     }
+    if (!std::isnan(r.currentMa)) v.CurrentOut = formatNumber(r.currentMa, "#0.00");
 
-    if (!m.link.SlowSensor) {
-        const double current = outputCurrent(m, screen, d == 0, m.LastAvgDistanceInches);
-        if (!std::isnan(current)) v.CurrentOut = formatNumber(current, "#0.00");
-    }
-
-    m.MeasuredTemperatureC = m.link.dataByte(2) / 2.0 - 50;
+    m.MeasuredTemperatureC = r.temperatureC;
     m.MeasuredTemperatureF = celsiusToFahrenheit(m.MeasuredTemperatureC);
     m.TemperatureReceived = true;
 
-    if (std::string s = strengthText(status); !s.empty()) v.TargetStrength = s;
-    v.TargOut = onOff(status, 3);
-    v.MinOut = onOff(status, 2);
-    v.MaxOut = onOff(status, 1);
+    if (r.strength >= 0) v.TargetStrength = std::to_string(r.strength);
+    v.TargOut = onOffText(r.echoOut);
+    v.MinOut = onOffText(r.outA);
+    v.MaxOut = onOffText(r.outB);
     return v;
 }
 

@@ -5,6 +5,7 @@
 
 #include "settings/Module2.h"
 #include "settings/ScreenValues.h"
+#include "status/Reading.h"
 
 namespace k7 {
 
@@ -20,6 +21,9 @@ struct StatusView {
 
     // Fault report: the faults' messages, one a line.
     std::string faultText;
+
+    // The same reply as numbers, stamped with the sensor's tag and the time it came.
+    StatusReading reading;
 };
 
 // The fault list for fault bits of the sensor type, in table order.
@@ -29,6 +33,8 @@ std::string faultReportText(int faultBits, int sensorType);
 // current-loop settings: D4/D20 from m.dist, span and no-target current from the screen.
 // NaN for no echo while no no-target current is selected (nothing known to show).
 double outputCurrent(const Module2& m, const ScreenValues& screen, bool noEcho, double inches);
+// The current-loop settings on screen.
+CurrentLoop currentLoopOf(const Module2& m, const ScreenValues& screen);
 
 // UpdateStatusData's decoding of m.link's last reply: updates the live values in m (last
 // average distance, measured temperature, TemperatureReceived) and returns what to show.

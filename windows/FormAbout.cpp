@@ -1,6 +1,10 @@
 #include "windows/FormAbout.h"
 
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -24,6 +28,37 @@ void placeRelativeTo(QWidget* window, QWidget* mainWindow, double acrossPercent,
     }
     window->move(std::max(p.x(), 0), std::max(p.y(), 0));
 }
+
+QString licenceText() {
+    QString text;
+    for (const char* name : {":/LICENSE", ":/packaging/THIRD-PARTY-NOTICES.txt"}) {
+        QFile f(name);
+        if (f.open(QIODevice::ReadOnly)) text += QString::fromUtf8(f.readAll()) + "\n\n";
+    }
+    return text.trimmed();
+}
+
+namespace {
+
+void showLicences(QWidget* parent) {
+    QDialog dlg(parent);
+    dlg.setObjectName("frmLicences");
+    dlg.setWindowTitle("Licences");
+    auto* layout = new QVBoxLayout(&dlg);
+    auto* text = new QPlainTextEdit(licenceText(), &dlg);
+    text->setObjectName("txtLicences");
+    text->setReadOnly(true);
+    text->setLineWrapMode(QPlainTextEdit::NoWrap);
+    const QFontMetrics fm(text->font());
+    text->setMinimumSize(fm.horizontalAdvance(QString(92, 'n')), fm.height() * 24);
+    layout->addWidget(text);
+    auto* close = new QDialogButtonBox(QDialogButtonBox::Close, &dlg);
+    QObject::connect(close, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
+    layout->addWidget(close);
+    dlg.exec();
+}
+
+}  // namespace
 
 FormAbout::FormAbout(QWidget* mainWindow) : QDialog(mainWindow) {
     setObjectName("FormAbout");
@@ -50,11 +85,24 @@ FormAbout::FormAbout(QWidget* mainWindow) : QDialog(mainWindow) {
     Label5->setObjectName("Label5");
     layout->addSpacing(8);
     layout->addWidget(Label5);
+    auto* lblLicence = new QLabel(
+        "Free software under the MIT License. Uses the Qt libraries (Core, Gui, Widgets,\n"
+        "SerialPort, PrintSupport) under the GNU LGPL version 3.",
+        this);
+    lblLicence->setObjectName("lblLicence");
+    layout->addWidget(lblLicence);
+    auto* cmdLicences = new QPushButton("&Licences ...", this);
+    cmdLicences->setObjectName("cmdLicences");
+    connect(cmdLicences, &QPushButton::clicked, this, [this] { showLicences(this); });
     auto* Command1 = new QPushButton("&Close this Window", this);
     Command1->setObjectName("Command1");
     connect(Command1, &QPushButton::clicked, this, &QDialog::accept);
     layout->addSpacing(8);
-    layout->addWidget(Command1, 0, Qt::AlignRight);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(cmdLicences);
+    buttons->addStretch(1);
+    buttons->addWidget(Command1);
+    layout->addLayout(buttons);
 }
 
 void FormAbout::showEvent(QShowEvent* e) {

@@ -10,7 +10,7 @@ trap 'rm -rf "$work"' EXIT
 cmake --install "$build" --prefix "$work/prefix" > "$work/install.log"
 for f in bin/k7700 bin/k7700-cli bin/k7700-sim share/applications/k7700.desktop \
          share/icons/hicolor/scalable/apps/k7700.svg share/icons/hicolor/256x256/apps/k7700.png \
-         share/doc/k7700/README.md; do
+         share/doc/k7700/README.md share/doc/k7700/LICENSE share/doc/k7700/THIRD-PARTY-NOTICES.txt; do
   [ -e "$work/prefix/$f" ] || { echo "missing after install: $f" >&2; exit 1; }
 done
 "$work/prefix/bin/k7700-cli" scan --simulate > /dev/null

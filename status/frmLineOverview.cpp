@@ -1,0 +1,219 @@
+#include "status/frmLineOverview.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "settings/Module2.h"
+#include "status/OverviewTable.h"
+
+namespace k7 {
+namespace {
+
+constexpr int kBusyRetryMs = 50;  // the line was held elsewhere: try again soon
+
+// Sorts numbers by value (rows with a number before those without), the rest by text.
+class Item : public QTableWidgetItem {
+public:
+    std::optional<double> key;
+    bool operator<(const QTableWidgetItem& other) const override {
+        const auto* o = dynamic_cast<const Item*>(&other);
+        if (o && key && o->key) return *key < *o->key;
+        if (o && (key.has_value() != o->key.has_value())) return key.has_value();
+        return text() < other.text();
+    }
+};
+
+QPushButton* button(const QString& caption, const char* name, QWidget* parent) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    return b;
+}
+
+}  // namespace
+
+frmLineOverview::frmLineOverview(Module2& m, StatusPoll& poll, const std::vector<int>& tags,
+                                 QWidget* mainWindow)
+    : QWidget(mainWindow, Qt::Window), m_(m), poll_(m.link, m.formats) {
+    setObjectName("frmLineOverview");
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle("Line Overview");
+    pause_.emplace(poll);
+    poll_.setTags(tags);
+
+    auto* layout = new QVBoxLayout(this);
+    lblLine = new QLabel(this);
+    lblLine->setObjectName("lblLine");
+    layout->addWidget(lblLine);
+    tblSensors = new QTableWidget(this);
+    tblSensors->setObjectName("tblSensors");
+    tblSensors->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tblSensors->setSelectionBehavior(QAbstractItemView::SelectRows);
+    tblSensors->setSelectionMode(QAbstractItemView::SingleSelection);
+    tblSensors->verticalHeader()->hide();
+    tblSensors->setAlternatingRowColors(true);
+    tblSensors->horizontalHeader()->setSortIndicatorShown(true);
+    layout->addWidget(tblSensors, 1);
+
+    auto* buttons = new QHBoxLayout;
+    cmdShow = button("S&how in Main Window", "cmdShow", this);
+    cmdSearch = button("&Search again", "cmdSearch", this);
+    cmdCopy = button("&Copy Table", "cmdCopy", this);
+    cmdClose = button("C&lose", "cmdClose", this);
+    buttons->addWidget(cmdShow);
+    buttons->addWidget(cmdSearch);
+    buttons->addWidget(cmdCopy);
+    buttons->addStretch(1);
+    buttons->addWidget(cmdClose);
+    layout->addLayout(buttons);
+
+    tmrSweep = new QTimer(this);
+    tmrSweep->setSingleShot(true);
+    connect(tmrSweep, &QTimer::timeout, this, &frmLineOverview::tmrSweep_Timer);
+    connect(tblSensors, &QAbstractItemView::activated, this, [this] { chooseCurrent(); });
+    connect(cmdShow, &QPushButton::clicked, this, [this] { chooseCurrent(); });
+    connect(cmdSearch, &QPushButton::clicked, this, &frmLineOverview::cmdSearch_Click);
+    connect(cmdCopy, &QPushButton::clicked, this, &frmLineOverview::cmdCopy_Click);
+    connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
+
+    rebuild();
+    tblSensors->sortByColumn(0, Qt::AscendingOrder);
+    tblSensors->setSortingEnabled(true);
+    tmrSweep->start(0);
+}
+
+frmLineOverview::~frmLineOverview() = default;
+
+void frmLineOverview::closeEvent(QCloseEvent* e) {
+    tmrSweep->stop();
+    pause_.reset();  // the main window's poll goes on as before
+    QWidget::closeEvent(e);
+}
+
+void frmLineOverview::rebuild() {
+    const bool sorting = tblSensors->isSortingEnabled();
+    tblSensors->setSortingEnabled(false);
+    shownUnit_ = m_.DistanceUnit;
+    QStringList header;
+    for (const std::string& h : overviewHeader(shownUnit_)) header << QString::fromStdString(h);
+    tblSensors->setColumnCount(static_cast<int>(header.size()));
+    tblSensors->setHorizontalHeaderLabels(header);
+    tblSensors->setRowCount(static_cast<int>(poll_.rows().size()));
+    for (std::size_t i = 0; i < poll_.rows().size(); ++i) {
+        for (int c = 0; c < tblSensors->columnCount(); ++c) {
+            tblSensors->setItem(static_cast<int>(i), c, new Item);
+        }
+    }
+    for (std::size_t i = 0; i < poll_.rows().size(); ++i) showRow(i);
+    tblSensors->setSortingEnabled(sorting);
+    tblSensors->resizeColumnsToContents();
+    const int n = static_cast<int>(poll_.rows().size());
+    lblLine->setText(QString("%1 sensor%2 on the line; each row is read in turn. Enter or a "
+                             "double click shows a sensor in the main window.")
+                         .arg(n)
+                         .arg(n == 1 ? "" : "s"));
+}
+
+void frmLineOverview::showRow(std::size_t index) {
+    const SensorRow& r = poll_.rows()[index];
+    // Rows move when sorted: find the sensor's row by its tag.
+    int row = -1;
+    for (int i = 0; i < tblSensors->rowCount() && row < 0; ++i) {
+        const auto* tagItem = tblSensors->item(i, 0);
+        if (tagItem && tagItem->data(Qt::UserRole).toInt() == r.tag) row = i;
+    }
+    for (int i = 0; i < tblSensors->rowCount() && row < 0; ++i) {
+        if (tblSensors->item(i, 0)->data(Qt::UserRole).isNull()) row = i;
+    }
+    if (row < 0) return;
+    const bool sorting = tblSensors->isSortingEnabled();
+    tblSensors->setSortingEnabled(false);
+    const std::vector<OverviewCell> cells = overviewRow(r, m_.link.stats.tag(r.tag), shownUnit_);
+    const QBrush ink = r.silent ? palette().brush(QPalette::Disabled, QPalette::Text)
+                                : palette().brush(QPalette::Active, QPalette::Text);
+    for (std::size_t c = 0; c < cells.size(); ++c) {
+        auto* item = static_cast<Item*>(tblSensors->item(row, static_cast<int>(c)));
+        item->key = cells[c].sortKey;
+        item->setText(QString::fromStdString(cells[c].text));
+        item->setForeground(ink);
+        item->setFont([&] {
+            QFont f = tblSensors->font();
+            f.setItalic(r.silent);
+            return f;
+        }());
+        if (cells[c].sortKey) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    }
+    tblSensors->item(row, 0)->setData(Qt::UserRole, r.tag);
+    tblSensors->setSortingEnabled(sorting);
+}
+
+void frmLineOverview::tmrSweep_Timer() {
+    if (m_.DistanceUnit != shownUnit_) rebuild();
+    const std::optional<std::size_t> changed = poll_.step();
+    if (changed) showRow(*changed);
+    timeNextStep(!changed && poll_.nextDueUs() <= m_.link.clock().nowUs());
+}
+
+void frmLineOverview::timeNextStep(bool lineWasBusy) {
+    const std::int64_t waitUs = poll_.nextDueUs() - m_.link.clock().nowUs();
+    const int ms = lineWasBusy
+                       ? kBusyRetryMs
+                       : static_cast<int>(std::clamp<std::int64_t>(
+                             (waitUs + 999) / 1000, 0, RoundRobinPoll::kSilentRetryUs / 1000));
+    tmrSweep->start(ms);
+}
+
+void frmLineOverview::cmdSearch_Click() {
+    if (m_.link.busy()) {
+        QApplication::beep();
+        return;
+    }
+    tmrSweep->stop();
+    for (QPushButton* b : {cmdShow, cmdSearch, cmdCopy}) b->setEnabled(false);
+    lblLine->setText("Searching ID tags 1 to 32 ...");
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const std::vector<int> found = poll_.search();
+    QApplication::restoreOverrideCursor();
+    for (QPushButton* b : {cmdShow, cmdSearch, cmdCopy}) b->setEnabled(true);
+    if (m_.link.ProgramEnding) return;
+    rebuild();
+    emit searched(found);
+    tmrSweep->start(0);
+}
+
+QString frmLineOverview::tableAsText() const {
+    std::vector<std::string> header;
+    for (int c = 0; c < tblSensors->columnCount(); ++c) {
+        header.push_back(tblSensors->horizontalHeaderItem(c)->text().toStdString());
+    }
+    std::vector<std::vector<std::string>> rows;
+    for (int r = 0; r < tblSensors->rowCount(); ++r) {
+        auto& cells = rows.emplace_back();
+        for (int c = 0; c < tblSensors->columnCount(); ++c) {
+            cells.push_back(tblSensors->item(r, c)->text().toStdString());
+        }
+    }
+    return QString::fromStdString(tableText(header, rows));
+}
+
+void frmLineOverview::cmdCopy_Click() {
+    QApplication::clipboard()->setText(tableAsText());
+    lblLine->setText("The table is on the clipboard, tab-separated.");
+}
+
+void frmLineOverview::chooseCurrent() {
+    const int row = tblSensors->currentRow();
+    if (row < 0) return;
+    const QVariant tag = tblSensors->item(row, 0)->data(Qt::UserRole);
+    if (!tag.isNull()) emit sensorChosen(tag.toInt());
+}
+
+}  // namespace k7

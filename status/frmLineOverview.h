@@ -1,0 +1,66 @@
+#pragma once
+// The whole line at a glance: one row for every sensor found, refreshed round-robin over the
+// line (one exchange at a time) while the main window's poll rests. A sensor that stops
+// answering stays, greyed, with the time it was last seen. Enter or a double click on a row
+// shows that sensor in the main window.
+#include <QWidget>
+#include <optional>
+
+#include "status/RoundRobinPoll.h"
+#include "status/StatusPoll.h"
+
+class QLabel;
+class QPushButton;
+class QTableWidget;
+class QTimer;
+
+namespace k7 {
+
+struct Module2;
+
+class frmLineOverview : public QWidget {
+    Q_OBJECT
+public:
+    // Rows for `tags` (the sensors the main window's search found).
+    frmLineOverview(Module2& m, StatusPoll& poll, const std::vector<int>& tags,
+                    QWidget* mainWindow);
+    ~frmLineOverview() override;
+
+    // One step of the round-robin, then the next one is timed.
+    void tmrSweep_Timer();
+    void cmdSearch_Click();
+    void cmdCopy_Click();
+    // The table as text, in the order it is shown.
+    QString tableAsText() const;
+    const RoundRobinPoll& poller() const { return poll_; }
+
+    QTableWidget* tblSensors = nullptr;
+    QLabel* lblLine = nullptr;
+    QPushButton* cmdShow = nullptr;
+    QPushButton* cmdSearch = nullptr;
+    QPushButton* cmdCopy = nullptr;
+    QPushButton* cmdClose = nullptr;
+    QTimer* tmrSweep = nullptr;
+
+signals:
+    // The user chose a sensor to see in the main window.
+    void sensorChosen(int tag);
+    // The search found these sensors.
+    void searched(const std::vector<int>& tags);
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    void rebuild();
+    void showRow(std::size_t index);
+    void chooseCurrent();
+    void timeNextStep(bool lineWasBusy);
+
+    Module2& m_;
+    std::optional<PollPause> pause_;
+    RoundRobinPoll poll_;
+    int shownUnit_ = -1;
+};
+
+}  // namespace k7
