@@ -51,7 +51,7 @@ std::vector<OverviewCell> overviewRow(const SensorRow& r, const TagHealth& healt
     const StatusReading* s = r.reading ? &*r.reading : nullptr;
     if (s && s->kind == StatusReading::Kind::Normal) {
         if (s->noEcho()) {
-            row.push_back(words("(no echo)"));
+            row.push_back(number("(no echo)", -1));  // sorts below every distance
         } else if (s->close()) {
             row.push_back(number("(close)", 0));
         } else {
@@ -72,8 +72,9 @@ std::vector<OverviewCell> overviewRow(const SensorRow& r, const TagHealth& healt
     }
     if (!r.silent) {
         row.push_back(words(r.identified ? "answering" : "reading ..."));
-    } else if (r.lastSeen) {
-        row.push_back(words("not answering, last seen " + timeOfDayText(*r.lastSeen)));
+    } else if (const auto seen = r.lastSeen ? r.lastSeen : health.lastAnswered) {
+        // Before the overview heard it, the search may have.
+        row.push_back(words("not answering, last seen " + timeOfDayText(*seen)));
     } else {
         row.push_back(words("not answering"));
     }

@@ -20,7 +20,8 @@ struct Band {
     double floorSpan;  // the least range shown, so noise does not fill the band
 };
 
-QString number(double v) {
+QString number(double v, const QString& unit = {}) {
+    if (unit == "%") return QString::number(std::lround(v));
     const double a = std::abs(v);
     return QString::fromStdString(formatNumber(v, a >= 100 ? "##0" : (a >= 10 ? "#0.0" : "0.00")));
 }
@@ -125,15 +126,15 @@ void TrendPlot::paintEvent(QPaintEvent*) {
         p.setPen(QColor(225, 225, 225));
         p.drawRect(plot);
         p.setPen(Qt::black);
-        const QString latestText = std::isnan(latest) ? "-" : number(latest);
+        const QString latestText = std::isnan(latest) ? "-" : number(latest, band.unit);
         p.drawText(QRectF(area.left(), area.top(), area.width(), fm.height() + 2),
                    Qt::AlignLeft | Qt::AlignVCenter,
                    band.title + " (" + band.unit + "): " + latestText);
         p.setPen(Qt::darkGray);
         p.drawText(QRectF(0, plot.top() - fm.height() / 2.0, left - 6, fm.height()),
-                   Qt::AlignRight | Qt::AlignVCenter, number(hi));
+                   Qt::AlignRight | Qt::AlignVCenter, number(hi, band.unit));
         p.drawText(QRectF(0, plot.bottom() - fm.height() / 2.0, left - 6, fm.height()),
-                   Qt::AlignRight | Qt::AlignVCenter, number(lo));
+                   Qt::AlignRight | Qt::AlignVCenter, number(lo, band.unit));
 
         // A gap (no echo, a fault report) breaks the line.
         QPainterPath path;

@@ -18,7 +18,11 @@
 namespace k7 {
 namespace {
 
-constexpr int kBusyRetryMs = 50;  // the line was held elsewhere: try again soon
+constexpr int kBusyRetryMs = 50;               // the line was held elsewhere: try again soon
+constexpr int kSilentRole = Qt::UserRole + 1;  // the row is shown greyed
+// Rows that changed are shown together this often: one repaint for several readings keeps a
+// full line cheap to watch.
+constexpr int kShowEveryMs = 50;
 
 // Sorts numbers by value (rows with a number before those without), the rest by text.
 class Item : public QTableWidgetItem {
@@ -60,6 +64,9 @@ frmLineOverview::frmLineOverview(Module2& m, StatusPoll& poll, const std::vector
     tblSensors->setSelectionMode(QAbstractItemView::SingleSelection);
     tblSensors->verticalHeader()->hide();
     tblSensors->setAlternatingRowColors(true);
+    tblSensors->setWordWrap(false);
+    tblSensors->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    tblSensors->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
     tblSensors->horizontalHeader()->setSortIndicatorShown(true);
     layout->addWidget(tblSensors, 1);
 
@@ -78,6 +85,9 @@ frmLineOverview::frmLineOverview(Module2& m, StatusPoll& poll, const std::vector
     tmrSweep = new QTimer(this);
     tmrSweep->setSingleShot(true);
     connect(tmrSweep, &QTimer::timeout, this, &frmLineOverview::tmrSweep_Timer);
+    tmrShow = new QTimer(this);
+    tmrShow->setSingleShot(true);
+    connect(tmrShow, &QTimer::timeout, this, &frmLineOverview::showPending);
     connect(tblSensors, &QAbstractItemView::activated, this, [this] { chooseCurrent(); });
     connect(cmdShow, &QPushButton::clicked, this, [this] { chooseCurrent(); });
     connect(cmdSearch, &QPushButton::clicked, this, &frmLineOverview::cmdSearch_Click);
@@ -87,6 +97,7 @@ frmLineOverview::frmLineOverview(Module2& m, StatusPoll& poll, const std::vector
     rebuild();
     tblSensors->sortByColumn(0, Qt::AscendingOrder);
     tblSensors->setSortingEnabled(true);
+    tblSensors->resizeColumnsToContents();  // the headers with their sort marks
     tmrSweep->start(0);
 }
 
@@ -94,6 +105,7 @@ frmLineOverview::~frmLineOverview() = default;
 
 void frmLineOverview::closeEvent(QCloseEvent* e) {
     tmrSweep->stop();
+    tmrShow->stop();
     pause_.reset();  // the main window's poll goes on as before
     QWidget::closeEvent(e);
 }
@@ -124,42 +136,64 @@ void frmLineOverview::rebuild() {
 
 void frmLineOverview::showRow(std::size_t index) {
     const SensorRow& r = poll_.rows()[index];
-    // Rows move when sorted: find the sensor's row by its tag.
+    // Rows move when sorted: find the sensor's row by its tag (a new table's first free row),
+    // and hold on to its items, which move with it.
     int row = -1;
     for (int i = 0; i < tblSensors->rowCount() && row < 0; ++i) {
-        const auto* tagItem = tblSensors->item(i, 0);
-        if (tagItem && tagItem->data(Qt::UserRole).toInt() == r.tag) row = i;
+        if (tblSensors->item(i, 0)->data(Qt::UserRole).toInt() == r.tag) row = i;
     }
     for (int i = 0; i < tblSensors->rowCount() && row < 0; ++i) {
         if (tblSensors->item(i, 0)->data(Qt::UserRole).isNull()) row = i;
     }
     if (row < 0) return;
-    const bool sorting = tblSensors->isSortingEnabled();
-    tblSensors->setSortingEnabled(false);
-    const std::vector<OverviewCell> cells = overviewRow(r, m_.link.stats.tag(r.tag), shownUnit_);
-    const QBrush ink = r.silent ? palette().brush(QPalette::Disabled, QPalette::Text)
-                                : palette().brush(QPalette::Active, QPalette::Text);
-    for (std::size_t c = 0; c < cells.size(); ++c) {
-        auto* item = static_cast<Item*>(tblSensors->item(row, static_cast<int>(c)));
-        item->key = cells[c].sortKey;
-        item->setText(QString::fromStdString(cells[c].text));
-        item->setForeground(ink);
-        item->setFont([&] {
-            QFont f = tblSensors->font();
-            f.setItalic(r.silent);
-            return f;
-        }());
-        if (cells[c].sortKey) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    std::vector<Item*> items;
+    for (int c = 0; c < tblSensors->columnCount(); ++c) {
+        items.push_back(static_cast<Item*>(tblSensors->item(row, c)));
     }
-    tblSensors->item(row, 0)->setData(Qt::UserRole, r.tag);
-    tblSensors->setSortingEnabled(sorting);
+    items[0]->setData(Qt::UserRole, r.tag);
+    const std::vector<OverviewCell> cells = overviewRow(r, m_.link.stats.tag(r.tag), shownUnit_);
+    // Only what changed is touched: a full line changes a row every few milliseconds.
+    const bool greyChanged =
+        items[0]->data(kSilentRole).toBool() != r.silent || items[0]->data(kSilentRole).isNull();
+    items[0]->setData(kSilentRole, r.silent);
+    QFont font = tblSensors->font();
+    font.setItalic(r.silent);
+    const QBrush ink =
+        palette().brush(r.silent ? QPalette::Disabled : QPalette::Active, QPalette::Text);
+    for (std::size_t c = 0; c < cells.size() && c < items.size(); ++c) {
+        Item* item = items[c];
+        if (greyChanged) {
+            item->setForeground(ink);
+            item->setFont(font);
+        }
+        const QString text = QString::fromStdString(cells[c].text);
+        if (text == item->text()) continue;
+        item->key = cells[c].sortKey;
+        if (cells[c].sortKey) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        item->setText(text);
+        // A column grows to a text that would not fit; it never shrinks under the user.
+        const int column = static_cast<int>(c);
+        if (tblSensors->fontMetrics().horizontalAdvance(text) + 16 >
+            tblSensors->columnWidth(column)) {
+            tblSensors->resizeColumnToContents(column);
+        }
+    }
 }
 
 void frmLineOverview::tmrSweep_Timer() {
     if (m_.DistanceUnit != shownUnit_) rebuild();
     const std::optional<std::size_t> changed = poll_.step();
-    if (changed) showRow(*changed);
+    if (changed) {
+        pending_.insert(*changed);
+        if (!tmrShow->isActive()) tmrShow->start(kShowEveryMs);
+    }
     timeNextStep(!changed && poll_.nextDueUs() <= m_.link.clock().nowUs());
+}
+
+void frmLineOverview::showPending() {
+    tmrShow->stop();
+    for (std::size_t i : pending_) showRow(i);
+    pending_.clear();
 }
 
 void frmLineOverview::timeNextStep(bool lineWasBusy) {
@@ -177,6 +211,7 @@ void frmLineOverview::cmdSearch_Click() {
         return;
     }
     tmrSweep->stop();
+    pending_.clear();
     for (QPushButton* b : {cmdShow, cmdSearch, cmdCopy}) b->setEnabled(false);
     lblLine->setText("Searching ID tags 1 to 32 ...");
     QApplication::setOverrideCursor(Qt::WaitCursor);

@@ -5,6 +5,7 @@
 // shows that sensor in the main window.
 #include <QWidget>
 #include <optional>
+#include <set>
 
 #include "status/RoundRobinPoll.h"
 #include "status/StatusPoll.h"
@@ -28,6 +29,8 @@ public:
 
     // One step of the round-robin, then the next one is timed.
     void tmrSweep_Timer();
+    // Shows the rows read since the last time (tmrShow).
+    void showPending();
     void cmdSearch_Click();
     void cmdCopy_Click();
     // The table as text, in the order it is shown.
@@ -41,6 +44,7 @@ public:
     QPushButton* cmdCopy = nullptr;
     QPushButton* cmdClose = nullptr;
     QTimer* tmrSweep = nullptr;
+    QTimer* tmrShow = nullptr;
 
 signals:
     // The user chose a sensor to see in the main window.
@@ -61,6 +65,7 @@ private:
     std::optional<PollPause> pause_;
     RoundRobinPoll poll_;
     int shownUnit_ = -1;
+    std::set<std::size_t> pending_;  // rows read but not yet shown
 };
 
 }  // namespace k7

@@ -1,0 +1,141 @@
+// The data log of k7700-cli: one whole CSV row per reading, values as the sensors measured
+// them in the chosen unit, refused files named; and a logger stopped with Ctrl-C leaves a
+// complete file.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "app/CliLog.h"
+#include "common/TextFile.h"
+#include "link/Commands.h"
+#include "support/LinkFixture.h"
+#include "support/SimProcess.h"
+#include "support/TempDir.h"
+
+namespace k7 {
+namespace {
+
+class NeverStop final : public LogStop {
+public:
+    bool requested() override { return false; }
+    void waitUntil(Clock& clock, std::int64_t us) override { clock.sleepUntil(us); }
+};
+
+std::string fileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::vector<std::string> split(const std::string& text, char sep) {
+    std::vector<std::string> parts;
+    std::stringstream s(text);
+    for (std::string p; std::getline(s, p, sep);) parts.push_back(p);
+    if (!text.empty() && text.back() == sep) parts.emplace_back();
+    return parts;
+}
+
+// Every line ends in CR LF and has the header's 11 fields; returns the rows without the header.
+std::vector<std::vector<std::string>> wholeRows(const std::string& text) {
+    EXPECT_TRUE(text.size() >= 2 && text.substr(text.size() - 2) == "\r\n") << "cut last line";
+    std::vector<std::vector<std::string>> rows;
+    std::stringstream s(text);
+    std::string line;
+    bool header = true;
+    while (std::getline(s, line)) {
+        EXPECT_FALSE(line.empty() || line.back() != '\r') << line;
+        if (!line.empty()) line.pop_back();
+        const auto fields = split(line, ',');
+        EXPECT_EQ(fields.size(), 11u) << line;
+        if (!header) rows.push_back(fields);
+        header = false;
+    }
+    return rows;
+}
+
+class CliLogTest : public test::LinkFixture {
+protected:
+    test::TempDir dir;
+};
+
+TEST_F(CliLogTest, RowsCarryEachReadingInTheChosenUnitInTimeOrder) {
+    addSensor(1).setTargetInches(20);
+    sim::SimSensor& second = addSensor(2);
+    second.setTargetInches(10.5);
+    second.setTemperatureC(20);
+    const std::string file = dir.file("log.csv");
+    NeverStop stop;
+    std::ostringstream out, err;
+    ASSERT_EQ(runLog(link, {file, {1, 2}, 3.0, 220, {kCm, kFahrenheit}}, stop, out, err), 0)
+        << err.str();
+
+    const std::string text = fileText(file);
+    EXPECT_EQ(text.substr(0, text.find('\n') + 1),
+              "time,tag,distance (cm),distance (in x 128),current (mA),output A,output B,"
+              "echo output,target strength (%),temperature (Deg. F),faults\r\n");
+    const auto rows = wholeRows(text);
+    // One row per status reply, each sensor every 220 ms for 3 s.
+    EXPECT_EQ(static_cast<int>(rows.size()), bus.countReceived(cmd::Status));
+    EXPECT_GE(rows.size(), 24u);
+    EXPECT_EQ(out.str(), std::to_string(rows.size()) + " readings written to " + file + "\n");
+    std::string lastTime;
+    for (const auto& r : rows) {
+        EXPECT_EQ(r[0].size(), std::string("2024-05-01T14:03:07.123+02:00").size()) << r[0];
+        EXPECT_GT(r[0], lastTime);  // same date and offset: text order is time order
+        lastTime = r[0];
+        if (r[1] == "1") {
+            EXPECT_EQ(r[2], "50.8");
+            EXPECT_EQ(r[3], "2560");
+        } else {
+            EXPECT_EQ(r[1], "2");
+            EXPECT_EQ(r[2], "26.7");
+            EXPECT_EQ(r[3], "1344");
+            EXPECT_EQ(r[9], "68.0");
+        }
+        EXPECT_EQ(r[10], "");
+    }
+}
+
+TEST_F(CliLogTest, FileThatCannotBeWrittenIsNamedAndLeftAsItWas) {
+    addSensor(1);
+    NeverStop stop;
+    const std::string locked = dir.file("locked.csv");
+    writeTextFile(locked, "keep me\r\n");
+    chmod(locked.c_str(), 0444);
+    // Root writes read-only files: then a folder stands in for a file that cannot be written.
+    const std::string refused = geteuid() != 0 ? locked : dir.path().string();
+    for (const std::string& file : {refused, dir.file("no/such/folder/log.csv")}) {
+        std::ostringstream out, err;
+        EXPECT_EQ(runLog(link, {file, {1}, 1.0, 220, {}}, stop, out, err), 1);
+        EXPECT_NE(err.str().find("cannot write " + file + ": "), std::string::npos) << err.str();
+    }
+    EXPECT_EQ(bus.countReceived(cmd::Status), 0);
+    if (geteuid() != 0) {
+        EXPECT_EQ(fileText(locked), "keep me\r\n");
+    }
+}
+
+TEST(CliLogProcess, InterruptedLoggerLeavesEveryLineWhole) {
+    test::TempDir dir;
+    const std::string file = dir.file("log.csv");
+    test::SimProcess cli(K7700_CLI_PATH,
+                         {"log", file, "--simulate", "--sensors", "1,2", "--id", "1,2"});
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (split(fileText(file), '\n').size() < 6 && std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    const int status = cli.stop(SIGINT);
+    ASSERT_TRUE(WIFEXITED(status)) << "killed by the signal instead of closing the file";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    const auto rows = wholeRows(fileText(file));
+    EXPECT_GE(rows.size(), 4u);
+    const std::string said = test::readLine(cli.out(), std::chrono::milliseconds(1000));
+    EXPECT_EQ(said, std::to_string(rows.size()) + " readings written to " + file);
+}
+
+}  // namespace
+}  // namespace k7
