@@ -176,7 +176,7 @@ struct Options : LineChoice {
     std::vector<int> numbers;        // the operands, as the command checked them
     bool unlock = false;
     std::optional<int> id;
-    std::vector<int> ids;  // program takes several
+    std::vector<int> ids;  // program and log take several
     int units = kIn;
     std::string gain = "normal";
     std::string seconds, interval;  // as given; the command checks them
