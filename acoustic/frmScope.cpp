@@ -266,6 +266,8 @@ void frmScope::UpdatePlot_Click() {
         hasRecord_ = true;
         kelvin_ = captureKelvin(record_.temperatureC);
         thresholdCode_ = r.thresholdCode;
+        m_.thisRun.echoes[m_.discovery.CurrentIDTag] = {
+            record_.date, record_.samples, thresholdCode_, kelvin_, record_.gainCaption};
         DrawPlot();
     }
     Plot->show();

@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "app/CliUi.h"
+#include "app/TerminalProgress.h"
 #include "settings/Module2.h"
 #include "settings/Programming.h"
 #include "settings/SettingsRead.h"
@@ -18,12 +19,13 @@ namespace {
 // One sensor on a program state of its own, read as the main window reads it.
 class Sensor {
 public:
-    Sensor(SerialLine& line, Clock& clock, std::ostream& err, int tag, int distanceUnit)
+    Sensor(SerialLine& line, Clock& clock, std::ostream& err, int tag, const SetupCommand& c)
         : ui(err), m(line, clock, ui), err_(err) {
+        ui.progress = c.progress;
         ui.tag = std::to_string(tag);
         screen.SingleSensorID = ui.tag;  // the tag stays: nothing here changes it
         m.discovery.CurrentIDTag = tag;
-        m.DistanceUnit = distanceUnit;
+        m.DistanceUnit = c.distanceUnit;
     }
     bool read() {
         const std::string note = readSensorSettings(m, screen);
@@ -131,13 +133,20 @@ int runSetupCommand(const SetupCommand& c, SerialLine& line, Clock& clock, std::
             return 1;
         }
         bool allOk = true;
-        for (int tag : c.tags) {
-            Sensor s(line, clock, err, tag, c.distanceUnit);
+        for (std::size_t i = 0; i < c.tags.size(); ++i) {
+            const int tag = c.tags[i];
+            if (c.progress) {
+                c.progress->setContext("program: tag " + std::to_string(tag) + " (" +
+                                       std::to_string(i + 1) + " of " +
+                                       std::to_string(c.tags.size()) + ")");
+            }
+            Sensor s(line, clock, err, tag, c);
             allOk = programOne(c, s, out) && allOk;
         }
         return allOk ? 0 : 1;
     }
-    Sensor s(line, clock, err, c.tags.front(), c.distanceUnit);
+    if (c.progress) c.progress->setContext(c.name + ": tag " + std::to_string(c.tags.front()));
+    Sensor s(line, clock, err, c.tags.front(), c);
     return c.name == "save" ? save(c, s, out, err) : diff(c, s, out, err);
 }
 
