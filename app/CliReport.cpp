@@ -67,28 +67,22 @@ int runHealth(const std::vector<int>& tags, int seconds, Link& link, TerminalPro
         }
     }
     progress.clear();
-    if (link.ProgramEnding) {
-        err << "k7700-cli: the line stopped: no health table\n";
-        return 1;
-    }
+    // A port that went away ends the polling; what was counted until then still shows.
+    if (link.ProgramEnding) err << "k7700-cli: the line stopped before the time was up\n";
     for (const std::string& note : link.stats.notes) err << "k7700-cli: note: " << note << "\n";
     auto line = [&out](const std::vector<std::string>& cells) {
         for (std::size_t i = 0; i < cells.size(); ++i) out << (i ? "\t" : "") << cells[i];
         out << "\n";
     };
     line(lineHealthHeader());
-    bool allAnswered = true;
+    std::vector<int> silent;
     for (int tag : tags) {
         const TagHealth& h = link.stats.tag(tag);
         line(lineHealthRow(tag, h));
-        if (!h.lastAnswered) allAnswered = false;
+        if (!h.lastAnswered) silent.push_back(tag);
     }
-    for (int tag : tags) {
-        if (!link.stats.tag(tag).lastAnswered) {
-            err << "k7700-cli: sensor " << tag << " never answered\n";
-        }
-    }
-    return allAnswered ? 0 : 1;
+    for (int tag : silent) err << "k7700-cli: sensor " << tag << " never answered\n";
+    return silent.empty() && !link.ProgramEnding ? 0 : 1;
 }
 
 }  // namespace k7

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <ostream>
+#include <sstream>
 
 #include "app/CliUi.h"
 #include "app/TerminalProgress.h"
@@ -86,7 +87,14 @@ int diff(const SetupCommand& c, Sensor& s, std::ostream& out, std::ostream& err)
 
 // One sensor's line: its settings read, the file checked for its type and validated as the
 // main window validates before programming, then the verified writes.
-bool programOne(const SetupCommand& c, Sensor& s, std::ostream& out) {
+bool programOne(const SetupCommand& c, Sensor& s, std::ostream& to) {
+    // The sensor's line goes out whole once the progress line of its read and writes is gone.
+    struct WholeLine {
+        std::ostream& to;
+        std::ostringstream text;
+        ~WholeLine() { to << text.str(); }
+    } line{to, {}};
+    std::ostream& out = line.text;
     out << "tag " << s.tag() << ": ";
     const Link::Hold held = s.m.link.hold();
     if (!s.read()) {
