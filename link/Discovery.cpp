@@ -57,9 +57,14 @@ bool chooseAndOpenPort(Link& link, DiscoveryState& d) {
     return openLoop(link, d);
 }
 
-bool probeTag(Link& link, int tag) {
+bool answersProbe(Link& link, int tag) {
     link.EEReadAddress = 45;
     return link.exchangeWith(tag, cmd::ReadEeprom, probe(tag));
+}
+
+bool probeTag(Link& link, int tag) {
+    link.ui().setAddressedTagText(std::to_string(tag));
+    return answersProbe(link, tag);
 }
 
 SearchResult searchForSensors(Link& link, DiscoveryState& d) {
@@ -73,7 +78,6 @@ SearchResult searchForSensors(Link& link, DiscoveryState& d) {
         if (pass > 0) ui.setProgressNote(noSensorAnsweredMessage(d.port));
         d.AcousticCapable = false;
         for (int tag = 1; tag <= 32; ++tag) {
-            ui.setAddressedTagText(std::to_string(tag));  // the ID field follows the search
             const bool answered = probeTag(link, tag);
             if (link.ProgramEnding) return SearchResult::Ending;
             if (answered) {

@@ -27,8 +27,10 @@ std::string portUnavailableMessage(const PortChoice& port);
 std::string noSensorAnsweredMessage(const PortChoice& port);
 
 // One quiet probe of a tag (its ID cell, two attempts, no window, only that tag's reply):
-// true when it answers. The ID field is left as it is.
+// true when it answers. The ID field then names the tag, so what follows goes to it.
 bool probeTag(Link& link, int tag);
+// The same probe, leaving the ID field as it is (a look along the line from another window).
+bool answersProbe(Link& link, int tag);
 
 // Asks for a port when none is chosen, then opens it, asking again after every failed open.
 // False when the user chose to end the program.

@@ -138,7 +138,7 @@ std::vector<int> RoundRobinPoll::search() {
         const Link::Hold held = link_.hold();
         if (!held) return {};
         for (int tag = 1; tag <= 32 && !link_.ProgramEnding; ++tag) {
-            if (probeTag(link_, tag)) found.push_back(tag);
+            if (answersProbe(link_, tag)) found.push_back(tag);
             link_.processEvents();
         }
     }
