@@ -15,6 +15,7 @@
 #include "mainwindow/ExitProgram.h"
 #include "mainwindow/Fields.h"
 #include "mainwindow/GuiLinkUi.h"
+#include "service/BenchWindow.h"
 #include "settings/Lists.h"
 #include "settings/Module2.h"
 
@@ -114,7 +115,10 @@ MainForm::MainForm(Module2& m, GuiLinkUi& ui, std::vector<std::string> arguments
     connectFields();
 }
 
-MainForm::~MainForm() = default;
+MainForm::~MainForm() {
+    // The factory windows give back the poll and the main window while it is still whole.
+    for (BenchWindow* w : findChildren<BenchWindow*>(Qt::FindDirectChildrenOnly)) w->close();
+}
 
 void MainForm::buildStatusPanel(QWidget* p, QGridLayout* g) {
     Label1 = groupTitle("K-7700 STATUS", p, "Label1");

@@ -78,6 +78,9 @@ public:
 
     // --- status ---
     void Timer3_Timer();
+    // One status exchange on the held line, then the display updated from it; false when no
+    // reply came.
+    bool StatusExchange(Link::Hold held);
     void UpdateStatusData();
     void ClearErrorMessage();
     void StatusInfoVisibility(bool visible);
@@ -247,6 +250,10 @@ public:
     QAction* MenuPicRamToFile = nullptr;
     QAction* menuCommBeep = nullptr;
     QAction* HalvoColors = nullptr;
+
+signals:
+    // A sensor's settings were read into the screen.
+    void sensorShown();
 
 protected:
     void closeEvent(QCloseEvent* e) override;
