@@ -1,60 +1,50 @@
 #include "app/AppOptions.h"
 
+#include "settings/CommandLine.h"
+
 namespace k7 {
 
 std::optional<std::string> parseAppOptions(const std::vector<std::string>& args, AppOptions& out) {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        auto value = [&](const std::string& name) -> std::optional<std::string> {
-            if (a.rfind(name + "=", 0) == 0) return a.substr(name.size() + 1);
-            if (a == name && i + 1 < args.size()) return args[++i];
-            return std::nullopt;
-        };
-        auto takes = [&](const std::string& name) {
-            return a == name || a.rfind(name + "=", 0) == 0;
-        };
-        std::optional<std::string> err;
-        if (a == "--simulate") {
-            out.simulate = true;
-        } else if (a == "--help" || a == "-h") {
-            out.help = true;
-        } else if (takes("--port")) {
-            auto v = value("--port");
-            if (!v || v->empty()) return "--port needs a device, e.g. --port /dev/ttyUSB0";
-            out.port = *v;
-        } else if (takes("--sensors")) {
-            auto v = value("--sensors");
-            if (!v) return "--sensors needs a list, e.g. --sensors 1:0,5:4";
-            err = sim::addSensors(*v, out.sim);
-        } else if (takes("--fault")) {
-            auto v = value("--fault");
-            if (!v) return "--fault needs a rule, e.g. --fault drop=0.2";
-            err = sim::addFaults(*v, out.sim);
-        } else if (takes("--seed")) {
-            auto v = value("--seed");
-            if (!v) return "--seed needs a number";
-            err = sim::setSeed(*v, out.sim);
-        } else if (a.rfind("--", 0) == 0) {
-            return "unknown option " + a + " (see --help)";
-        } else {
-            out.arguments.push_back(a);
+    SplitArgs split;
+    if (auto err = splitArgs(args, lineOptionSpecs(), split)) return err;
+    out.help = split.help;
+    out.version = split.version;
+    for (const Arg& a : split.items) {
+        if (a.option.empty()) {
+            out.arguments.push_back(a.value);
+            continue;
         }
-        if (err) return *err;
+        bool taken = false;
+        if (auto err = applyLineOption(a, out, taken)) return err;
     }
-    if (!out.port.empty() && out.simulate) return "--port and --simulate exclude each other";
-    return std::nullopt;
+    if (auto word = unknownSwitch(out.arguments)) {
+        return "unknown switch \"" + *word + "\" (the switches are ONESENSOR and AUTORESETERROR)";
+    }
+    return checkLineChoice(out);
 }
 
 std::string appUsage() {
-    return "usage: k7700 [--simulate [--sensors LIST] [--fault RULE]... [--seed N]] "
-           "[--port DEVICE] [ONESENSOR] [AUTORESETERROR]\n"
+    return "usage: k7700 [--port DEVICE] [ONESENSOR] [AUTORESETERROR]\n"
+           "       k7700 --simulate [--sensors LIST] [--fault RULE]... [--seed N] [ONESENSOR]\n"
+           "             [AUTORESETERROR]\n"
+           "The K7700 configuration and diagnostic program. Without --port or --simulate it\n"
+           "opens the port kept in K7700.ini in the current folder (the port window asks for\n"
+           "one on the first start). Exit status: 0 when the program ends, 2 bad usage.\n"
+           "Options take --name VALUE or --name=VALUE.\n"
+           "\n"
+           "  --port DEVICE    serial device for this run, e.g. /dev/ttyUSB0 (K7700.ini keeps\n"
+           "                   its own port)\n"
            "  --simulate       run on simulated sensors (default: one standard sensor, tag 1)\n"
-           "  --sensors LIST   simulated sensors, TAG[:TYPE[:FIRMWARE]] comma-separated\n"
+           "  --sensors LIST   simulated sensors, TAG[:TYPE[:FIRMWARE]] comma-separated,\n"
+           "                   e.g. 1:0,5:4 (--sensor is the same)\n"
            "  --fault RULE     simulated fault, e.g. drop=0.2, refuse=90, status-fault=0x18\n"
+           "                   (k7700-sim --help lists them); repeatable\n"
            "  --seed N         seed of the simulated faults\n"
-           "  --port DEVICE    serial device for this run, e.g. /dev/ttyUSB0\n"
            "  ONESENSOR        stop the sensor search at the first sensor found\n"
-           "  AUTORESETERROR   reset sensor faults automatically\n";
+           "  AUTORESETERROR   reset sensor faults automatically\n"
+           "  -h, --help       this text\n"
+           "  --version        the program's version\n"
+           "The switches may be written with or without a leading / (/onesensor).\n";
 }
 
 }  // namespace k7

@@ -1,24 +1,22 @@
 #pragma once
-// Options of the desktop program: ours (--simulate, --sensors, --fault, --seed, --port) are
-// taken out; everything else is the classic command line (ONESENSOR, AUTORESETERROR, the
-// factory access code).
+// Options of the desktop program: ours (--simulate, --sensors, --fault, --seed, --port, --help,
+// --version) are taken out; the words left are the classic switches (ONESENSOR,
+// AUTORESETERROR, the factory access code), each word a switch of its own.
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "sim/SimOptions.h"
+#include "app/LineOptions.h"
 
 namespace k7 {
 
-struct AppOptions {
-    bool simulate = false;
-    sim::SimSetup sim;
-    std::string port;                    // --port DEVICE
-    std::vector<std::string> arguments;  // the remaining words, each a switch of its own
+struct AppOptions : LineChoice {
+    std::vector<std::string> arguments;  // the classic switches
     bool help = false;
+    bool version = false;
 };
 
-// nullopt when the arguments were taken; otherwise a one-line error.
+// nullopt when the arguments were taken; otherwise a one-line error naming the argument.
 std::optional<std::string> parseAppOptions(const std::vector<std::string>& args, AppOptions& out);
 std::string appUsage();
 

@@ -5,9 +5,12 @@
 #include <optional>
 #include <ostream>
 
+#include "app/CliEcho.h"
 #include "app/CliSetup.h"
 #include "app/CliUi.h"
+#include "app/LineOptions.h"
 #include "common/VbText.h"
+#include "common/Version.h"
 #include "link/Clock.h"
 #include "link/Commands.h"
 #include "link/Discovery.h"
@@ -20,99 +23,6 @@
 
 namespace k7 {
 namespace {
-
-const char* kUsage =
-    "usage: k7700-cli COMMAND (--port DEVICE | --simulate [--sensors LIST] [--fault RULE]... "
-    "[--seed N]) [--id N] [--units cm|in|ft|m]\n"
-    "  scan                 list the sensors that answer, with type and firmware\n"
-    "  peek ADDR [COUNT]    read EEPROM cells ADDR..ADDR+COUNT-1 (all within 0..127)\n"
-    "  poke ADDR VALUE      write one EEPROM cell and verify it (--unlock for cells below 30);\n"
-    "                       needs --id\n"
-    "  history [N]          make N status exchanges (default 10) and print the comm history\n"
-    "  save FILE            write the sensor's setup file\n"
-    "  diff FILE            compare a setup file with the sensor; exit status 0 when they\n"
-    "                       agree, 1 when they differ, 2 when either cannot be read\n"
-    "  program FILE         check the file's values as the main window does, then program\n"
-    "                       each sensor of --id N[,N...] (the ID tag is never changed); one\n"
-    "                       line a sensor\n"
-    "  --id N               the sensor's ID tag (peek, history, save and diff: default the\n"
-    "                       first sensor that answers; the output names the tag used)\n"
-    "  --units U            distances shown in cm, in (default), ft or m\n";
-
-struct Options {
-    std::string command;
-    std::vector<std::string> operands;
-    std::string port;
-    bool simulate = false;
-    bool unlock = false;
-    std::optional<int> id;
-    std::vector<int> ids;  // program takes several
-    int units = kIn;
-    sim::SimSetup sim;
-};
-
-std::optional<std::string> parse(const std::vector<std::string>& args, Options& o) {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        auto next = [&]() -> std::optional<std::string> {
-            if (i + 1 >= args.size()) return std::nullopt;
-            return args[++i];
-        };
-        std::optional<std::string> err;
-        if (a == "--simulate") {
-            o.simulate = true;
-        } else if (a == "--unlock") {
-            o.unlock = true;
-        } else if (a == "--port" || a == "--id" || a == "--sensors" || a == "--fault" ||
-                   a == "--seed" || a == "--units") {
-            auto v = next();
-            if (!v) return a + " needs a value";
-            if (a == "--port") o.port = *v;
-            if (a == "--sensors") err = sim::addSensors(*v, o.sim);
-            if (a == "--fault") err = sim::addFaults(*v, o.sim);
-            if (a == "--seed") err = sim::setSeed(*v, o.sim);
-            if (a == "--id") {
-                o.ids.clear();
-                for (std::size_t start = 0; start <= v->size();) {
-                    const std::size_t comma = std::min(v->find(',', start), v->size());
-                    double n = 0;
-                    if (!parseNumber(v->substr(start, comma - start), &n) ||
-                        n != static_cast<int>(n) || n < 1 || n > 32) {
-                        return "--id must be a tag from 1 to 32 (program: a comma list)";
-                    }
-                    o.ids.push_back(static_cast<int>(n));
-                    start = comma + 1;
-                }
-                o.id = o.ids.front();
-            }
-            if (a == "--units") {
-                const auto u = std::find(kUnitName.begin(), kUnitName.end(), *v);
-                if (u == kUnitName.end()) return "--units must be cm, in, ft or m";
-                o.units = static_cast<int>(u - kUnitName.begin());
-            }
-        } else if (a.rfind("--", 0) == 0) {
-            return "unknown option " + a;
-        } else if (o.command.empty()) {
-            o.command = a;
-        } else {
-            o.operands.push_back(a);
-        }
-        if (err) return *err;
-    }
-    if (o.command.empty()) return "no command given";
-    if (o.simulate == !o.port.empty()) return "name a port with --port DEVICE, or use --simulate";
-    if (o.ids.size() > 1 && o.command != "program") return "only program takes several tags";
-    return std::nullopt;
-}
-
-std::optional<int> intOperand(const Options& o, std::size_t i, int lo, int hi) {
-    if (i >= o.operands.size()) return std::nullopt;
-    double v = 0;
-    if (!parseNumber(o.operands[i], &v) || v != static_cast<int>(v) || v < lo || v > hi) {
-        return std::nullopt;
-    }
-    return static_cast<int>(v);
-}
 
 class Session {
 public:
@@ -202,8 +112,11 @@ public:
         return 0;
     }
 
+    // The replies of n status exchanges as a table: a header line, then one tab-separated line
+    // a reply read (a re-sent request reads more than one).
     int doHistory(int n) {
         out_ << "tag " << ui.tag << "\n";
+        const std::uint64_t before = link.history.written;
         for (int i = 0; i < n; ++i) {
             link.SendRequest(cmd::Status);
             link.ReadCommBlock();
@@ -211,13 +124,26 @@ public:
         }
         for (const std::string& note : link.stats.notes)
             err_ << "k7700-cli: note: " << note << "\n";
-        std::string text = link.history.fileText();
-        std::string unix;
-        for (char c : text) {
-            if (c != '\r') unix += c;
+        out_ << "reply\ttime\ttag\tstatus\tdata0\tdata1\tdata2\tchecksum\n";
+        int number = 0;
+        for (const HistoryRecord& r : link.history.latest(link.history.written - before)) {
+            out_ << ++number << "\t" << isoTimeOfDay(r.time);
+            for (std::uint8_t b : r.bytes) out_ << "\t" << int(b);
+            out_ << "\n";
         }
-        out_ << unix;
         return 0;
+    }
+
+    int doEcho(const std::string& file, Gain gain, int units) {
+        return runEcho(link.line(), link.clock(), ui, {file, gain, units}, out_, err_);
+    }
+
+    // save, diff and program: on the main window's setup-file code (CliSetup).
+    int doSetup(const std::string& name, const std::string& file, std::vector<int> tags,
+                int units) {
+        if (tags.empty()) tags = {std::stoi(ui.tag)};
+        return runSetupCommand({name, file, std::move(tags), units}, link.line(), link.clock(),
+                               out_, err_);
     }
 
 private:
@@ -225,58 +151,282 @@ private:
     std::ostream& err_;
 };
 
+// The options a command may take beside the line's, and what they mean.
+struct OptionHelp {
+    OptionSpec spec;
+    const char* meaning;
+};
+const OptionHelp kCommandOptions[] = {
+    {{"--id", "N"}, "the sensor's ID tag (default: the first that answers)"},
+    {{"--unlock"}, "send the unlock code first (cells below 30)"},
+    {{"--units", "U"}, "distances shown in cm, in (default), ft or m"},
+    {{"--gain", "G"}, "the acoustic record's gain: normal (default), low or high"},
+};
+
+struct Options : LineChoice {
+    std::string command;
+    std::vector<std::string> operands;
+    std::vector<std::string> given;  // the command options given, by name
+    std::vector<int> numbers;        // the operands, as the command checked them
+    bool unlock = false;
+    std::optional<int> id;
+    std::vector<int> ids;  // program takes several
+    int units = kIn;
+    std::string gain = "normal";
+};
+
+// Which sensor a command talks to.
+enum class Addressing { None, IdOrFirst, IdRequired };
+
+// One command of the tool. Adding one is a line in kCommands: its usage, the options it takes,
+// how it checks its operands and what it runs.
+struct Command {
+    const char* name;
+    const char* operands;  // as the usage shows them: "ADDR [COUNT]"
+    const char* summary;
+    std::vector<const char*> options;  // of kCommandOptions
+    Addressing addressing;
+    std::optional<std::string> (*check)(Options& o);  // fills o.numbers; an error: exit 2
+    int (*run)(Session& s, const Options& o);
+    int failure = 1;  // the exit status when the port or the sensor fails
+};
+
+// Operand i as a whole number within lo..hi.
+std::optional<int> intOperand(const Options& o, std::size_t i, int lo, int hi) {
+    if (i >= o.operands.size()) return std::nullopt;
+    double v = 0;
+    if (!parseNumber(o.operands[i], &v) || v != static_cast<int>(v) || v < lo || v > hi) {
+        return std::nullopt;
+    }
+    return static_cast<int>(v);
+}
+
+std::optional<std::string> noOperandsBeyond(const Options& o, std::size_t count) {
+    if (o.operands.size() <= count) return std::nullopt;
+    return "unexpected argument \"" + o.operands[count] + "\" after " + o.command;
+}
+
+std::optional<std::string> oneFile(Options& o) {
+    if (auto extra = noOperandsBeyond(o, 1)) return extra;
+    if (o.operands.empty()) return o.command + " FILE: name one file";
+    return std::nullopt;
+}
+
+int setupCommand(Session& s, const Options& o) {
+    return s.doSetup(o.command, o.operands.front(), o.ids, o.units);
+}
+
+const Command kCommands[] = {
+    {"scan",
+     "",
+     "list the sensors that answer, with type and firmware",
+     {},
+     Addressing::None,
+     [](Options& o) { return noOperandsBeyond(o, 0); },
+     [](Session& s, const Options&) { return s.doScan(); }},
+    {"peek",
+     "ADDR [COUNT]",
+     "read EEPROM cells ADDR..ADDR+COUNT-1 (within 0..127)",
+     {"--id"},
+     Addressing::IdOrFirst,
+     [](Options& o) -> std::optional<std::string> {
+         if (auto extra = noOperandsBeyond(o, 2)) return extra;
+         auto a = intOperand(o, 0, 0, 127);
+         auto c = o.operands.size() > 1 ? intOperand(o, 1, 1, 128) : std::optional<int>(1);
+         if (!a || !c || *a + *c > 128) {
+             return "peek ADDR [COUNT]: the cells ADDR..ADDR+COUNT-1 must lie within 0..127";
+         }
+         o.numbers = {*a, *c};
+         return std::nullopt;
+     },
+     [](Session& s, const Options& o) { return s.doPeek(o.numbers[0], o.numbers[1]); }},
+    {"poke",
+     "ADDR VALUE",
+     "write one EEPROM cell and verify it",
+     {"--id", "--unlock"},
+     Addressing::IdRequired,
+     [](Options& o) -> std::optional<std::string> {
+         if (auto extra = noOperandsBeyond(o, 2)) return extra;
+         auto a = intOperand(o, 0, 0, 127);
+         auto v = intOperand(o, 1, 0, 255);
+         if (!a || !v) return "poke ADDR VALUE with ADDR 0..127 and VALUE 0..255";
+         o.numbers = {*a, *v};
+         return std::nullopt;
+     },
+     [](Session& s, const Options& o) { return s.doPoke(o.numbers[0], o.numbers[1], o.unlock); }},
+    {"history",
+     "[N]",
+     "make N status exchanges (default 10), print the replies",
+     {"--id"},
+     Addressing::IdOrFirst,
+     [](Options& o) -> std::optional<std::string> {
+         if (auto extra = noOperandsBeyond(o, 1)) return extra;
+         auto n = o.operands.empty() ? std::optional<int>(10) : intOperand(o, 0, 1, 10000);
+         if (!n) return "history [N] with N 1..10000";
+         o.numbers = {*n};
+         return std::nullopt;
+     },
+     [](Session& s, const Options& o) { return s.doHistory(o.numbers[0]); }},
+    {"echo",
+     "FILE",
+     "the acoustic record into a data file (CSV for .csv)",
+     {"--id", "--units", "--gain"},
+     Addressing::IdRequired,
+     [](Options& o) -> std::optional<std::string> {
+         if (auto e = oneFile(o)) return e;
+         if (!gainNamed(o.gain)) return "--gain must be normal, low or high";
+         return std::nullopt;
+     },
+     [](Session& s, const Options& o) {
+         return s.doEcho(o.operands.front(), *gainNamed(o.gain), o.units);
+     }},
+    {"save",
+     "FILE",
+     "write the sensor's setup file",
+     {"--id", "--units"},
+     Addressing::IdOrFirst,
+     oneFile,
+     setupCommand},
+    // diff keeps 1 for "they differ".
+    {"diff",
+     "FILE",
+     "compare a setup file with the sensor (exit 0 same, 1 not)",
+     {"--id", "--units"},
+     Addressing::IdOrFirst,
+     oneFile,
+     setupCommand,
+     2},
+    {"program",
+     "FILE",
+     "check the file, then program each sensor of --id N[,N...]",
+     {"--id", "--units"},
+     Addressing::IdRequired,
+     oneFile,
+     setupCommand},
+};
+
+std::string usage() {
+    std::string u =
+        "usage: k7700-cli COMMAND [OPERANDS] [OPTIONS] --port DEVICE\n"
+        "       k7700-cli COMMAND [OPERANDS] [OPTIONS] --simulate [--sensors LIST]\n"
+        "                 [--fault RULE]... [--seed N]\n"
+        "Talks to K7700 sensors on the same link as the desktop program; never waits for a\n"
+        "window. Exit status: 0 done, 1 the port could not be opened or a sensor did not\n"
+        "answer or take a write, 2 bad usage. Options take --name VALUE or --name=VALUE.\n"
+        "\nCommands:\n";
+    auto row = [&u](const std::string& left, const std::string& right) {
+        constexpr std::size_t kColumn = 30;
+        u += "  " + left;
+        u += left.size() + 2 <= kColumn ? std::string(kColumn - left.size(), ' ')
+                                        : "\n" + std::string(kColumn + 2, ' ');
+        u += right + "\n";
+    };
+    for (const Command& c : kCommands) {
+        std::string left = std::string(c.name) + (*c.operands ? " " : "") + c.operands;
+        for (const char* name : c.options) {
+            const auto h = std::find_if(
+                std::begin(kCommandOptions), std::end(kCommandOptions),
+                [name](const OptionHelp& o) { return o.spec.name == std::string(name); });
+            const bool required =
+                c.addressing == Addressing::IdRequired && h->spec.name == std::string("--id");
+            const std::string synopsis = optionSynopsis(h->spec);
+            left += required ? " " + synopsis : " [" + synopsis + "]";
+        }
+        row(left, c.summary);
+    }
+    u += "\nOptions:\n";
+    row("--port DEVICE", "the serial device the sensors are on, e.g. /dev/ttyUSB0");
+    row("--simulate", "simulated sensors instead (default: one sensor, tag 1)");
+    row("--sensors LIST", "simulated sensors, TAG[:TYPE[:FIRMWARE]],... (or --sensor)");
+    row("--fault RULE", "a simulated fault, repeatable (see k7700-sim --help)");
+    row("--seed N", "seed of the simulated faults");
+    for (const OptionHelp& o : kCommandOptions) row(optionSynopsis(o.spec), o.meaning);
+    row("-h, --help", "this text");
+    row("--version", "the program's version");
+    return u;
+}
+
+// Reads the arguments into o; an error names the argument at fault.
+std::optional<std::string> parse(const std::vector<std::string>& args, Options& o,
+                                 const Command*& command, bool& help, bool& version) {
+    std::vector<OptionSpec> known = lineOptionSpecs();
+    for (const OptionHelp& h : kCommandOptions) known.push_back(h.spec);
+    SplitArgs split;
+    if (auto e = splitArgs(args, known, split)) return e;
+    help = split.help;
+    version = split.version;
+    if (help || version) return std::nullopt;
+    for (const Arg& a : split.items) {
+        if (a.option.empty()) {
+            (o.command.empty() ? o.command : o.operands.emplace_back()) = a.value;
+            continue;
+        }
+        bool taken = false;
+        if (auto e = applyLineOption(a, o, taken)) return e;
+        if (taken) continue;
+        o.given.push_back(a.option);
+        if (a.option == "--unlock") o.unlock = true;
+        if (a.option == "--id") {
+            o.ids.clear();
+            for (std::size_t start = 0; start <= a.value.size();) {
+                const std::size_t comma = std::min(a.value.find(',', start), a.value.size());
+                double n = 0;
+                if (!parseNumber(a.value.substr(start, comma - start), &n) ||
+                    n != static_cast<int>(n) || n < 1 || n > 32) {
+                    return "--id must be a tag from 1 to 32 (program: a comma list)";
+                }
+                o.ids.push_back(static_cast<int>(n));
+                start = comma + 1;
+            }
+            o.id = o.ids.front();
+        }
+        if (a.option == "--gain") o.gain = a.value;
+        if (a.option == "--units") {
+            const auto u = std::find(kUnitName.begin(), kUnitName.end(), a.value);
+            if (u == kUnitName.end()) return "--units must be cm, in, ft or m";
+            o.units = static_cast<int>(u - kUnitName.begin());
+        }
+    }
+    if (o.command.empty()) return "no command given (see --help)";
+    command = nullptr;
+    for (const Command& c : kCommands) {
+        if (o.command == c.name) command = &c;
+    }
+    if (!command) return "unknown command \"" + o.command + "\" (see --help)";
+    for (const std::string& name : o.given) {
+        const auto& allowed = command->options;
+        if (std::find(allowed.begin(), allowed.end(), name) == allowed.end()) {
+            return name + " does not apply to " + o.command;
+        }
+    }
+    if (auto e = checkLineChoice(o)) return e;
+    if (!o.simulate && o.port.empty()) return "name a port with --port DEVICE, or use --simulate";
+    if (auto e = command->check(o)) return e;
+    if (command->addressing == Addressing::IdRequired && !o.id) {
+        // A write never goes to whichever sensor happened to answer first.
+        return o.command + " changes the sensors it names: name them with --id N";
+    }
+    if (o.ids.size() > 1 && o.command != "program") return "--id: only program takes several tags";
+    return std::nullopt;
+}
+
 }  // namespace
 
 int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     Options o;
-    if (auto e = parse(args, o)) {
-        err << "k7700-cli: " << *e << "\n" << kUsage;
+    const Command* command = nullptr;
+    bool help = false, version = false;
+    if (auto e = parse(args, o, command, help, version)) {
+        err << "k7700-cli: " << *e << "\n";
         return 2;
     }
-    int addr = 0, count = 1, value = 0, n = 10;
-    if (o.command == "peek") {
-        auto a = intOperand(o, 0, 0, 127);
-        auto c = o.operands.size() > 1 ? intOperand(o, 1, 1, 128) : std::optional<int>(1);
-        if (!a || !c || o.operands.size() > 2 || *a + *c > 128) {
-            err << "k7700-cli: peek ADDR [COUNT]: the cells ADDR..ADDR+COUNT-1 must lie within "
-                   "0..127\n";
-            return 2;
-        }
-        addr = *a;
-        count = *c;
-    } else if (o.command == "poke") {
-        auto a = intOperand(o, 0, 0, 127);
-        auto v = intOperand(o, 1, 0, 255);
-        if (!a || !v || o.operands.size() != 2) {
-            err << "k7700-cli: poke ADDR VALUE with ADDR 0..127 and VALUE 0..255\n";
-            return 2;
-        }
-        if (!o.id) {
-            // A write never goes to whichever sensor happened to answer first.
-            err << "k7700-cli: poke writes to one sensor: name it with --id N\n";
-            return 2;
-        }
-        addr = *a;
-        value = *v;
-    } else if (o.command == "history") {
-        auto k = o.operands.empty() ? std::optional<int>(10) : intOperand(o, 0, 1, 10000);
-        if (!k || o.operands.size() > 1) {
-            err << "k7700-cli: history [N] with N 1..10000\n";
-            return 2;
-        }
-        n = *k;
-    } else if (o.command == "save" || o.command == "diff" || o.command == "program") {
-        if (o.operands.size() != 1) {
-            err << "k7700-cli: " << o.command << " FILE: name one setup file\n";
-            return 2;
-        }
-        if (o.command == "program" && !o.id) {
-            err << "k7700-cli: program writes to the sensors named with --id N[,N...]\n";
-            return 2;
-        }
-    } else if (o.command != "scan" || !o.operands.empty()) {
-        err << "k7700-cli: unknown command " << o.command << "\n" << kUsage;
-        return 2;
+    if (help) {
+        out << usage();
+        return 0;
+    }
+    if (version) {
+        out << "k7700-cli " << versionText() << "\n";
+        return 0;
     }
 
     // Simulated sensors run on a virtual clock (started at the time of day): same exchanges,
@@ -293,34 +443,26 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         line = std::make_unique<QtSerialLine>(clock);
     }
     const std::string device = o.simulate ? "simulated sensors" : o.port;
-    // diff keeps 1 for "they differ".
-    const int failure = o.command == "diff" ? 2 : 1;
     try {
         line->open(device, kLineSettings);
     } catch (const LineError& e) {
         err << "k7700-cli: cannot open the port: " << e.what() << "\n";
-        return failure;
+        return command->failure;
     }
 
     Session s(*line, clock, out, err);
     for (const std::string& note : line->takeNotes()) s.link.stats.note(note);
-    if (o.command == "scan") return s.doScan();
     if (o.id) {
         s.ui.tag = std::to_string(*o.id);
-    } else {
+    } else if (command->addressing == Addressing::IdOrFirst) {
         const std::vector<int> first = s.scan(true);
         if (first.empty()) {
             err << "k7700-cli: no sensor answered on tags 1 to 32\n";
-            return failure;
+            return command->failure;
         }
         s.ui.tag = std::to_string(first.front());
     }
-    if (o.command == "peek") return s.doPeek(addr, count);
-    if (o.command == "poke") return s.doPoke(addr, value, o.unlock);
-    if (o.command == "history") return s.doHistory(n);
-    SetupCommand setup{o.command, o.operands.front(), o.ids, o.units};
-    if (setup.tags.empty()) setup.tags = {std::stoi(s.ui.tag)};
-    return runSetupCommand(setup, *line, clock, out, err);
+    return command->run(s, o);
 }
 
 }  // namespace k7

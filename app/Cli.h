@@ -1,5 +1,5 @@
 #pragma once
-// k7700-cli: scan, peek, poke and history on the same link as the desktop program. It never
+// k7700-cli: scan, peek, poke, history and echo on the same link as the desktop program. It never
 // waits for a window: where the desktop program would show the no-communication window the
 // tool reports the failure and exits with status 1.
 #include <iosfwd>

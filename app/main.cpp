@@ -1,10 +1,12 @@
 // k7700: the desktop program.
 #include <QApplication>
+#include <QIcon>
 #include <QTimer>
 #include <iostream>
 #include <memory>
 
 #include "app/AppOptions.h"
+#include "common/Version.h"
 #include "link/Clock.h"
 #include "link/QtSerialLine.h"
 #include "mainwindow/GuiLinkUi.h"
@@ -13,11 +15,10 @@
 #include "sim/SimulatedLine.h"
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName("k7700");
-
-    std::vector<std::string> args;
-    for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+    // The command line is read before any window system starts, so --help, --version and a
+    // usage error work without a display. Qt's own settings come from its environment
+    // variables (QT_QPA_PLATFORM, QT_SCALE_FACTOR, ...), not from the arguments.
+    const std::vector<std::string> args(argv + 1, argv + argc);
     k7::AppOptions opts;
     if (auto err = k7::parseAppOptions(args, opts)) {
         std::cerr << "k7700: " << *err << "\n";
@@ -27,6 +28,16 @@ int main(int argc, char** argv) {
         std::cout << k7::appUsage();
         return 0;
     }
+    if (opts.version) {
+        std::cout << "k7700 " << k7::versionText() << "\n";
+        return 0;
+    }
+
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
+    QApplication::setApplicationName("k7700");
+    QApplication::setWindowIcon(QIcon(":/k7700.png"));
+    QGuiApplication::setDesktopFileName("k7700");
 
     k7::SystemClock clock;
     k7::sim::SimBus bus;
@@ -41,8 +52,9 @@ int main(int argc, char** argv) {
     k7::GuiLinkUi ui;
     k7::Module2 m(*line, clock, ui);
     if (opts.simulate) {
+        m.Simulated = true;
         m.portOverridden = true;
-        m.discovery.port = {0, "simulated sensors"};
+        m.discovery.port = {0, k7::kSimulatedPortName};
     } else if (!opts.port.empty()) {
         m.portOverridden = true;
         m.discovery.port = {0, opts.port};

@@ -4,63 +4,23 @@
 // With an adapter that echoes, the exchange rate; with a USB adapter's 16 ms latency timer
 // (simulated in process), the settings read with and without the low-latency request.
 //   bench_link [rate|echo|cpu|scan|read|program|latency|all]
-#include <sys/resource.h>
-
 #include <QCoreApplication>
 #include <chrono>
 #include <cstdio>
 #include <functional>
 #include <string>
 
-#include "link/Clock.h"
+#include "bench/Served.h"
 #include "link/Commands.h"
 #include "link/Discovery.h"
-#include "link/QtSerialLine.h"
-#include "settings/Module2.h"
 #include "settings/Programming.h"
 #include "settings/SettingsRead.h"
 #include "sim/SimulatedLine.h"
-#include "support/FakeLinkUi.h"
-#include "support/SimProcess.h"
 
 using namespace k7;
-using Seconds = std::chrono::duration<double>;
+using namespace k7::bench;
 
 namespace {
-
-constexpr double kByteMs = 10.0 * 1000 / 19200;  // 0.5208 ms
-constexpr double kTurnaroundMs = 1.0;            // the simulator's default
-constexpr double kExchangeMs = 12 * kByteMs + kTurnaroundMs;
-
-double cpuSeconds() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-struct Served {
-    test::SimProcess sim;
-    std::string pty;
-    SystemClock clock;
-    QtSerialLine line{clock};
-    test::FakeLinkUi ui;
-    Module2 m{line, clock, ui};
-
-    explicit Served(std::vector<std::string> args) : sim(K7700_SIM_PATH, std::move(args)) {
-        pty = test::readLine(sim.out(), std::chrono::milliseconds(5000));
-        line.open(pty, kLineSettings);
-    }
-    Link& link() { return m.link; }
-};
-
-// Wall and CPU seconds of `f`.
-std::pair<double, double> measure(const std::function<void()>& f) {
-    const double cpu0 = cpuSeconds();
-    const auto t0 = std::chrono::steady_clock::now();
-    f();
-    return {Seconds(std::chrono::steady_clock::now() - t0).count(), cpuSeconds() - cpu0};
-}
 
 void rate(bool echo = false) {
     Served s(echo ? std::vector<std::string>{"--sensor", "1", "--fault", "echo"}

@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "common/VbText.h"
+
 namespace k7 {
 
 class RuntimeError : public std::runtime_error {
@@ -51,5 +53,13 @@ inline int fileErrorNumber(int systemError, bool reading) {
             return kErrPathFileAccess;
     }
 }
+
+// A file that could not be opened or written, as the error window shows it:
+// "Error " + number (with its sign blank) + ": " + description.
+struct FileError {
+    int number = 0;
+    std::string description;
+    std::string text() const { return "Error " + signedText(number) + ": " + description; }
+};
 
 }  // namespace k7

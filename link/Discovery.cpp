@@ -36,8 +36,17 @@ bool openLoop(Link& link, DiscoveryState& d) {
 
 std::string portUnavailableMessage(const PortChoice& port) {
     const std::string n = port.numberText();
-    return "Communications port " + n + " is unavailable. " + "Select a Comm port below. " +
-           "If Comm " + n + " is selected, it will be re-tried.";
+    // A device is named by its path alone: "Comm /dev/ttyUSB0" would name no port.
+    const std::string again = port.device.empty() ? "Comm " + n : n;
+    return "Communications port " + n + " is unavailable. " + "Select a Comm port below. " + "If " +
+           again + " is selected, it will be re-tried.";
+}
+
+std::string noSensorAnsweredMessage(const PortChoice& port) {
+    return "No sensor answered on " + port.displayName() +
+           " (ID tags 1 to 32); searching again. Check that the sensors are powered, that the "
+           "wiring between them and the computer is intact, that no two sensors share an ID "
+           "tag, and that the sensors are on this port (Select New Comm Port chooses another).";
 }
 
 bool chooseAndOpenPort(Link& link, DiscoveryState& d) {
@@ -56,12 +65,13 @@ bool probeTag(Link& link, int tag) {
 
 SearchResult searchForSensors(Link& link, DiscoveryState& d) {
     LinkUi& ui = link.ui();
-    for (;;) {
+    for (int pass = 0;; ++pass) {
         ui.clearSensorList();
         d.found.clear();
         link.ProgressTotal = 32;
         link.ProgressDone = 0;
         ui.showProgressWindow("Searching for Sensors on " + d.port.displayName(), true);
+        if (pass > 0) ui.setProgressNote(noSensorAnsweredMessage(d.port));
         d.AcousticCapable = false;
         for (int tag = 1; tag <= 32; ++tag) {
             const bool answered = probeTag(link, tag);

@@ -23,6 +23,9 @@ struct DiscoveryState {
 // "Communications port N is unavailable. ..." for a port that failed to open.
 std::string portUnavailableMessage(const PortChoice& port);
 
+// What the progress window says once a whole search found no sensor.
+std::string noSensorAnsweredMessage(const PortChoice& port);
+
 // One quiet probe of a tag (its ID cell, two attempts, no window, only that tag's reply):
 // true when it answers.
 bool probeTag(Link& link, int tag);

@@ -216,11 +216,9 @@ Link::Attempt Link::readOneReply(const ReadOptions& options) {
             CommBlockIn[i] = line_.readByte();
             if (!CommBlockIn[i]) {
                 // Counted as waiting but gone: recorded as far as it came, like a time-out.
-                if (history.index > 200) history.index = 1;
-                HistoryRecord& rec = history.records[static_cast<std::size_t>(history.index)];
+                HistoryRecord& rec = history.next();
                 std::copy(got.begin(), got.begin() + static_cast<long>(i), rec.bytes.begin());
                 std::fill(rec.bytes.begin() + static_cast<long>(i), rec.bytes.end(), 0);
-                ++history.index;
                 return Attempt::TimedOut;
             }
             got[i] = *CommBlockIn[i];
@@ -231,11 +229,9 @@ Link::Attempt Link::readOneReply(const ReadOptions& options) {
             ++stats.echoes;
             continue;
         }
-        if (history.index > 200) history.index = 1;
-        HistoryRecord& rec = history.records[static_cast<std::size_t>(history.index)];
+        HistoryRecord& rec = history.next();
         rec.bytes = got;
         rec.time = static_cast<float>(clock_.secondsSinceMidnight());
-        ++history.index;
         if (!replyIsGood(got)) return Attempt::Bad;
         if (options.onlyTag && got[0] != *options.onlyTag) {
             // Another sensor's late answer while this one is probed: not ours, keep waiting.

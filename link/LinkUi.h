@@ -36,6 +36,9 @@ public:
         (void)searching;
     }
     virtual void closeProgressWindow() {}
+    // A note under the progress bar (a search that found nothing yet); it goes when the
+    // progress window shows something else.
+    virtual void setProgressNote(const std::string& text) { (void)text; }
     // The progress window's "&Select New Comm Port" was pressed during the search.
     virtual bool newPortRequested() { return false; }
     virtual bool progressVisible() { return false; }

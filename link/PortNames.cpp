@@ -10,6 +10,16 @@ std::string deviceForPortNumber(int number) {
 #endif
 }
 
+std::string portNumberHint() {
+#ifdef _WIN32
+    return "Comm N is the serial port COMN.";
+#else
+    // Own lines: a path is never broken at its slashes.
+    return "Comm N is the serial port /dev/ttyS<N-1> (Comm 1 is /dev/ttyS0).\n"
+           "A USB serial adapter is a device such as /dev/ttyUSB0.";
+#endif
+}
+
 std::string PortChoice::devicePath() const {
     return device.empty() ? deviceForPortNumber(number) : device;
 }

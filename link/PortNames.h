@@ -19,4 +19,7 @@ struct PortChoice {
 
 std::string deviceForPortNumber(int number);
 
+// What "Comm N" means on this system, for the port window.
+std::string portNumberHint();
+
 }  // namespace k7

@@ -1,17 +1,16 @@
 #include "link/frmGauge.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 #include "common/Version.h"
 #include "windows/Help.h"
+#include "windows/Placement.h"
 
 namespace k7 {
 
@@ -35,6 +34,10 @@ frmGauge::frmGauge(QWidget* parent)
     Gauge1_->setObjectName("Gauge1");
     Gauge1_->setRange(0, 100);
     Gauge1_->setMinimumWidth(380);
+    lblNote_ = new QLabel(this);
+    lblNote_->setObjectName("lblNote");
+    lblNote_->setWordWrap(true);
+    lblNote_->hide();
 
     btnHelp_ = new QPushButton("&Help", this);
     btnHelp_->setObjectName("btnHelp");
@@ -53,6 +56,7 @@ frmGauge::frmGauge(QWidget* parent)
     layout->setSpacing(12);
     layout->addWidget(Label1_);
     layout->addWidget(Gauge1_);
+    layout->addWidget(lblNote_);
     layout->addWidget(Label2);
     layout->addLayout(buttons);
 
@@ -82,11 +86,26 @@ frmGauge::frmGauge(QWidget* parent)
 }
 
 void frmGauge::prepare(const QString& caption, bool searching) {
+    // A search that goes round again keeps its note; anything else starts without one.
+    if (Label1_->text() != caption) setNote({});
     Label1_->setText(caption);
     SelNewComm_->setVisible(searching);
     btnHelp_->setVisible(searching);
     searching_ = searching;
     newPortRequested_ = false;
+}
+
+void frmGauge::setNote(const QString& text) {
+    if (lblNote_->text() == text) return;
+    lblNote_->setText(text);
+    lblNote_->setVisible(!text.isEmpty());
+    adjustSize();
+    if (isVisible()) placeAtCentre();
+}
+
+void frmGauge::placeAtCentre() {
+    adjustSize();
+    centreOn(this, availableArea(this));
 }
 
 void frmGauge::setPercent(int percent) {
@@ -97,12 +116,7 @@ void frmGauge::setPercent(int percent) {
 void frmGauge::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
     Gauge1_->setValue(0);
-    // Centred on the screen, never at a negative position.
-    if (QScreen* s = screen()) {
-        QRect r = s->availableGeometry();
-        QPoint p(r.x() + (r.width() - width()) / 2, r.y() + (r.height() - height()) / 2);
-        move(std::max(p.x(), 0), std::max(p.y(), 0));
-    }
+    placeAtCentre();
 }
 
 void frmGauge::closeEvent(QCloseEvent* e) {

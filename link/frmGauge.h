@@ -14,8 +14,13 @@ public:
     explicit frmGauge(QWidget* parent = nullptr);
 
     // searching: the search shows "&Select New Comm Port"; reading and programming hide it.
+    // A new caption clears the note.
     void prepare(const QString& caption, bool searching);
     void setPercent(int percent);
+    // A note under the bar (the search found nothing yet); empty hides it.
+    void setNote(const QString& text);
+    // Centred on the screen, never at a negative position.
+    void placeAtCentre();
     bool newPortRequested() const { return newPortRequested_; }
 
 signals:
@@ -28,6 +33,7 @@ protected:
 
 private:
     QLabel* Label1_;
+    QLabel* lblNote_;
     QProgressBar* Gauge1_;
     QPushButton* btnHelp_;
     QPushButton* SelNewComm_;

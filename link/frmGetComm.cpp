@@ -78,23 +78,41 @@ frmGetComm::frmGetComm(const PortChoice& current, const QString& message, QWidge
     buttons->addWidget(CommOK_);
     buttons->addWidget(ExitCommand_);
 
+    auto* hint = new QLabel(QString::fromStdString(portNumberHint()), box);
+    hint->setObjectName("lblPortHint");
+    grid->addWidget(hint, 4, 0, 1, 2);
+
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(CommMessage_);
     layout->addWidget(box);
     layout->addLayout(buttons);
 
-    // Initial selection from the current port.
+    // Initial selection from the current port; the keyboard starts on it (or on Comm 1).
+    QWidget* first = SelectComm_[1];
     if (!current.device.empty()) {
         SelectDevice_->setChecked(true);
         cbDevice_->setCurrentText(QString::fromStdString(current.device));
+        first = cbDevice_;
     } else if (current.number >= 5) {
         txtPortNum_->setText(QString::number(current.number));
         SelectComm_[5]->setChecked(true);
+        first = txtPortNum_;
     } else if (current.number >= 1) {
         SelectComm_[current.number]->setChecked(true);
+        first = SelectComm_[current.number];
     }
+    first->setFocus();
 
     connect(group, &QButtonGroup::buttonClicked, this, [this] { updateOk(); });
+    // Choosing the option of a field (by mouse or mnemonic) puts the keyboard in the field.
+    connect(SelectDevice_, &QRadioButton::clicked, this, [this] {
+        cbDevice_->setFocus(Qt::ShortcutFocusReason);
+        cbDevice_->lineEdit()->selectAll();
+    });
+    connect(SelectComm_[5], &QRadioButton::clicked, this, [this] {
+        txtPortNum_->setFocus(Qt::ShortcutFocusReason);
+        txtPortNum_->selectAll();
+    });
     connect(txtPortNum_, &QLineEdit::textEdited, this, [this] {
         SelectComm_[5]->setChecked(true);
         updateOk();

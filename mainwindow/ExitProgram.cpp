@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QWidget>
 
+#include "link/Commands.h"
 #include "settings/Module2.h"
 
 namespace k7 {
@@ -10,6 +11,11 @@ namespace k7 {
 void ExitProgram(Module2& m) {
     if (m.Exiting) return;
     m.Exiting = true;
+    if (m.SensorInDisplayMode && !m.link.ProgramEnding) {
+        // Best effort: a sensor left in its display mode would hold every output at "No Echo".
+        if (const Link::Hold held = m.link.hold()) m.link.SendRequest(cmd::Restart);
+        m.SensorInDisplayMode = false;
+    }
     m.link.ProgramEnding = true;
     const QWidgetList tops = QApplication::topLevelWidgets();
     for (auto it = tops.rbegin(); it != tops.rend(); ++it) {

@@ -13,6 +13,7 @@
 #include "mainwindow/MainForm.h"
 #include "settings/Module2.h"
 #include "windows/ErrorBox.h"
+#include "windows/Placement.h"
 
 namespace k7 {
 
@@ -49,6 +50,8 @@ void GuiLinkUi::showProgressWindow(const std::string& caption, bool searching) {
         QObject::connect(gauge_, &frmGauge::exitRequested, gauge_, [this] { ExitProgram(*m_); });
     }
     gauge_->prepare(QString::fromStdString(caption), searching);
+    gauge_->placeAtCentre();
+    if (intro_) intro_->keepClearOf(gauge_->frameGeometry());
     gauge_->show();
     gauge_->raise();
     if (m_) {
@@ -60,7 +63,17 @@ void GuiLinkUi::showProgressWindow(const std::string& caption, bool searching) {
 
 void GuiLinkUi::closeProgressWindow() {
     if (gauge_) gauge_->hide();
-    if (form_->isVisible()) form_->raise();
+    if (form_->isVisible()) {
+        // The keyboard goes back to the main window with it.
+        form_->raise();
+        form_->activateWindow();
+    }
+}
+
+void GuiLinkUi::setProgressNote(const std::string& text) {
+    if (!gauge_) return;
+    gauge_->setNote(QString::fromStdString(text));
+    if (intro_) intro_->keepClearOf(gauge_->frameGeometry());
 }
 
 bool GuiLinkUi::progressVisible() {
@@ -96,10 +109,23 @@ void GuiLinkUi::setAddressedTagText(const std::string& text) {
 }
 
 bool GuiLinkUi::choosePort(PortChoice& port, const std::string& message) {
-    frmGetComm dlg(port, QString::fromStdString(message), form_->isVisible() ? form_ : nullptr);
+    // On simulated sensors the window chooses the port for a later start on real sensors; the
+    // run stays on the simulator, which is never stored as a port.
+    const bool simulated = m_->Simulated;
+    QString text = QString::fromStdString(message);
+    if (simulated) {
+        text +=
+            "\n\nRunning on simulated sensors: the port chosen here is kept for the next "
+            "start without --simulate.";
+    }
+    QWidget* parent = form_->isVisible() ? form_ : nullptr;
+    frmGetComm dlg(simulated ? m_->iniPort : port, text, parent);
+    dlg.adjustSize();
+    centreOn(&dlg, parent ? parent->frameGeometry() : availableArea(&dlg));
+    if (intro_) intro_->keepClearOf(dlg.frameGeometry());
     if (dlg.exec() != QDialog::Accepted || dlg.exitChosen()) return false;
-    port = dlg.choice();
-    m_->portChosen(port);
+    m_->portChosen(dlg.choice());
+    port = m_->discovery.port;
     m_->WriteIniFile(addressedTagText());
     return true;
 }

@@ -4,6 +4,7 @@
 
 #include "link/LinkUi.h"
 #include "link/frmGauge.h"
+#include "windows/frmIntro.h"
 
 namespace k7 {
 
@@ -19,6 +20,8 @@ public:
         m_ = m;
     }
     frmGauge* gauge() const { return gauge_; }
+    // The introduction picture, while it shows: the progress and port windows keep it clear.
+    void setIntro(frmIntro* intro) { intro_ = intro; }
 
     std::string addressedTagText() override;
     void processEvents() override;
@@ -27,6 +30,7 @@ public:
     NoCommChoice showNoCommWindow(bool offerRetry, const std::string& deviceGone) override;
     void showProgressWindow(const std::string& caption, bool searching) override;
     void closeProgressWindow() override;
+    void setProgressNote(const std::string& text) override;
     bool progressVisible() override;
     void setProgressBar(int percent) override;
     bool newPortRequested() override;
@@ -42,6 +46,7 @@ private:
     MainForm* form_ = nullptr;
     Module2* m_ = nullptr;
     QPointer<frmGauge> gauge_;
+    QPointer<frmIntro> intro_;
 };
 
 }  // namespace k7

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -28,10 +29,29 @@ QLabel* label(const QString& text, QWidget* parent, const char* name = nullptr) 
     return l;
 }
 
+// A caption that keeps to one line where there is room and wraps on a narrow screen (a plain
+// word-wrapped label wraps even where there is room).
+class WrapLabel : public QLabel {
+public:
+    WrapLabel(const QString& text, QWidget* parent) : QLabel(text, parent) { setWordWrap(true); }
+    QSize sizeHint() const override {
+        const QSize line = fontMetrics().size(Qt::TextShowMnemonic, text());
+        const QMargins m = contentsMargins();
+        return {line.width() + m.left() + m.right() + 2 * margin(),
+                QLabel::minimumSizeHint().height()};
+    }
+};
+
+QLabel* wrapLabel(const QString& text, QWidget* parent, const char* name = nullptr) {
+    auto* l = new WrapLabel(text, parent);
+    if (name) l->setObjectName(name);
+    return l;
+}
+
 QLabel* reading(QWidget* parent, const char* name) {
     auto* l = new QLabel(parent);
     l->setObjectName(name);
-    l->setMinimumWidth(70);
+    l->setMinimumWidth(64);
     QFont f = l->font();
     f.setBold(true);
     l->setFont(f);
@@ -60,6 +80,17 @@ T* named(T* w, const char* name) {
     return w;
 }
 
+// Asks for room to show all it holds (a plain scroll area asks for a fixed, smaller size), so
+// the window opens as large as its groups want, where the screen allows.
+class FitScrollArea : public QScrollArea {
+public:
+    using QScrollArea::QScrollArea;
+    QSize sizeHint() const override {
+        return widget() ? widget()->sizeHint() + QSize(2 * frameWidth(), 2 * frameWidth())
+                        : QScrollArea::sizeHint();
+    }
+};
+
 void retainSizeWhenHidden(QWidget* w) {
     QSizePolicy p = w->sizePolicy();
     p.setRetainSizeWhenHidden(true);
@@ -82,8 +113,9 @@ MainForm::MainForm(Module2& m, GuiLinkUi& ui, std::vector<std::string> arguments
 
     auto* central = new QWidget(this);
     auto* outer = new QGridLayout(central);
-    outer->setHorizontalSpacing(10);
-    outer->setVerticalSpacing(10);
+    outer->setContentsMargins(6, 6, 6, 6);
+    outer->setHorizontalSpacing(6);
+    outer->setVerticalSpacing(6);
 
     statusPanel_ = groupFrame(central);
     statusGrid_ = new QGridLayout(statusPanel_);
@@ -96,9 +128,13 @@ MainForm::MainForm(Module2& m, GuiLinkUi& ui, std::vector<std::string> arguments
     auto* bottom = new QGridLayout;
     buildBottom(central, bottom);
     outer->addLayout(bottom, 2, 0, 1, 3);
-    outer->setColumnStretch(1, 1);
-    outer->setColumnStretch(2, 1);
-    setCentralWidget(central);
+    // On a screen smaller than the window would like, the screen scrolls; nothing is cut.
+    scroll_ = named(new FitScrollArea(this), "MainScroll");
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setFocusPolicy(Qt::NoFocus);  // the fields take the keyboard, not the frame
+    scroll_->setWidgetResizable(true);
+    scroll_->setWidget(central);
+    setCentralWidget(scroll_);
 
     Timer1 = named(new QTimer(this), "Timer1");
     Timer1->setInterval(100);
@@ -122,6 +158,8 @@ MainForm::~MainForm() {
 
 void MainForm::buildStatusPanel(QWidget* p, QGridLayout* g) {
     Label1 = groupTitle("K-7700 STATUS", p, "Label1");
+    lblSensor = wrapLabel("", p, "lblSensor");
+    lblSensor->setAlignment(Qt::AlignHCenter);
     lblAvgDist = label("Average Distance:", p, "lblAvgDist");
     AvgDist = reading(p, "AvgDist");
     for (int i = 0; i < 6; ++i) {
@@ -152,7 +190,11 @@ void MainForm::buildStatusPanel(QWidget* p, QGridLayout* g) {
     SensorID = named(new QComboBox(p), "SensorID");
     SingleSensorID = field(KeyFilter::Digits, p, "SingleSensorID", 70);
 
-    g->addWidget(Label1, 0, 0, 1, -1);
+    auto* heading = new QVBoxLayout;
+    heading->setSpacing(2);
+    heading->addWidget(Label1);
+    heading->addWidget(lblSensor);
+    g->addLayout(heading, 0, 0, 1, -1);
     ShowTemperatureRow();
     // Edit mode and a fault report hide these; the panel keeps its size, so the groups beside
     // it stay where the user's pointer expects them.
@@ -239,7 +281,7 @@ QWidget* MainForm::buildSetpointGroup() {
 
     const char* heads[] = {"< Close Setpoint ", "Mid Zone", "> Far Setpoint ", "No Echo"};
     for (int c = 0; c < 4; ++c) {
-        auto* h = label(heads[c], f);
+        auto* h = wrapLabel(heads[c], f);  // on a narrow screen the headings take two lines
         h->setAlignment(Qt::AlignCenter);
         g->addWidget(h, 3, c + 1);
     }
@@ -307,7 +349,8 @@ QWidget* MainForm::buildSamplingGroup() {
                           {lblPresetTemp, ManualTemperature, TempUnits1}};
     for (int r = 0; r < 6; ++r) {
         g->addWidget(rows[r][0], r + 1, 0);
-        g->addWidget(rows[r][1], r + 1, 1);
+        // A field with no unit beside it may use the unit's column: the long trigger modes do.
+        g->addWidget(rows[r][1], r + 1, 1, 1, rows[r][2] ? 1 : 2);
         if (rows[r][2]) g->addWidget(rows[r][2], r + 1, 2);
     }
     g->setRowStretch(7, 1);
@@ -325,11 +368,11 @@ QWidget* MainForm::buildEchoGroup() {
     QFrame* f = groupFrame(nullptr);
     auto* g = new QGridLayout(f);
     g->addWidget(groupTitle("ECHO STATUS OUTPUT SETTINGS", f), 0, 0, 1, -1);
-    Label36 = label("Echo Status OUTPUT &with No Echo:", f, "Label36");
+    Label36 = wrapLabel("Echo Status OUTPUT &with No Echo:", f, "Label36");
     TargLL = named(new ToggleField(f), "TargLL");
     lblNoEchoTimeout = label("No Echo Time Out:", f, "lblNoEchoTimeout");
     NoEchoTimeout = field(KeyFilter::Digits, f, "NoEchoTimeout", 60);
-    LblNoEchoTO = label("Samples (1.00 Sec.)", f, "LblNoEchoTO");
+    LblNoEchoTO = wrapLabel("Samples (1.00 Sec.)", f, "LblNoEchoTO");
     lblUserDescription = label("User Description:", f, "lblUserDescription");
     UserDescription = field(KeyFilter::None, f, "UserDescription", 400);
     UserDescription->setMaxLength(64);
@@ -392,6 +435,11 @@ void MainForm::fillFixedLists() {
     for (QComboBox* c : {OutputSpan, NoTargetCurrent, AverageType, AverageSamples, TriggerMode,
                          cbMidMinLL, cbMidMaxLL}) {
         c->setCurrentIndex(-1);
+    }
+    // A list never gets narrower than its longest entry, however small the screen.
+    for (QComboBox* c : findChildren<QComboBox*>()) {
+        c->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+        c->setSizePolicy(QSizePolicy::Minimum, c->sizePolicy().verticalPolicy());
     }
 }
 

@@ -23,6 +23,7 @@ class QPushButton;
 class QTimer;
 class QWidget;
 class QGridLayout;
+class QScrollArea;
 
 namespace k7 {
 
@@ -120,7 +121,8 @@ public:
     void MenuPicRamToFile_Click();
 
     // Controls, by their program names.
-    QLabel* Label1 = nullptr;  // status title
+    QLabel* Label1 = nullptr;     // status title
+    QLabel* lblSensor = nullptr;  // under it: the sensor on screen
     QLabel* lblAvgDist = nullptr;
     QLabel* AvgDist = nullptr;
     std::array<QLabel*, 6> LabelUnits{};
@@ -286,6 +288,18 @@ private:
     void applyTypeExtras();
     void setCaption(QLabel* label, const QString& text);
     void setMessageBand(bool red);  // the message line: opaque red or transparent
+    // The window title and the status heading name the sensor on screen (ID tag and model)
+    // and say when the sensors are simulated.
+    void updateSensorCaptions();
+    // The first field of the screen (the ID tag) gets the keyboard.
+    void focusFirstField();
+    // Sized to what it shows, within the screen; scrolls where the screen is smaller.
+    void fitToScreen();
+    // A message that something worked, on a quiet band, until the next change.
+    void showDoneMessage(const QString& text);
+    // The sensor list holds the tag on screen, chosen: after a read, a refused choice or an
+    // ID tag change.
+    void syncSensorList();
     // The line for something the user asked for; empty (with a beep) while another exchange
     // holds it, so nothing the user does runs inside it.
     Link::Hold lineForUser();
@@ -298,8 +312,10 @@ private:
     bool loaded_ = false;
     QPointer<QWidget> errorField_;      // the field whose check failed and keeps the focus
     bool sensorChangePending_ = false;  // a sensor choice waits for the line
+    QString doneText_;                  // the message band says what worked
     bool programming_ = false;          // WriteAllUserEEPROM addresses the line itself
     QTimer* messageFlash_ = nullptr;    // ends the short show of the measured temperature
+    QScrollArea* scroll_ = nullptr;
     QWidget* statusPanel_ = nullptr;
     QGridLayout* statusGrid_ = nullptr;
 };

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QTimer>
+#include <algorithm>
 
 #include "common/NumberFormat.h"
 #include "link/Commands.h"
@@ -144,6 +145,12 @@ void MainForm::checkListsForEdit() {
 void MainForm::EditMode(bool editing) {
     if (!m_.ChangeTracking || editing == m_.EditModeActive) return;
     m_.EditModeActive = editing;
+    // What worked before stays said only until the next change.
+    if (editing && !doneText_.isEmpty() && Message->text() == doneText_) {
+        setMessageBand(false);
+        Message->clear();
+    }
+    doneText_.clear();
     const bool v = !editing;
     if (v) {
         Timer3->start();
@@ -304,6 +311,7 @@ void MainForm::cmdCancelEdit_Click() {
     ShowUnitSelections();
     EditMode(false);
     m_.ValuesValid = true;
+    focusFirstField();
 }
 
 void MainForm::ProgramModule_Click() {
@@ -322,6 +330,7 @@ void MainForm::ProgramModule_Click() {
     }
     commitPresetTemperature();
     Message->clear();
+    const int tagBefore = m_.discovery.CurrentIDTag;
     ProgramResult result;
     {
         const PollPause pause(*this);
@@ -343,10 +352,35 @@ void MainForm::ProgramModule_Click() {
     const QString text = Message->text();
     const QPalette pal = Message->palette();
     const bool opaque = Message->autoFillBackground();
+    if (m_.discovery.CurrentIDTag != tagBefore) {
+        // The sensor answers to its new tag now: the list of tags found says so.
+        std::replace(m_.discovery.found.begin(), m_.discovery.found.end(), tagBefore,
+                     m_.discovery.CurrentIDTag);
+        std::sort(m_.discovery.found.begin(), m_.discovery.found.end());
+        clearSensorList();
+        for (int tag : m_.discovery.found) addSensorToList(tag);
+    }
+    syncSensorList();
     ShowUnitSelections();
-    Message->setText(text);
+    if (result.ok()) {
+        showDoneMessage(QString("ID tag %1 programmed: every setting written and verified.")
+                            .arg(m_.discovery.CurrentIDTag));
+    } else {
+        Message->setText(text);
+        Message->setPalette(pal);
+        Message->setAutoFillBackground(opaque);
+    }
+    focusFirstField();
+}
+
+void MainForm::showDoneMessage(const QString& text) {
+    Message->setAutoFillBackground(true);
+    QPalette pal = Message->palette();
+    pal.setColor(QPalette::Window, QColor(222, 242, 222));
+    pal.setColor(QPalette::WindowText, QColor(0, 90, 0));
     Message->setPalette(pal);
-    Message->setAutoFillBackground(opaque);
+    Message->setText(text);
+    doneText_ = text;
 }
 
 void MainForm::setInternalMenuVisible(bool visible) {

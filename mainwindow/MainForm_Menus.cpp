@@ -210,10 +210,15 @@ void MainForm::menuPresetTemp_Click() {
 }
 
 void MainForm::CommToFile_Click() {
+    // The file goes into the current folder; the messages name it in full.
+    const std::string path = QDir::current().absoluteFilePath("K7KCOMM.txt").toStdString();
     std::string error;
-    if (!writeTextFile("K7KCOMM.txt", m_.link.history.fileText(), &error)) {
-        ReportError(this, m_.link.ErrorBeep, "Mainform.CommToFile_Click", kErrPathNotFound, error);
+    if (!writeTextFile(path, m_.link.history.fileText(), &error)) {
+        ReportError(this, m_.link.ErrorBeep, "Mainform.CommToFile_Click", kErrPathNotFound,
+                    error + ": " + path);
+        return;
     }
+    showDoneMessage(QString::fromStdString("Comm history written to " + path));
 }
 
 }  // namespace k7

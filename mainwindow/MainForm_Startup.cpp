@@ -4,8 +4,11 @@
 #include <QDir>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
 #include <QTimer>
 
 #include "common/RuntimeError.h"
@@ -19,8 +22,10 @@
 #include "settings/CommandLine.h"
 #include "settings/Lists.h"
 #include "settings/Module2.h"
+#include "settings/SensorTypes.h"
 #include "settings/SettingsRead.h"
 #include "windows/ErrorBox.h"
+#include "windows/Placement.h"
 #include "windows/frmIntro.h"
 
 namespace k7 {
@@ -33,6 +38,7 @@ void MainForm::Form_Load() {
     Timer3->stop();
     frmIntro intro;
     intro.show();
+    ui_.setIntro(&intro);  // the progress and port windows keep clear of it
     m_.link.processEvents();
     auto report = [this](const char* where, const std::exception& e) {
         const auto* re = dynamic_cast<const RuntimeError*>(&e);
@@ -60,7 +66,6 @@ void MainForm::Form_Load() {
     // Port and search: the program ends here when the user chooses to. An unexpected error
     // while the port is chosen or opened ends the program; one during the search (the port is
     // open then) skips the rest of the start-up.
-    intro.keepClearOfCentre();
     try {
         if (!connectToSensors(m_.link, m_.discovery)) return;
     } catch (const std::exception& e) {
@@ -115,20 +120,73 @@ void MainForm::Form_Load() {
                                m_.FactoryAccess);
         m_.link.SendRequest(cmd::CurrentCalMode);
         ShowTemperatureRow();
+        ui_.setIntro(nullptr);
         intro.close();
         applyTypeExtras();
-        if (versionText() == "3.773") setWindowTitle(windowTitle() + " BETA VERSION");
     } catch (const std::exception& e) {
         report("Mainform.Form_Load", e);
     }
     loaded_ = true;
+    fitToScreen();
     show();
-    if (QScreen* s = screen()) {
-        const QRect r = s->availableGeometry();
-        move(std::max(r.x(), r.x() + (r.width() - frameGeometry().width()) / 2),
-             std::max(r.y(), r.y() + (r.height() - frameGeometry().height()) / 2));
-    }
+    fitToScreen();  // the frame may be known now
+    centreOn(this, availableArea(this));
+    focusFirstField();
     tmrPostLoadCode->start();
+}
+
+void MainForm::fitToScreen() {
+    const QRect screen = availableArea(this);
+    QSize frame = frameGeometry().size() - size();
+    // Before the first show the window manager's frame is not known: leave room for one.
+    if (frame.isNull()) frame = QSize(8, 2 * fontMetrics().height());
+    const QSize room = screen.size() - frame;
+    // The main window's own size hint lags behind its groups while start-up runs.
+    const QSize menu(0, menuBar()->sizeHint().height());
+    QSize want = scroll_->sizeHint() + menu;
+    // Narrower than it would like, the groups' long captions take two lines.
+    const QWidget* content = scroll_->widget();
+    if (want.width() > room.width() && content->hasHeightForWidth()) {
+        want.setHeight(
+            std::max(want.height(), content->heightForWidth(room.width()) + menu.height()));
+    }
+    // The groups give up their spare room before the screen scrolls; a scroll bar then takes
+    // its width from the other side.
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const QSize least = content->minimumSizeHint() + menu;
+    if (least.width() > room.width()) want.rheight() += bar;
+    if (least.height() > room.height()) want.rwidth() += bar;
+    resize(want.boundedTo(room));
+}
+
+void MainForm::focusFirstField() {
+    QWidget* first = SensorID->isVisibleTo(this) ? static_cast<QWidget*>(SensorID) : SingleSensorID;
+    if (first->isVisibleTo(this) && first->isEnabled()) first->setFocus(Qt::OtherFocusReason);
+}
+
+void MainForm::updateSensorCaptions() {
+    const bool g615 = m_.SensorType == 4;
+    QString title =
+        g615 ? "Ulmaron(TM) G-615 Smart Ultrasonic Sensor" : "K-7700 Smart Ultrasonic Sensor";
+    if (versionText() == "3.773") title += " BETA VERSION";
+    QString sensor;
+    if (m_.discovery.CurrentIDTag > 0) {
+        sensor = QString("ID tag %1: %2")
+                     .arg(m_.discovery.CurrentIDTag)
+                     .arg(QString::fromStdString(modelName(m_.SensorType)));
+        title += " - " + sensor;
+    }
+    if (m_.Simulated) {
+        title = "SIMULATED - " + title;
+        sensor += sensor.isEmpty() ? "(simulated sensors)" : " (simulated)";
+    }
+    setWindowTitle(title);
+    setCaption(lblSensor, sensor);
+}
+
+void MainForm::syncSensorList() {
+    const int i = SensorID->findText(QString::number(m_.discovery.CurrentIDTag));
+    if (i >= 0 && i != SensorID->currentIndex()) SensorID->setCurrentIndex(i);
 }
 
 void MainForm::applyTypeExtras() {
@@ -136,14 +194,12 @@ void MainForm::applyTypeExtras() {
     // and the advanced menu (ring times) on every read, not only at start-up.
     if (m_.SensorType == 4) {
         setCaption(Label1, "G-615 STATUS");
-        setWindowTitle("Ulmaron(TM) G-615 Smart Ultrasonic Sensor");
         MenuTools->menuAction()->setVisible(true);
         menuRingTimes->setVisible(true);
         CalCurrentMenu->setVisible(false);
         ScopeMode->setVisible(false);
     } else {
         setCaption(Label1, "K-7700 STATUS");
-        setWindowTitle("K-7700 Smart Ultrasonic Sensor");
         menuRingTimes->setVisible(false);
         CalCurrentMenu->setVisible(true);
         ScopeMode->setVisible(true);
@@ -151,6 +207,7 @@ void MainForm::applyTypeExtras() {
     if (isMaxRangeModel(m_.SensorType)) setCaption(Label11, "MAXIMUM RANGE");
     // The Velkor model's trigger mode is fixed at the factory.
     TriggerMode->setEnabled(m_.SensorType != 5);
+    updateSensorCaptions();
 }
 
 void MainForm::ShowUnitSelections() {
@@ -186,7 +243,11 @@ void MainForm::ShowUnitSelections() {
 }
 
 void MainForm::SensorID_Click() {
-    if (m_.EditModeActive) return;
+    if (m_.EditModeActive) {
+        // The list is locked while editing: it keeps showing the sensor being edited.
+        syncSensorList();
+        return;
+    }
     if (m_.link.busy()) {
         // Another exchange runs: the choice waits for the line, and the last choice wins.
         if (!sensorChangePending_) {
@@ -199,7 +260,7 @@ void MainForm::SensorID_Click() {
         return;
     }
     const QString tag = SensorID->currentText();
-    if (tag.toInt() == m_.discovery.CurrentIDTag) return;  // already on screen
+    if (tag.isEmpty() || tag.toInt() == m_.discovery.CurrentIDTag) return;  // already on screen
     m_.ChangeTracking = false;
     if (tag != SingleSensorID->text()) setSingleSensorIdText(tag);
     m_.discovery.CurrentIDTag = tag.toInt();

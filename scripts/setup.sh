@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev
   xvfb xauth
+  desktop-file-utils dpkg-dev
 )
 missing=()
 for p in "${packages[@]}"; do

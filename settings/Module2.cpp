@@ -10,6 +10,8 @@ void Module2::applyCommandLine(const CommandLineFlags& f) {
 
 void Module2::applyIni(const IniReadResult& r) {
     iniPort = {r.values.port, r.values.portName};
+    // Earlier versions could store the simulator as the port: no device has that name.
+    if (iniPort.device == kSimulatedPortName) iniPort = {};
     if (!portOverridden) discovery.port = iniPort;
     DistanceUnit = r.values.distanceUnit;
     TemperatureUnit = r.values.temperatureUnit;
@@ -20,8 +22,10 @@ void Module2::applyIni(const IniReadResult& r) {
 }
 
 void Module2::portChosen(const PortChoice& p) {
-    discovery.port = p;
     iniPort = p;
+    // Simulated sensors stay for the run; the port is kept for a start on real ones.
+    if (Simulated) return;
+    discovery.port = p;
     portOverridden = false;
 }
 

@@ -13,6 +13,9 @@
 
 namespace k7 {
 
+// The port name the simulated sensors stand in for; never stored as a port.
+inline constexpr const char* kSimulatedPortName = "simulated sensors";
+
 struct Module2 {
     Module2(SerialLine& line, Clock& clock, LinkUi& ui) : link(line, clock, ui) {}
     Module2(const Module2&) = delete;
@@ -22,12 +25,15 @@ struct Module2 {
     DiscoveryState discovery;  // discovery.port is the port in use
 
     bool Exiting = false;  // ExitProgram has run
+    // The sensor is in its acoustic display mode (outputs held at "No Echo") until restarted.
+    bool SensorInDisplayMode = false;
 
     // Command line.
     bool AutoResetError = false;
     bool FactoryAccess = false;
     // A device named for this run only (--port, or the simulator); the INI keeps iniPort.
     bool portOverridden = false;
+    bool Simulated = false;  // the run is on simulated sensors (--simulate)
 
     // Preferences kept in the INI file.
     std::string iniPath = kIniFileName;
@@ -38,6 +44,7 @@ struct Module2 {
     bool iniLeftAlone = false;  // the INI file could not be read: it is never written
     std::string LastSetupFile;
     std::string SetupDialogFolder;
+    std::string AcousticDialogFolder;  // the acoustic display's file dialogs, for the run
 
     // The selected sensor: its model, limits and the state of its settings on screen.
     int SensorType = 0;
@@ -74,7 +81,7 @@ struct Module2 {
 
     void applyCommandLine(const CommandLineFlags& f);
     void applyIni(const IniReadResult& r);
-    // The user chose a port in the port window: use it and remember it.
+    // The user chose a port in the port window: use it (unless simulated) and remember it.
     void portChosen(const PortChoice& p);
     // WriteIniFile; idTagText is the ID tag field's text as shown.
     void WriteIniFile(const std::string& idTagText) const;

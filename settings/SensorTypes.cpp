@@ -30,6 +30,12 @@ SensorTypeInfo sensorTypeInfo(int type) {
     }
 }
 
+std::string modelName(int type) {
+    const std::string caption = sensorTypeInfo(type).caption;
+    const std::string prefix = "Sensor: ";
+    return caption.rfind(prefix, 0) == 0 ? caption.substr(prefix.size()) : caption;
+}
+
 SensorLimits limitsFor(int type, int sensorClass, double userMaxRangeInches) {
     SensorLimits l;  // classes 60 and 92
     if (type == 3 || type == 4) {

@@ -20,6 +20,9 @@ inline constexpr const char* kUnknownSensorCaption = "unknown sensor";
 // Table entry for a type code; codes above 7 give "unknown sensor" with class 0 (unchanged).
 SensorTypeInfo sensorTypeInfo(int type);
 
+// The model's name for headings: the caption without its "Sensor: " ("G615").
+std::string modelName(int type);
+
 // True for the two related models (types 3 and 4) that show a maximum range instead of the
 // current-loop settings.
 inline bool isMaxRangeModel(int type) {

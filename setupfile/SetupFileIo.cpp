@@ -14,10 +14,6 @@ constexpr std::size_t kMaxLineBytes = 4096;
 
 }  // namespace
 
-std::string FileError::text() const {
-    return "Error " + signedText(number) + ": " + description;
-}
-
 std::optional<FileError> saveSetupFile(const std::string& path, const std::string& headerPath,
                                        const SetupValues& v) {
     std::string error;

@@ -4,17 +4,10 @@
 #include <optional>
 #include <string>
 
+#include "common/RuntimeError.h"
 #include "setupfile/SetupFormat.h"
 
 namespace k7 {
-
-// A file that could not be opened or written, as the error window shows it:
-// "Error " + number (with its sign blank) + ": " + description.
-struct FileError {
-    int number = 0;
-    std::string description;
-    std::string text() const;
-};
 
 // Writes the setup to `path`, replacing the file only once the new one is complete; the
 // header names headerPath.

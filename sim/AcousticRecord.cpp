@@ -35,7 +35,8 @@ std::vector<std::uint8_t> acousticRecord(const AcousticScene& scene) {
     std::optional<double> echoAt;
     double echoHeight = 0;
     if (scene.targetInches) {
-        echoAt = sampleAtDistance(*scene.targetInches, scene.celsius, n);
+        // The host plots sample k (from 1) at k record periods / n: index k - 1 here.
+        echoAt = sampleAtDistance(*scene.targetInches, scene.celsius, n) - 1;
         // Further targets give weaker echoes.
         echoHeight = gain * 150 * std::exp(-echoAt.value() / (1.5 * n));
     }

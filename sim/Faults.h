@@ -24,6 +24,9 @@ struct FaultConfig {
     // (a slow sensor; set it past the 75 ms window to have re-sent copies answered late).
     std::int64_t replyDelayUs = 0;
     std::int64_t replyJitterUs = 0;
+    // Raw streams (the acoustic record, the RAM dump) start this much later again: a sensor
+    // slow to put its record together.
+    std::int64_t streamDelayUs = 0;
     std::set<int> refuseWriteCells{};             // writes to these cells never take
     std::map<int, int> failWritesBeforeAccept{};  // cell -> writes lost before one takes
     // The first copy of each request frame gets no reply; the same frame sent again within

@@ -69,7 +69,9 @@ void SimBus::frameArrived(const Frame& frame, double atUs) {
         if (!a.deliver) continue;
         const Reply reply = s->sensor.handle(frame, t);
         if (a.suppressReply || reply.bytes.empty()) continue;
-        const double delay = static_cast<double>(turnaroundUs_ + s->faults.replyDelayUs());
+        const std::int64_t streamDelay = reply.isFrame ? 0 : s->faults.config().streamDelayUs;
+        const double delay =
+            static_cast<double>(turnaroundUs_ + s->faults.replyDelayUs() + streamDelay);
         transmit(s->faults.shape(reply), atUs + delay);
     }
 }

@@ -103,7 +103,8 @@ std::optional<std::string> applyFault(const std::string& rule, FaultConfig& faul
     if (eq == std::string::npos) {
         if (name == "drop" || name == "checksum" || name == "badtag" || name == "short" ||
             name == "noise" || name == "junk" || name == "delay" || name == "refuse" ||
-            name == "fail-writes" || name == "silent-after" || name == "status-fault") {
+            name == "fail-writes" || name == "silent-after" || name == "status-fault" ||
+            name == "stream-delay") {
             return bad + "needs a value, e.g. " + name + "=...";
         }
     }
@@ -113,17 +114,23 @@ std::optional<std::string> applyFault(const std::string& rule, FaultConfig& faul
     if (name == "short") return parseRate(name, value, faults.shortReply);
     if (name == "noise") return parseRate(name, value, faults.lineNoise);
     if (name == "junk") return parseRate(name, value, faults.junkByte);
+    auto ms = [](const std::string& t) -> std::optional<std::int64_t> {
+        double v = 0;
+        const char* last = t.data() + t.size();
+        auto [ptr, ec] = std::from_chars(t.data(), last, v);
+        if (t.empty() || ec != std::errc() || ptr != last || !(v >= 0 && v <= 10'000)) {
+            return std::nullopt;
+        }
+        return static_cast<std::int64_t>(v * 1000 + 0.5);
+    };
+    if (name == "stream-delay") {
+        auto delay = ms(value);
+        if (!delay) return bad + "expected stream-delay=MS (milliseconds, 0..10000)";
+        faults.streamDelayUs = *delay;
+        return std::nullopt;
+    }
     if (name == "delay") {
         const std::vector<std::string> parts = split(value, ':');
-        auto ms = [](const std::string& t) -> std::optional<std::int64_t> {
-            double v = 0;
-            const char* last = t.data() + t.size();
-            auto [ptr, ec] = std::from_chars(t.data(), last, v);
-            if (t.empty() || ec != std::errc() || ptr != last || !(v >= 0 && v <= 10'000)) {
-                return std::nullopt;
-            }
-            return static_cast<std::int64_t>(v * 1000 + 0.5);
-        };
         auto delay = ms(parts[0]);
         auto jitter = parts.size() == 2 ? ms(parts[1]) : std::optional<std::int64_t>(0);
         if (!delay || !jitter || parts.size() > 2) {
@@ -165,7 +172,7 @@ std::optional<std::string> applyFault(const std::string& rule, FaultConfig& faul
     }
     return bad +
            "unknown fault (known: drop, checksum, badtag, short, noise, junk, delay, refuse, "
-           "fail-writes, lost-first, silent-after, status-fault, echo)";
+           "fail-writes, lost-first, silent-after, status-fault, stream-delay, echo)";
 }
 
 std::optional<std::string> addFaults(const std::string& list, SimSetup& setup) {
@@ -244,37 +251,38 @@ void buildBus(const SimSetup& setup, SimBus& bus) {
     bus.setAdapterLatencyUs(setup.adapterLatencyUs);
 }
 
+std::optional<std::string> applySensorOption(const Arg& arg, SimSetup& setup) {
+    if (arg.option == "--sensors") return addSensors(arg.value, setup);
+    if (arg.option == "--fault") return addFaults(arg.value, setup);
+    return setSeed(arg.value, setup);
+}
+
 std::optional<std::string> parseToolArguments(const std::vector<std::string>& args,
                                               ToolArguments& out) {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string option = args[i];
-        std::optional<std::string> value;
-        if (const std::size_t eq = option.find('=');
-            option.rfind("--", 0) == 0 && eq != std::string::npos) {
-            value = option.substr(eq + 1);
-            option = option.substr(0, eq);
-        }
-        if (option == "--help" || option == "-h") {
-            out.help = true;
-            continue;
-        }
-        if (option != "--sensor" && option != "--fault" && option != "--seed" &&
-            option != "--turnaround-us" && option != "--adapter-latency-ms" && option != "--link") {
-            return "unknown option " + quoted(args[i]) + " (try --help)";
-        }
-        if (!value) {
-            if (i + 1 >= args.size()) return "option " + option + " needs a value";
-            value = args[++i];
-        }
+    std::vector<OptionSpec> known(std::begin(kSensorOptions), std::end(kSensorOptions));
+    known.insert(known.end(), {{"--turnaround-us", "N"},
+                               {"--adapter-latency-ms", "N"},
+                               {"--link", "PATH"},
+                               {"--port", "DEVICE"}});
+    SplitArgs split;
+    if (auto error = splitArgs(args, known, split)) return error;
+    out.help = split.help;
+    out.version = split.version;
+    for (const Arg& a : split.items) {
         std::optional<std::string> error;
-        if (option == "--sensor") error = addSensors(*value, out.setup);
-        if (option == "--fault") error = addFaults(*value, out.setup);
-        if (option == "--seed") error = setSeed(*value, out.setup);
-        if (option == "--turnaround-us") error = setTurnaround(*value, out.setup);
-        if (option == "--adapter-latency-ms") error = setAdapterLatency(*value, out.setup);
-        if (option == "--link") {
-            if (value->empty()) return "option --link needs a path";
-            out.linkPath = *value;
+        if (a.option.empty()) {
+            return "unexpected argument " + quoted(a.value) + ": k7700-sim takes only options";
+        } else if (a.option == "--port") {
+            return std::string(kPortWithSimulate) + " (k7700-sim serves simulated sensors)";
+        } else if (a.option == "--turnaround-us") {
+            error = setTurnaround(a.value, out.setup);
+        } else if (a.option == "--adapter-latency-ms") {
+            error = setAdapterLatency(a.value, out.setup);
+        } else if (a.option == "--link") {
+            if (a.value.empty()) return "option --link needs a path";
+            out.linkPath = a.value;
+        } else {
+            error = applySensorOption(a, out.setup);
         }
         if (error) return error;
     }
@@ -291,14 +299,18 @@ std::optional<std::string> parseToolArguments(const std::vector<std::string>& ar
 }
 
 std::string toolUsage() {
-    return "Usage: k7700-sim [--sensor LIST]... [--fault LIST]... [--seed N] "
-           "[--turnaround-us N] [--adapter-latency-ms N] [--link PATH]\n"
-           "Serves simulated K7700 sensors on a pseudo-terminal; prints its device path first.\n"
+    return "usage: k7700-sim [--sensors LIST]... [--fault LIST]... [--seed N]\n"
+           "                 [--turnaround-us N] [--adapter-latency-ms N] [--link PATH]\n"
+           "Serves simulated K7700 sensors on a pseudo-terminal; prints its device path first\n"
+           "and serves until stopped (Ctrl+C). Exit status: 0 stopped, 1 the pseudo-terminal\n"
+           "or link could not be made, 2 bad usage. Options take --name VALUE or --name=VALUE.\n"
            "\n"
-           "  --sensor TAG[:TYPE[:FIRMWARE]][,...]   sensors on the line (default 1:0:25)\n"
+           "  --sensors TAG[:TYPE[:FIRMWARE]][,...]  sensors on the line (default 1:0:25);\n"
+           "                                         --sensor is the same\n"
            "  --fault [TAG/]FAULT[,...]              faults, for all sensors or one tag:\n"
            "          drop=P checksum=P badtag=P short=P noise=P junk=P  (P: 0..1)\n"
            "          delay=MS[:JITTER_MS]  replies that much later (past 75 ms: late)\n"
+           "          stream-delay=MS       acoustic records and RAM dumps that much later\n"
            "          refuse=CELL fail-writes=CELL:N lost-first silent-after=N\n"
            "          status-fault=BITS\n"
            "          echo        the adapter hands back every byte sent (whole line)\n"
@@ -308,7 +320,8 @@ std::string toolUsage() {
            "                                         through a USB adapter's latency timer\n"
            "  --link PATH                            also make PATH a symbolic link to the\n"
            "                                         device (a stable name across restarts)\n"
-           "  --help                                 this text\n";
+           "  -h, --help                             this text\n"
+           "  --version                              the program's version\n";
 }
 
 }  // namespace k7::sim

@@ -11,6 +11,7 @@
 // given, so "drop=0.1,3/drop=0" spares sensor 3.
 //   drop=P  checksum=P  badtag=P  short=P  noise=P  junk=P   probability per reply, 0..1
 //   delay=MS[:JITTER_MS]                              replies start that much later
+//   stream-delay=MS                                   raw streams (100, 120) start later still
 //   refuse=CELL                                       writes to CELL (0..127) never take
 //   fail-writes=CELL:N                                the first N writes to CELL do not take
 //   lost-first                                        first copy of each request unanswered
@@ -23,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "common/Args.h"
 #include "sim/Faults.h"
 #include "sim/SimBus.h"
 #include "sim/SimSensor.h"
@@ -50,6 +52,16 @@ std::optional<std::string> setSeed(const std::string& text, SimSetup& setup);
 std::optional<std::string> setTurnaround(const std::string& text, SimSetup& setup);
 std::optional<std::string> setAdapterLatency(const std::string& text, SimSetup& setup);
 
+// Every tool refuses --port together with simulated sensors in these words.
+inline constexpr const char* kPortWithSimulate = "--port and --simulate exclude each other";
+
+// The options that describe the simulated sensors, spelt alike in every tool (--sensor is
+// taken for --sensors).
+inline constexpr OptionSpec kSensorOptions[] = {
+    {"--sensors", "LIST", "--sensor"}, {"--fault", "RULE"}, {"--seed", "N"}};
+// Applies one of kSensorOptions; an error for a bad value.
+std::optional<std::string> applySensorOption(const Arg& arg, SimSetup& setup);
+
 // Applies one checked fault text (no tag prefix) to a fault configuration.
 std::optional<std::string> applyFault(const std::string& rule, FaultConfig& faults);
 
@@ -60,12 +72,13 @@ FaultConfig faultsFor(const SimSetup& setup, int tag);
 void buildBus(const SimSetup& setup, SimBus& bus);
 
 // Command-line arguments of the simulator tool (program name excluded):
-// --sensor LIST, --fault LIST (both repeatable), --seed N, --turnaround-us N,
-// --adapter-latency-ms N, --link PATH, --help; each also as --name=value.
+// --sensors LIST, --fault LIST (both repeatable), --seed N, --turnaround-us N,
+// --adapter-latency-ms N, --link PATH, --help, --version; each also as --name=value.
 struct ToolArguments {
     SimSetup setup;
     std::string linkPath;  // a symbolic link to the device, made while serving
     bool help = false;
+    bool version = false;
 };
 std::optional<std::string> parseToolArguments(const std::vector<std::string>& args,
                                               ToolArguments& out);

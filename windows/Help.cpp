@@ -8,29 +8,53 @@
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
+
+#include "windows/HelpPage.h"
+#include "windows/Placement.h"
 
 namespace k7 {
 namespace {
 
-const char* kBuiltInHelp = R"(
-<h2>K7700 configuration and diagnostic tool</h2>
-<h3>Contents</h3>
-<ul>
-<li><b>Connecting.</b> Choose the serial port the sensors are wired to. The program searches
-ID tags 1 to 32 and lists every sensor that answers; pick one in the ID Tag list.</li>
-<li><b>Status.</b> While you only look, the sensor's live distance, temperature, current output,
-setpoint outputs and target strength are refreshed several times a second.</li>
-<li><b>Editing.</b> Change any setting to enter edit mode; polling stops until you press
-<i>Program K-7700</i> (the values are checked, written and read back) or <i>Cancel Editing</i>.</li>
-<li><b>Units.</b> The Units menu shows distances in centimetres, inches, feet or metres and
-temperatures in Celsius or Fahrenheit.</li>
-<li><b>No communication.</b> When a sensor stops answering, check its power and wiring.</li>
-</ul>
-)";
+// Below this the help is no longer worth reading beside its opener: it goes on top instead.
+constexpr int kMinWidth = 300;
+constexpr int kMinHeight = 150;
+
+QDialog* makeHelpWindow(QWidget* parent) {
+    auto* dlg = new QDialog(parent, Qt::Window);
+    dlg->setObjectName("HelpWindow");
+    dlg->setWindowTitle("K7700 Help");
+    dlg->setAttribute(Qt::WA_DeleteOnClose);
+    auto* text = new QTextBrowser(dlg);
+    text->setObjectName("HelpText");
+    text->setHtml(helpPageHtml());
+    auto* box = new QDialogButtonBox(QDialogButtonBox::Close, dlg);
+    QObject::connect(box, &QDialogButtonBox::rejected, dlg, &QDialog::close);
+    auto* layout = new QVBoxLayout(dlg);
+    layout->addWidget(text);
+    layout->addWidget(box);
+    return dlg;
+}
+
+void place(QDialog* dlg, QWidget* opener) {
+    const QRect screen = availableArea(opener);
+    const QFontMetrics fm = dlg->fontMetrics();
+    const QSize want(std::min(fm.averageCharWidth() * 90, screen.width()),
+                     std::min(fm.lineSpacing() * 36, screen.height()));
+    const QRect beside = opener ? placeClearOf(opener->window()->frameGeometry(), want, screen,
+                                               QSize(kMinWidth, kMinHeight))
+                                : QRect();
+    if (!beside.isEmpty()) {
+        dlg->setGeometry(beside);
+        return;
+    }
+    dlg->resize(want);
+    centreOn(dlg, screen);
+}
 
 }  // namespace
 
-void showHelp(QWidget* parent) {
+void showHelp(QWidget* opener) {
     // A help file placed beside the program (or in the working folder) wins.
     for (const QString& dir : {QCoreApplication::applicationDirPath(), QString(".")}) {
         QFileInfo fi(dir + "/" + kHelpFileName);
@@ -38,17 +62,22 @@ void showHelp(QWidget* parent) {
             return;
         }
     }
-    QDialog dlg(parent);
-    dlg.setWindowTitle("K7700 Help");
-    auto* text = new QTextBrowser(&dlg);
-    text->setHtml(kBuiltInHelp);
-    text->setMinimumSize(520, 360);
-    auto* box = new QDialogButtonBox(QDialogButtonBox::Close, &dlg);
-    QObject::connect(box, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
-    auto* layout = new QVBoxLayout(&dlg);
-    layout->addWidget(text);
-    layout->addWidget(box);
-    dlg.exec();
+    QWidget* owner = opener ? opener->window() : nullptr;
+    auto* dlg =
+        owner ? owner->findChild<QDialog*>("HelpWindow", Qt::FindDirectChildrenOnly) : nullptr;
+    const bool fresh = !dlg;
+    if (fresh) {
+        dlg = makeHelpWindow(owner);
+        place(dlg, opener);
+    }
+    dlg->show();
+    if (fresh) keepInside(dlg, availableArea(dlg));  // its frame is known once shown
+    dlg->raise();
+    dlg->activateWindow();
+    // On a screen too small for both side by side the window it came from stays in sight.
+    if (opener && dlg->frameGeometry().intersects(opener->window()->frameGeometry())) {
+        opener->window()->raise();
+    }
 }
 
 }  // namespace k7

@@ -7,18 +7,24 @@
 #include <QPainterPath>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <algorithm>
+
+#include "windows/Placement.h"
 
 namespace k7 {
 
-QPixmap introPicture() {
-    QPixmap pm(520, 300);
+QPixmap introPicture(double scale, double dpr) {
+    const QSize size(static_cast<int>(kIntroWidth * scale), static_cast<int>(kIntroHeight * scale));
+    QPixmap pm(size * dpr);
+    pm.setDevicePixelRatio(dpr);
     pm.fill(Qt::white);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
+    p.scale(scale, scale);
     QLinearGradient sky(0, 0, 0, 300);
     sky.setColorAt(0, QColor(18, 52, 96));
     sky.setColorAt(1, QColor(40, 110, 170));
-    p.fillRect(pm.rect(), sky);
+    p.fillRect(QRect(0, 0, kIntroWidth, kIntroHeight), sky);
 
     // Tank with liquid.
     p.setPen(QPen(QColor(220, 225, 230), 3));
@@ -44,14 +50,19 @@ QPixmap introPicture() {
     p.fillPath(cone, QColor(255, 255, 255, 40));
 
     p.setPen(Qt::white);
-    QFont title("Sans", 30, QFont::Bold);
+    // Pixel sizes: the picture is drawn in its own 520 x 300 units, whatever the font scaling.
+    QFont title("Sans");
+    title.setPixelSize(40);
+    title.setBold(true);
     p.setFont(title);
     p.drawText(QRect(24, 40, 300, 60), Qt::AlignLeft | Qt::AlignVCenter, "K-7700");
-    QFont sub("Sans", 13);
+    QFont sub("Sans");
+    sub.setPixelSize(17);
     p.setFont(sub);
     p.drawText(QRect(24, 100, 280, 60), Qt::AlignLeft | Qt::TextWordWrap,
                "Smart Ultrasonic Distance Sensor");
-    QFont small("Sans", 10);
+    QFont small("Sans");
+    small.setPixelSize(13);
     p.setFont(small);
     p.drawText(QRect(24, 240, 270, 40), Qt::AlignLeft | Qt::TextWordWrap,
                "Configuration and diagnostic software");
@@ -62,26 +73,37 @@ frmIntro::frmIntro(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setObjectName("frmIntro");
     setWindowTitle("Introductory Picture");
-    auto* IntroPicture = new QLabel(this);
-    IntroPicture->setObjectName("IntroPicture");
-    IntroPicture->setPixmap(introPicture());
+    picture_ = new QLabel(this);
+    picture_->setObjectName("IntroPicture");
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(IntroPicture);
-    adjustSize();
-    setFixedSize(sizeHint());
-    if (QScreen* s = QGuiApplication::primaryScreen()) {
-        const QRect r = s->availableGeometry();
-        move(r.x() + (r.width() - width()) / 2, r.y() + (r.height() - height()) / 2);
-    }
+    layout->addWidget(picture_);
+    showPicture(1.0);
+    centreOn(this, availableArea(this));
 }
 
-void frmIntro::keepClearOfCentre() {
-    if (QScreen* s = QGuiApplication::primaryScreen()) {
-        const QRect r = s->availableGeometry();
-        // The progress window sits at the centre; stand above it.
-        move(x(), std::max(r.y(), r.y() + r.height() / 2 - height() - 90));
+void frmIntro::showPicture(double scale) {
+    picture_->setPixmap(introPicture(scale, devicePixelRatioF()));
+    setFixedSize(picture_->pixmap().deviceIndependentSize().toSize());
+}
+
+void frmIntro::keepClearOf(const QRect& other) {
+    // Smaller than this the product name is no longer readable.
+    constexpr double kSmallest = 0.33;
+    const QSize frame = frameGeometry().size() - size();
+    const QSize full(kIntroWidth, kIntroHeight);
+    const QRect spot =
+        placeClearOf(other, full + frame, availableArea(this), full * kSmallest + frame);
+    if (spot.isEmpty()) {
+        hide();
+        return;
     }
+    const QSize room = spot.size() - frame;
+    showPicture(
+        std::min({1.0, room.width() / double(kIntroWidth), room.height() / double(kIntroHeight)}));
+    move(spot.x() + (spot.width() - frameGeometry().width()) / 2,
+         spot.y() + (spot.height() - frameGeometry().height()) / 2);
+    show();
 }
 
 }  // namespace k7

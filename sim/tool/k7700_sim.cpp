@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "common/Version.h"
 #include "link/Clock.h"
 #include "sim/Pty.h"
 #include "sim/PtyServer.h"
@@ -71,6 +72,10 @@ int main(int argc, char** argv) {
     }
     if (parsed.help) {
         std::fputs(toolUsage().c_str(), stdout);
+        return 0;
+    }
+    if (parsed.version) {
+        std::printf("k7700-sim %s\n", k7::versionText().c_str());
         return 0;
     }
 

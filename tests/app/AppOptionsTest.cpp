@@ -27,17 +27,36 @@ TEST(AppOptions, OwnOptionsAreTakenOutTheRestIsTheCommandLine) {
     EXPECT_FALSE(ProcessCommandLineOptions(std::vector<std::string>{"ONE", "SENSOR"}).OneSensor);
 }
 
-TEST(AppOptions, BadOptionsAreRefused) {
-    for (const auto& args :
-         std::vector<std::vector<std::string>>{{"--port"},
-                                               {"--sensors", "0"},
-                                               {"--fault", "melt"},
-                                               {"--seed", "x"},
-                                               {"--simulate", "--port", "/dev/ttyS0"},
-                                               {"--frobnicate"}}) {
+TEST(AppOptions, WhatDoesNotApplyIsRefusedByName) {
+    const std::pair<std::vector<std::string>, const char*> cases[] = {
+        {{"--port"}, "--port needs a value"},
+        {{"--port="}, "--port needs a device"},
+        {{"--sensors", "0"}, "\"0\""},
+        {{"--simulate", "--fault", "melt"}, "melt"},
+        {{"--simulate", "--seed", "x"}, "seed"},
+        {{"--simulate", "--port", "/dev/ttyS0"}, "--port and --simulate exclude each other"},
+        {{"--port", "/dev/ttyS0", "--sensors", "1:4"}, "--sensors"},
+        {{"--fault=drop=1"}, "--fault"},
+        {{"--simulate=1"}, "--simulate takes no value"},
+        {{"--frobnicate"}, "--frobnicate"},
+        {{"ONESENSOR", "/onesensr"}, "/onesensr"},
+        {{"/ONE/SENSOR"}, "/ONE/SENSOR"},
+    };
+    for (const auto& [args, named] : cases) {
         AppOptions o;
-        EXPECT_TRUE(parseAppOptions(args, o)) << args[0];
+        const auto error = parseAppOptions(args, o);
+        ASSERT_TRUE(error) << args[0];
+        EXPECT_NE(error->find(named), std::string::npos) << *error;
     }
+    AppOptions o;
+    EXPECT_FALSE(
+        parseAppOptions({"--port=/dev/ttyUSB1", "/onesensor/AutoResetError", "--help"}, o));
+    EXPECT_EQ(o.port, "/dev/ttyUSB1");
+    EXPECT_TRUE(o.help);
+    AppOptions v;
+    EXPECT_FALSE(parseAppOptions({"--version", "--simulate", "--sensor", "3"}, v));
+    EXPECT_TRUE(v.version);
+    EXPECT_EQ(v.sim.sensors.size(), 1u);
 }
 
 }  // namespace

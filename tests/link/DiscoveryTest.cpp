@@ -71,6 +71,11 @@ TEST_F(DiscoveryTest, EmptyLineIsSearchedAgainUntilASensorAnswers) {
     EXPECT_EQ(searchForSensors(link, d), SearchResult::Found);
     EXPECT_EQ(ui.listClears, 3);
     EXPECT_EQ(ui.listed, (std::vector<int>{12}));
+    // After the first empty pass the progress window says what to check, at every pass.
+    ASSERT_EQ(ui.progressNotes.size(), 2u);
+    EXPECT_EQ(ui.progressNotes[0], noSensorAnsweredMessage(d.port));
+    EXPECT_NE(ui.progressNotes[0].find("No sensor answered on Comm 3"), std::string::npos);
+    EXPECT_NE(ui.progressNotes[0].find("powered"), std::string::npos);
     // An empty pass is 32 tags of two 75 ms attempts.
     EXPECT_GE(clock.nowUs() - start, 2 * 32 * 150'000);
 }

@@ -327,5 +327,31 @@ TEST(CommHistory, FileLayoutOfUnfilledAndFilledRecords) {
     EXPECT_NE(text.find(" 200 \t 0\t 0\t 0\t 0\t 0\t 0\t 0 \r\n"), std::string::npos);
 }
 
+TEST(CommHistory, LatestRecordsOldestFirstRoundTheRing) {
+    CommHistory h;
+    auto write = [&h](int count) {
+        for (int i = 0; i < count; ++i) {
+            HistoryRecord& r = h.next();
+            r.bytes[0] = static_cast<std::uint8_t>(h.written);
+        }
+    };
+    auto firsts = [&h](std::uint64_t n) {
+        std::vector<int> v;
+        for (const HistoryRecord& r : h.latest(n)) v.push_back(r.bytes[0]);
+        return v;
+    };
+    write(3);  // records 0, 1, 2
+    EXPECT_EQ(firsts(10), (std::vector<int>{1, 2, 3}));
+    write(198);  // 201 reads: record 0 and the whole ring
+    EXPECT_EQ(h.latest(500).size(), 201u);
+    EXPECT_EQ(firsts(500).front(), 1);
+    write(4);  // the ring has moved past record 1: the last 200 reads are kept
+    EXPECT_EQ(h.latest(500).size(), 200u);
+    EXPECT_EQ(firsts(2), (std::vector<int>{204, 205}));
+    EXPECT_EQ(h.index, 5);
+    EXPECT_EQ(isoTimeOfDay(3723.5), "01:02:03.500");
+    EXPECT_EQ(isoTimeOfDay(86399.9996), "23:59:59.999");
+}
+
 }  // namespace
 }  // namespace k7

@@ -1,12 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <QDialog>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTextBrowser>
 
+#include "link/frmGauge.h"
+#include "status/StatusDecode.h"
 #include "windows/ErrorBox.h"
 #include "windows/FormAbout.h"
+#include "windows/Placement.h"
 #include "windows/frmError.h"
 #include "windows/frmIntro.h"
 
@@ -51,6 +56,63 @@ TEST(frmIntro, PictureSizesTheWindow) {
     ASSERT_NE(picture, nullptr);
     EXPECT_EQ(intro.size(), intro.sizeHint());
     EXPECT_GE(intro.width(), introPicture().width());
+}
+
+TEST(Help, ARealPageThatStaysBesideTheProgressWindow) {
+    frmGauge gauge;
+    gauge.prepare("Searching for Sensors on Comm 3", true);
+    gauge.show();
+    QTest::mouseClick(gauge.findChild<QPushButton*>("btnHelp"), Qt::LeftButton);
+    auto* help = gauge.findChild<QDialog*>("HelpWindow");
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_FALSE(help->isModal());  // the search goes on while it is read
+    EXPECT_FALSE(help->frameGeometry().intersects(gauge.frameGeometry()));
+    EXPECT_TRUE(availableArea(help).contains(help->frameGeometry()));
+    QTest::mouseClick(gauge.findChild<QPushButton*>("btnHelp"), Qt::LeftButton);
+    EXPECT_EQ(gauge.findChildren<QDialog*>("HelpWindow").size(), 1);  // the same window again
+
+    const QString page = help->findChild<QTextBrowser*>("HelpText")->toPlainText();
+    for (const char* topic :
+         {"CURRENT LOOP", "Setpoint output settings", "Sampling settings",
+          "Echo status output settings", "EDIT MODE", "Program K-7700", "Cancel Editing",
+          "centimetres", "Temperature compensation", "Preset", "/dev/ttyS<N-1>", "dialout",
+          "Permission denied", "k7700-cli", "--help"}) {
+        EXPECT_TRUE(page.contains(topic, Qt::CaseInsensitive)) << topic;
+    }
+    // Every fault the sensors report is explained.
+    for (int type : {0, 3, 4}) {
+        for (int bit = 0; bit < 8; ++bit) {
+            const QString fault = QString::fromStdString(faultReportText(1 << bit, type)).trimmed();
+            EXPECT_TRUE(page.contains(fault)) << fault.toStdString();
+        }
+    }
+    help->close();
+}
+
+TEST(frmIntro, KeepsClearOfTheWindowAtTheCentreOrStepsAside) {
+    frmIntro intro;
+    intro.show();
+    const QRect screen = availableArea(&intro);
+    const QRect centre(screen.center() - QPoint(200, 80), QSize(400, 160));
+    intro.keepClearOf(centre);
+    EXPECT_TRUE(intro.isVisible());
+    EXPECT_FALSE(intro.frameGeometry().intersects(centre));
+    EXPECT_TRUE(screen.contains(intro.frameGeometry()));
+    // No room anywhere: out of sight rather than over the other window.
+    intro.keepClearOf(screen.adjusted(40, 40, -40, -40));
+    EXPECT_FALSE(intro.isVisible());
+}
+
+TEST(Placement, TheLargestFreeBandAndNothingOutsideTheScreen) {
+    const QRect screen(0, 0, 1000, 600);
+    const QRect beside = placeClearOf(QRect(100, 200, 300, 200), QSize(500, 300), screen);
+    EXPECT_EQ(beside.size(), QSize(500, 300));  // right of it: 592 x 600 free
+    EXPECT_GE(beside.left(), 408);
+    EXPECT_TRUE(screen.contains(beside));
+    const QRect cut = placeClearOf(QRect(0, 150, 1000, 300), QSize(500, 300), screen);
+    EXPECT_EQ(cut.size(), QSize(500, 142));  // only the bands above and below are left
+    EXPECT_TRUE(placeClearOf(screen, QSize(10, 10), screen).isEmpty());
 }
 
 }  // namespace

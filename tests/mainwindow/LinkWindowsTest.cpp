@@ -62,6 +62,27 @@ TEST(frmGetComm, DevicePathCanBeTyped) {
     EXPECT_EQ(dlg.choice().device, "/dev/ttyUSB3");
 }
 
+TEST(frmGetComm, KeyboardStartsOnTheChoiceAndTheDeviceMnemonicGoesToItsField) {
+    frmGetComm none(PortChoice{}, "Select");
+    none.show();
+    QApplication::setActiveWindow(&none);
+    EXPECT_EQ(QApplication::focusWidget(), child<QRadioButton>(&none, "SelectComm(1)"));
+    // Comm N is explained; a device path stands alone in the failure text.
+    EXPECT_TRUE(child<QLabel>(&none, "lblPortHint")->text().contains("/dev/ttyS<N-1>"));
+    EXPECT_EQ(portUnavailableMessage({0, "/dev/ttyS9"}),
+              "Communications port /dev/ttyS9 is unavailable. Select a Comm port below. "
+              "If /dev/ttyS9 is selected, it will be re-tried.");
+    QTest::keyClick(&none, Qt::Key_D, Qt::AltModifier);
+    QTest::qWait(300);  // the mnemonic's click is animated
+    EXPECT_TRUE(child<QRadioButton>(&none, "SelectDevice")->isChecked());
+    EXPECT_EQ(QApplication::focusWidget(), child<QComboBox>(&none, "cbDevice"));
+
+    frmGetComm typed(PortChoice{9, ""}, "Select");
+    typed.show();
+    QApplication::setActiveWindow(&typed);
+    EXPECT_EQ(QApplication::focusWidget(), child<QLineEdit>(&typed, "txtPortNum"));
+}
+
 TEST(frmGetComm, ExitProgramIsChosenByItsButtonOrByClosing) {
     frmGetComm dlg(PortChoice{1, ""}, "");
     QTest::mouseClick(child<QPushButton>(&dlg, "ExitCommand"), Qt::LeftButton);
@@ -122,6 +143,10 @@ TEST(frmGauge, CaptionButtonsAndNewPortRequest) {
     EXPECT_EQ(child<QProgressBar>(&g, "Gauge1")->value(), 0);
     g.setPercent(50);
     EXPECT_EQ(child<QProgressBar>(&g, "Gauge1")->value(), 50);
+    // The advice after an empty pass stays while the same search goes round again.
+    g.setNote("No sensor answered");
+    g.prepare("Searching for Sensors on Comm 3", true);
+    EXPECT_TRUE(child<QLabel>(&g, "lblNote")->isVisible());
     QTest::mouseClick(child<QPushButton>(&g, "SelNewComm"), Qt::LeftButton);
     EXPECT_TRUE(g.newPortRequested());
     EXPECT_FALSE(g.isVisible());
@@ -129,6 +154,7 @@ TEST(frmGauge, CaptionButtonsAndNewPortRequest) {
     g.show();
     EXPECT_FALSE(g.newPortRequested());
     EXPECT_FALSE(child<QPushButton>(&g, "SelNewComm")->isVisible());
+    EXPECT_FALSE(child<QLabel>(&g, "lblNote")->isVisible());
     EXPECT_GE(g.x(), 0);
     EXPECT_GE(g.y(), 0);
 

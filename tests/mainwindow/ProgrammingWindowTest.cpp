@@ -42,10 +42,18 @@ TEST_F(ProgrammingWindowTest, EditedValuesAreWrittenAndReadBack) {
     EXPECT_EQ(text("Hysteresis1"), "12");
     EXPECT_EQ(text("UserDescription"), "Tank 4");
     EXPECT_EQ(text("FarSetPoint"), "80.0");
-    EXPECT_EQ(text("Message"), "");
     EXPECT_GE(s->restartCount(), 1);
     EXPECT_TRUE(form->Timer3->isActive());
     EXPECT_TRUE(form->isEnabled());
+    // It says so, and which sensor, until the next change; the keyboard is back on the screen.
+    EXPECT_EQ(text("Message"), "ID tag 3 programmed: every setting written and verified.");
+    QApplication::processEvents();  // the main window is active again once the progress window has
+                                    // gone
+    EXPECT_EQ(QApplication::focusWidget(), form->SingleSensorID);
+    poll();
+    EXPECT_EQ(text("Message"), "ID tag 3 programmed: every setting written and verified.");
+    type(form->Hysteresis1, "13");
+    EXPECT_EQ(text("Message"), "");
 }
 
 TEST_F(ProgrammingWindowTest, FailingValidationWritesNothing) {
@@ -97,6 +105,8 @@ TEST_F(ProgrammingWindowTest, NewIdTagIsWrittenToTheOldTagAndUsedAfterwards) {
     EXPECT_EQ(s->activeTag(), 7);
     EXPECT_EQ(m.discovery.CurrentIDTag, 7);
     EXPECT_EQ(text("SingleSensorID"), "7");
+    EXPECT_EQ(form->SensorID->currentText(), "7");
+    EXPECT_EQ(m.discovery.found, std::vector<int>{7});
     EXPECT_EQ(bus.countReceived(103, 3), 1);  // the ID cell, unverified
     EXPECT_GT(bus.countReceived(103, 7), 50);
     EXPECT_FALSE(m.EditModeActive);

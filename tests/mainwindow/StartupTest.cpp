@@ -8,6 +8,7 @@
 
 #include "common/TextFile.h"
 #include "common/Version.h"
+#include "link/frmGauge.h"
 #include "support/MainFormFixture.h"
 #include "support/Modal.h"
 
@@ -140,7 +141,7 @@ TEST_F(StartupTest, G615ShowsItsOwnCaptionsAndNoCurrentLoop) {
     addSensor(1, 4);
     start();
     EXPECT_EQ(text("Label1"), "G-615 STATUS");
-    EXPECT_EQ(form->windowTitle(), "Ulmaron(TM) G-615 Smart Ultrasonic Sensor");
+    EXPECT_EQ(form->windowTitle(), "Ulmaron(TM) G-615 Smart Ultrasonic Sensor - ID tag 1: G615");
     EXPECT_EQ(text("Label11"), "MAXIMUM RANGE");
     for (const char* hidden : {"Dist04", "Dist20", "OutputSpan", "NoTargetCurrent", "TriggerMode",
                                "CurrentOut", "Label6", "TargLL"}) {
@@ -181,6 +182,47 @@ TEST_F(StartupTest, FactoryCodeStoredAsTheDescriptionShowsTheInternalMenu) {
         s.setCell(46 + static_cast<int>(i), static_cast<std::uint8_t>(code[i]));
     start();
     EXPECT_TRUE(form->InternalMenu->menuAction()->isVisible());
+}
+
+TEST_F(StartupTest, PortChosenOnSimulatedSensorsIsKeptForRealOnesAndTheSimulatorNever) {
+    addSensor(1);
+    writeIni("3");
+    m.Simulated = true;
+    m.portOverridden = true;
+    m.discovery.port = {0, kSimulatedPortName};
+    // "Select New Comm Port" pressed while the search runs.
+    QTimer press;
+    press.setInterval(0);
+    QObject::connect(&press, &QTimer::timeout, [&] {
+        if (ui.gauge() && ui.gauge()->isVisible()) {
+            press.stop();
+            ui.gauge()->findChild<QPushButton*>("SelNewComm")->click();
+        }
+    });
+    press.start();
+    bool offeredStoredPort = false;
+    QString message;
+    test::whenModalOpens([&](QWidget* dlg) {
+        offeredStoredPort = dlg->findChild<QRadioButton*>("SelectComm(3)")->isChecked();
+        message = dlg->findChild<QLabel*>("CommMessage")->text();
+        dlg->findChild<QRadioButton*>("SelectComm(2)")->click();
+        QTest::mouseClick(dlg->findChild<QPushButton*>("CommOK"), Qt::LeftButton);
+    });
+    startWithIniPort();
+    EXPECT_TRUE(offeredStoredPort);
+    EXPECT_TRUE(message.contains("kept for the next start without --simulate"));
+    // The run stays on the simulated sensors; the INI keeps the real port only.
+    EXPECT_EQ(line.device(), kSimulatedPortName);
+    EXPECT_EQ(text("SingleSensorID"), "1");
+    EXPECT_NE(readIni().find("\r\nPort=2\r\n"), std::string::npos);
+    EXPECT_EQ(readIni().find("PortName="), std::string::npos);
+    EXPECT_TRUE(form->windowTitle().startsWith("SIMULATED - "));
+
+    // An INI that an earlier version gave the simulator's name names no port.
+    IniReadResult r;
+    r.values.portName = kSimulatedPortName;
+    m.applyIni(r);
+    EXPECT_FALSE(m.iniPort.chosen());
 }
 
 TEST_F(StartupTest, ExitFromTheMenuEndsEverything) {

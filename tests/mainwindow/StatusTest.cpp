@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <QMenu>
+#include <QMessageBox>
 #include <QTest>
+#include <filesystem>
 #include <fstream>
 
 #include "common/TextFile.h"
 #include "support/MainFormFixture.h"
 #include "support/Modal.h"
+#include "windows/ErrorBox.h"
 
 namespace k7 {
 namespace {
@@ -166,17 +169,30 @@ TEST_F(StatusTest, TemperatureUnitChangeRewritesTheCaptionsAndIni) {
     EXPECT_FALSE(m.EditModeActive);
 }
 
-TEST_F(StatusTest, CommHistoryMenuWritesTheFile) {
+TEST_F(StatusTest, CommHistoryMenuWritesTheFileAndSaysWhere) {
     start();
     poll();
     const QString cwd = QDir::currentPath();
     QDir::setCurrent(dir.path());
     form->CommToFile->trigger();
-    QDir::setCurrent(cwd);
-    auto lines = readTextLines((dir.path() + "/K7KCOMM.txt").toStdString());
+    const std::string path = (QDir(dir.path()).absoluteFilePath("K7KCOMM.txt")).toStdString();
+    auto lines = readTextLines(path);
     ASSERT_TRUE(lines);
     EXPECT_EQ(lines->size(), 201u);
     EXPECT_EQ(lines->front(), " " + std::to_string(m.link.history.index));
+    EXPECT_EQ(text("Message").toStdString(), "Comm history written to " + path);
+
+    // A file that cannot be written is named in the error.
+    std::filesystem::remove(path);
+    std::filesystem::create_directory(path);
+    QString box;
+    test::whenModalOpens([&box](QWidget* dlg) {
+        box = qobject_cast<QMessageBox*>(dlg)->text();
+        qobject_cast<QMessageBox*>(dlg)->button(QMessageBox::Ok)->click();
+    });
+    form->CommToFile->trigger();
+    QDir::setCurrent(cwd);
+    EXPECT_EQ(box, errorBoxText(76, "Is a directory: " + path, "Mainform.CommToFile_Click"));
 }
 
 TEST_F(StatusTest, AboutWindowShowsTheVersion) {

@@ -220,7 +220,7 @@ TEST_F(SetupWindowTest, RecallInAnotherUnitProgramsEveryCellUnchanged) {
 
     QTest::mouseClick(form->ProgramModule, Qt::LeftButton);
     EXPECT_FALSE(m.EditModeActive);
-    EXPECT_EQ(text("Message"), "");
+    EXPECT_EQ(text("Message"), "ID tag 2 programmed: every setting written and verified.");
     const sim::SimSensor& source = bus.sensor(0);
     for (int a = 46; a <= 118; ++a) EXPECT_EQ(target.cell(a), source.cell(a)) << "cell " << a;
 }

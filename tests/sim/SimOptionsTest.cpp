@@ -101,7 +101,7 @@ TEST(SimOptions, BadFaultRulesAreRefusedWithAReason) {
 
 TEST(SimOptions, ToolArgumentsInBothFormsAndTheirErrors) {
     ToolArguments a;
-    EXPECT_EQ(parseToolArguments({"--sensor", "1", "--sensor=3:4", "--fault", "3/drop=0.5",
+    EXPECT_EQ(parseToolArguments({"--sensor", "1", "--sensors=3:4", "--fault", "3/drop=0.5",
                                   "--seed=42", "--turnaround-us", "2500"},
                                  a),
               std::nullopt);
@@ -118,7 +118,9 @@ TEST(SimOptions, ToolArgumentsInBothFormsAndTheirErrors) {
     const std::pair<std::vector<std::string>, const char*> bad[] = {
         {{"--sensor"}, "needs a value"},
         {{"--bogus"}, "unknown option"},
-        {{"stray"}, "unknown option"},
+        {{"stray"}, "unexpected argument \"stray\""},
+        {{"--port", "/dev/ttyS0"}, kPortWithSimulate},
+        {{"--link"}, "--link needs a value"},
         {{"--seed", "-1"}, "seed"},
         {{"--seed", "4294967296"}, "seed"},
         {{"--turnaround-us", "fast"}, "turnaround"},

@@ -27,6 +27,7 @@ public:
     std::vector<std::string> messages;
     std::vector<std::string> errors;
     std::vector<std::string> progressCaptions;
+    std::vector<std::string> progressNotes;
     std::vector<int> listed;  // sensor list
     int listClears = 0;
     bool requestNewPort = false;
@@ -59,6 +60,7 @@ public:
         ++progressCloses;
     }
     bool progressVisible() override { return progressShown; }
+    void setProgressNote(const std::string& text) override { progressNotes.push_back(text); }
     void setProgressBar(int percent) override { progressValues.push_back(percent); }
     bool newPortRequested() override { return requestNewPort; }
     void showLinkMessage(const std::string& text) override { messages.push_back(text); }

@@ -1,10 +1,11 @@
-// Widget tests run on the offscreen platform inside one QApplication.
+// Widget tests run on the offscreen platform inside one QApplication (a test run may name its
+// own screen: QT_QPA_PLATFORM=offscreen:configfile=...).
 #include <gtest/gtest.h>
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

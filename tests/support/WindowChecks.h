@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QLabel>
 #include <QPixmap>
 #include <QWidget>
@@ -17,11 +18,16 @@ inline void save(QWidget* w, const QString& name) {
     if (!dir.isEmpty()) shot.save(QString::fromUtf8(dir) + "/" + name + ".png");
 }
 
-// Every visible label and button is wide enough for its caption, and mnemonics work.
+// Every visible label and button is wide enough for its caption (a caption that wraps, tall
+// enough for its lines), every list for its longest entry, and mnemonics work.
 inline void expectNothingClipped(QWidget* root) {
     for (QLabel* l : root->findChildren<QLabel*>()) {
-        if (!l->isVisibleTo(root) || l->wordWrap() || l->text().isEmpty()) continue;
-        EXPECT_GE(l->width(), l->minimumSizeHint().width()) << l->objectName().toStdString();
+        if (!l->isVisibleTo(root) || l->text().isEmpty()) continue;
+        if (l->wordWrap()) {
+            EXPECT_GE(l->height(), l->heightForWidth(l->width())) << l->objectName().toStdString();
+        } else {
+            EXPECT_GE(l->width(), l->minimumSizeHint().width()) << l->objectName().toStdString();
+        }
         // A mnemonic without a buddy would show its "&".
         if (l->text().contains('&')) {
             EXPECT_NE(l->buddy(), nullptr) << l->objectName().toStdString();
@@ -30,6 +36,10 @@ inline void expectNothingClipped(QWidget* root) {
     for (QAbstractButton* b : root->findChildren<QAbstractButton*>()) {
         if (!b->isVisibleTo(root)) continue;
         EXPECT_GE(b->width(), b->minimumSizeHint().width()) << b->objectName().toStdString();
+    }
+    for (QComboBox* c : root->findChildren<QComboBox*>()) {
+        if (!c->isVisibleTo(root)) continue;
+        EXPECT_GE(c->width(), c->sizeHint().width()) << c->objectName().toStdString();
     }
 }
 

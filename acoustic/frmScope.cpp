@@ -1,0 +1,362 @@
+// The acoustic display's window: its controls, the capture and the keep-alive, and leaving.
+#include "acoustic/frmScope.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "acoustic/ScopePlot.h"
+#include "common/RuntimeError.h"
+#include "common/VbText.h"
+#include "settings/Module2.h"
+#include "windows/ErrorBox.h"
+
+namespace k7 {
+namespace {
+
+// A timer tick that finds the line taken comes back this soon.
+constexpr int kRetryMs = 50;
+constexpr int kFirstKeepAliveMs = 220;
+constexpr int kKeepAliveMs = 250;
+
+QLabel* label(const QString& text, QWidget* parent, const char* name) {
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(name);
+    return l;
+}
+
+void keepSpaceWhenHidden(QWidget* w) {
+    QSizePolicy p = w->sizePolicy();
+    p.setRetainSizeWhenHidden(true);
+    w->setSizePolicy(p);
+}
+
+}  // namespace
+
+frmScope::frmScope(const ScopeContext& context)
+    : QMainWindow(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      context_(context),
+      m_(*context.m),
+      capture_(context.m->link) {
+    setObjectName("frmScope");
+    setWindowTitle("Acoustic Signal Display Mode");
+    pause_.emplace(*context_.poll);
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->addWidget(buildTop());
+
+    plotPanel = new QWidget(central);
+    plotPanel->setObjectName("plotPanel");
+    plotPanel->setAutoFillBackground(true);
+    auto* panel = new QVBoxLayout(plotPanel);
+    panel->setContentsMargins(0, 0, 0, 0);
+    panel->setSpacing(2);
+    lblCurrentPlot = label("", plotPanel, "lblCurrentPlot");
+    lblCurrentPlot->setAlignment(Qt::AlignHCenter);
+    QFont bold = lblCurrentPlot->font();
+    bold.setBold(true);
+    lblCurrentPlot->setFont(bold);
+    Plot = new ScopePlot(plotPanel);
+    lblDistanceUnits = label("", plotPanel, "lblDistanceUnits");
+    lblDistanceUnits->setAlignment(Qt::AlignHCenter);
+    panel->addWidget(lblCurrentPlot);
+    panel->addWidget(Plot, 1);
+    panel->addWidget(lblDistanceUnits);
+    layout->addWidget(plotPanel, 1);
+
+    lblComments = label("&Comments:", central, "lblComments");
+    txtUserComments = new QPlainTextEdit(central);
+    txtUserComments->setObjectName("txtUserComments");
+    txtUserComments->setTabChangesFocus(true);
+    txtUserComments->setFixedHeight(txtUserComments->fontMetrics().lineSpacing() * 3 + 12);
+    lblComments->setBuddy(txtUserComments);
+    layout->addWidget(lblComments);
+    layout->addWidget(txtUserComments);
+    setCentralWidget(central);
+    buildMenu();
+    resize(sizeHint());  // the plot at its documented size, whatever the screen's default
+
+    PlotTimer = new QTimer(this);
+    PlotTimer->setObjectName("PlotTimer");
+    PlotTimer->setSingleShot(true);
+    connect(PlotTimer, &QTimer::timeout, this, [this] {
+        // Another exchange's events are running: the capture waits for the line.
+        if (m_.link.busy()) {
+            PlotTimer->start(kRetryMs);
+        } else {
+            UpdatePlot_Click();
+        }
+    });
+    MaintainCommTimer = new QTimer(this);
+    MaintainCommTimer->setObjectName("MaintainCommTimer");
+    connect(MaintainCommTimer, &QTimer::timeout, this, &frmScope::MaintainCommTimer_Timer);
+
+    lblExitingDisplayMode->hide();
+    setInfoLabelsVisible(false);
+    if (!SwitchGain->isChecked() && !LowGain->isChecked() && !HighGain->isChecked()) {
+        SwitchGain->setChecked(true);
+    }
+    hasRecord_ = false;
+    setCaptureControls(true);
+    PlotTimer->start(10);
+}
+
+frmScope::~frmScope() = default;
+
+QWidget* frmScope::buildTop() {
+    auto* top = new QWidget(this);
+    auto* row = new QHBoxLayout(top);
+    row->setContentsMargins(0, 0, 0, 0);
+
+    GainFrame = new QGroupBox("Gain Selection", top);
+    GainFrame->setObjectName("GainFrame");
+    auto* gains = new QVBoxLayout(GainFrame);
+    SwitchGain = new QRadioButton("&Normal Operation", GainFrame);
+    SwitchGain->setObjectName("SwitchGain");
+    LowGain = new QRadioButton("&Low Gain", GainFrame);
+    LowGain->setObjectName("LowGain");
+    HighGain = new QRadioButton("&High Gain", GainFrame);
+    HighGain->setObjectName("HighGain");
+    for (QRadioButton* b : {SwitchGain, LowGain, HighGain}) gains->addWidget(b);
+    row->addWidget(GainFrame);
+
+    auto* info = new QGridLayout;
+    lblFileName = label("", top, "lblFileName");
+    lblSerialNumber = label("Serial Number:", top, "lblSerialNumber");
+    lblSerialNumberData = label("", top, "lblSerialNumberData");
+    lblTemperature = label("Temperature:", top, "lblTemperature");
+    lblTemperatureData = label("", top, "lblTemperatureData");
+    for (QLabel* l :
+         {lblFileName, lblSerialNumber, lblSerialNumberData, lblTemperature, lblTemperatureData}) {
+        keepSpaceWhenHidden(l);
+    }
+    lblFileName->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A long path must not widen the window: it is cut at the label's edge.
+    lblFileName->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    info->addWidget(lblFileName, 0, 0, 1, 2);
+    info->addWidget(lblSerialNumber, 1, 0);
+    info->addWidget(lblSerialNumberData, 1, 1);
+    info->addWidget(lblTemperature, 2, 0);
+    info->addWidget(lblTemperatureData, 2, 1);
+    info->setColumnStretch(1, 1);
+    info->setRowStretch(3, 1);
+    row->addLayout(info, 1);
+
+    auto* buttons = new QVBoxLayout;
+    UpdatePlot = new QPushButton("&Update Plot", top);
+    UpdatePlot->setObjectName("UpdatePlot");
+    btnExit = new QPushButton("E&xit Display Mode", top);
+    btnExit->setObjectName("btnExit");
+    lblExitingDisplayMode = label("Exiting Display Mode...", top, "lblExitingDisplayMode");
+    keepSpaceWhenHidden(lblExitingDisplayMode);
+    buttons->addWidget(UpdatePlot);
+    buttons->addWidget(btnExit);
+    buttons->addWidget(lblExitingDisplayMode);
+    buttons->addStretch();
+    row->addLayout(buttons);
+
+    connect(UpdatePlot, &QPushButton::clicked, this, &frmScope::UpdatePlot_Click);
+    connect(btnExit, &QPushButton::clicked, this, &frmScope::btnExit_Click);
+    return top;
+}
+
+void frmScope::buildMenu() {
+    mnuFile = menuBar()->addMenu("&File");
+    mnuFile->setObjectName("mnuFile");
+    auto item = [this](const QString& caption, const char* name, void (frmScope::*f)()) {
+        QAction* a = mnuFile->addAction(caption);
+        a->setObjectName(name);
+        connect(a, &QAction::triggered, this, f);
+        return a;
+    };
+    SaveData = item("&Save Data", "SaveData", &frmScope::SaveData_Click);
+    RecallData = item("&Recall Data", "RecallData", &frmScope::RecallData_Click);
+    mnuFile->addSeparator();
+    ExportPlot = item("Export &Plot as PNG ...", "ExportPlot", &frmScope::ExportPlot_Click);
+    ExportSamples =
+        item("Export Samples as &CSV ...", "ExportSamples", &frmScope::ExportSamples_Click);
+    mnuFile->addSeparator();
+    ExitDisplay = item("E&xit Acoustic Display", "ExitDisplay", &frmScope::btnExit_Click);
+}
+
+void frmScope::setCaptureControls(bool capturing) {
+    // Nothing that needs the record, the window or the gain choice while a capture runs.
+    UpdatePlot->setEnabled(!capturing);
+    btnExit->setEnabled(!capturing);
+    ExitDisplay->setEnabled(!capturing);
+    GainFrame->setEnabled(!capturing);
+    RecallData->setEnabled(!capturing);
+    for (QAction* a : {SaveData, ExportPlot, ExportSamples})
+        a->setEnabled(!capturing && hasRecord_);
+}
+
+void frmScope::setInfoLabelsVisible(bool visible) {
+    for (QLabel* l :
+         {lblFileName, lblSerialNumber, lblSerialNumberData, lblTemperature, lblTemperatureData}) {
+        l->setVisible(visible);
+    }
+}
+
+Gain frmScope::selectedGain() const {
+    if (HighGain->isChecked()) return Gain::High;
+    if (LowGain->isChecked()) return Gain::Low;
+    return Gain::Switching;
+}
+
+void frmScope::report(const char* where, const std::exception& e) {
+    const auto* re = dynamic_cast<const RuntimeError*>(&e);
+    ReportError(this, m_.link.ErrorBeep, where, re ? re->number() : 0, e.what());
+}
+
+void frmScope::UpdatePlot_Click() {
+    if (capturing_ || leaving_ || m_.link.ProgramEnding) return;
+    if (m_.link.busy()) {
+        QApplication::beep();
+        return;
+    }
+    Running running(this);
+    capturing_ = true;
+    setCaptureControls(true);
+    MaintainCommTimer->stop();
+    setInfoLabelsVisible(false);
+    Plot->hide();
+    repaint();
+    m_.SensorInDisplayMode = true;
+    const Gain requested = selectedGain();
+    const CaptureResult r = capture_.capture(requested);
+    capturing_ = false;
+    if (m_.link.ProgramEnding) return;
+
+    if (r.outcome == CaptureResult::Outcome::NoRecord) {
+        QMessageBox box(QMessageBox::Warning, "Acoustic Signal Display Mode",
+                        "The sensor sent no acoustic record in 3 attempts. The display mode "
+                        "will be left and the sensor restarted.",
+                        QMessageBox::Ok, this);
+        box.setObjectName("NoRecordMessage");
+        box.exec();
+        btnExit_Click();
+        return;
+    }
+    if (r.outcome == CaptureResult::Outcome::Captured) {
+        if (r.switchingUnavailable) {
+            HighGain->setChecked(true);
+            SwitchGain->setEnabled(false);
+        }
+        lblCurrentPlot->setText(gainCaption(r.gain));
+        record_.samples = r.samples;
+        record_.serialNumber = trim(context_.serialNumber.toStdString());
+        record_.temperatureC =
+            m_.TemperatureReceived ? std::optional<double>(m_.MeasuredTemperatureC) : std::nullopt;
+        record_.gainCaption = gainCaption(r.gain);
+        record_.date = QDateTime::currentDateTime().toString("yyyy-MM-dd HH:mm:ss").toStdString();
+        hasRecord_ = true;
+        kelvin_ = captureKelvin(record_.temperatureC);
+        thresholdCode_ = r.thresholdCode;
+        DrawPlot();
+    }
+    Plot->show();
+    Plot->repaint();
+    setCaptureControls(false);
+    MaintainCommTimer->setInterval(kFirstKeepAliveMs);
+    MaintainCommTimer->start();
+    if (exitRequested_) btnExit_Click();
+}
+
+void frmScope::MaintainCommTimer_Timer() {
+    MaintainCommTimer->stop();
+    if (capturing_ || leaving_) return;
+    Running running(this);
+    if (!capture_.keepAlive()) {
+        MaintainCommTimer->start(kRetryMs);
+        return;
+    }
+    if (m_.link.ProgramEnding || leaving_) return;
+    MaintainCommTimer->setInterval(kKeepAliveMs);
+    MaintainCommTimer->start();
+}
+
+void frmScope::DrawPlot() {
+    try {
+        if (!hasRecord_) {
+            Plot->clearPlot();
+            return;
+        }
+        const PlotScale s =
+            computePlotScale(record_.samples, thresholdCode_, kelvin_, m_.DistanceUnit);
+        Plot->showRecord(record_.samples, s);
+        lblDistanceUnits->setText(QString::fromStdString(s.axisCaption));
+    } catch (const std::exception& e) {
+        report("frmScope.DrawPlot", e);
+    }
+}
+
+bool frmScope::leaveDisplay() {
+    if (leaving_) return true;
+    if (m_.link.busy()) {
+        QApplication::beep();
+        return false;
+    }
+    leaving_ = true;
+    PlotTimer->stop();
+    MaintainCommTimer->stop();
+    Plot->clearPlot();
+    Plot->repaint();
+    lblExitingDisplayMode->show();
+    lblExitingDisplayMode->repaint();
+    capture_.restartSensor();
+    m_.SensorInDisplayMode = false;
+    return true;
+}
+
+void frmScope::btnExit_Click() {
+    if (capturing_) {
+        exitRequested_ = true;
+        return;
+    }
+    if (leaveDisplay()) close();
+}
+
+void frmScope::closeEvent(QCloseEvent* e) {
+    if (!m_.Exiting) {
+        // From the window manager as well: a capture ends first, then the display is left.
+        if (capturing_) {
+            exitRequested_ = true;
+            e->ignore();
+            return;
+        }
+        if (!leaveDisplay()) {
+            e->ignore();
+            return;
+        }
+    }
+    e->accept();
+    PlotTimer->stop();
+    MaintainCommTimer->stop();
+    if (!m_.Exiting && context_.mainWindow) {
+        context_.mainWindow->show();
+        context_.mainWindow->raise();
+        context_.mainWindow->activateWindow();
+    }
+    pause_.reset();  // the poll runs again as it did before, never in edit mode
+    if (running_ > 0) {
+        deletePending_ = true;
+    } else {
+        deleteLater();
+    }
+}
+
+}  // namespace k7

@@ -1,0 +1,120 @@
+#pragma once
+// The acoustic display: captures the sensor's echo record in the chosen gain, plots it against
+// distance with the detection threshold, keeps the sensor in display mode between captures,
+// saves, recalls and exports records, and restarts the sensor when it is left. The main
+// window is hidden and its status poll paused while it is up.
+#include <QMainWindow>
+#include <optional>
+
+#include "acoustic/EchoCapture.h"
+#include "acoustic/EchoRecord.h"
+#include "acoustic/ScopeContext.h"
+#include "status/StatusPoll.h"
+
+class QAction;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QTimer;
+
+namespace k7 {
+
+class ScopePlot;
+
+class frmScope : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit frmScope(const ScopeContext& context);
+    ~frmScope() override;
+
+    // One capture and plot (also run by PlotTimer).
+    void UpdatePlot_Click();
+    // Leaves the display: the sensor is restarted, the main window comes back.
+    void btnExit_Click();
+    void SaveData_Click();
+    void RecallData_Click();
+    void ExportPlot_Click();
+    void ExportSamples_Click();
+    void DrawPlot();
+
+    bool capturing() const { return capturing_; }
+    bool hasRecord() const { return hasRecord_; }
+    const EchoRecord& record() const { return record_; }
+
+    // Controls, by their program names.
+    ScopePlot* Plot = nullptr;
+    QWidget* plotPanel = nullptr;  // the plot with its captions, as exported
+    QLabel* lblDistanceUnits = nullptr;
+    QLabel* lblCurrentPlot = nullptr;
+    QGroupBox* GainFrame = nullptr;
+    QRadioButton* SwitchGain = nullptr;
+    QRadioButton* LowGain = nullptr;
+    QRadioButton* HighGain = nullptr;
+    QPushButton* UpdatePlot = nullptr;
+    QPushButton* btnExit = nullptr;
+    QLabel* lblExitingDisplayMode = nullptr;
+    QMenu* mnuFile = nullptr;
+    QAction* SaveData = nullptr;
+    QAction* RecallData = nullptr;
+    QAction* ExportPlot = nullptr;
+    QAction* ExportSamples = nullptr;
+    QAction* ExitDisplay = nullptr;
+    QLabel* lblComments = nullptr;
+    QPlainTextEdit* txtUserComments = nullptr;
+    QLabel* lblFileName = nullptr;
+    QLabel* lblSerialNumber = nullptr;
+    QLabel* lblSerialNumberData = nullptr;
+    QLabel* lblTemperature = nullptr;
+    QLabel* lblTemperatureData = nullptr;
+    QTimer* PlotTimer = nullptr;
+    QTimer* MaintainCommTimer = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    // Handlers that run event loops (a capture, a dialog) keep the window alive until they end.
+    class Running {
+    public:
+        explicit Running(frmScope* s) : s_(s) { ++s_->running_; }
+        ~Running() {
+            if (--s_->running_ == 0 && s_->deletePending_) s_->deleteLater();
+        }
+        Running(const Running&) = delete;
+        Running& operator=(const Running&) = delete;
+
+    private:
+        frmScope* s_;
+    };
+
+    void buildMenu();
+    QWidget* buildTop();
+    void MaintainCommTimer_Timer();
+    void setCaptureControls(bool capturing);
+    void setInfoLabelsVisible(bool visible);
+    Gain selectedGain() const;
+    bool leaveDisplay();
+    void showFileError(const std::string& message);
+    QString chooseFile(bool save, const QString& title, const QString& filter,
+                       const QString& suffix);
+    void report(const char* where, const std::exception& e);
+
+    ScopeContext context_;
+    Module2& m_;
+    std::optional<PollPause> pause_;
+    EchoCapture capture_;
+    EchoRecord record_;
+    bool hasRecord_ = false;
+    double kelvin_ = 293.15;
+    int thresholdCode_ = 0;
+    bool capturing_ = false;
+    bool leaving_ = false;
+    bool exitRequested_ = false;  // closed from the window manager during a capture
+    int running_ = 0;
+    bool deletePending_ = false;
+};
+
+}  // namespace k7

@@ -1,0 +1,117 @@
+// The acoustic display's File menu: acoustic data files, and the plot and samples exported.
+#include <QAction>
+#include <QDateTime>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QSaveFile>
+
+#include "acoustic/AcousticFile.h"
+#include "acoustic/EchoCsv.h"
+#include "acoustic/ScopePlot.h"
+#include "acoustic/frmScope.h"
+#include "common/RuntimeError.h"
+#include "service/ThresholdChange.h"
+#include "settings/Module2.h"
+#include "windows/frmError.h"
+
+namespace k7 {
+namespace {
+
+constexpr const char* kAllFiles = "all files (*)";
+
+}  // namespace
+
+QString frmScope::chooseFile(bool save, const QString& title, const QString& filter,
+                             const QString& suffix) {
+    // The display's dialog keeps its own folder; the setup files keep theirs.
+    QFileDialog dlg(this, title, QString::fromStdString(m_.AcousticDialogFolder));
+    dlg.setObjectName("AcousticFileDialog");
+    dlg.setOption(QFileDialog::DontUseNativeDialog);  // Qt's own, as for the setup files
+    dlg.setNameFilter(filter);
+    dlg.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dlg.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (!suffix.isEmpty()) dlg.setDefaultSuffix(suffix);
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return {};
+    const QString path = dlg.selectedFiles().constFirst();
+    m_.AcousticDialogFolder = QFileInfo(path).absolutePath().toStdString();
+    return path;
+}
+
+void frmScope::showFileError(const std::string& message) {
+    frmError box(QString::fromStdString(message), this);
+    box.exec();
+    if (box.exitChosen()) m_.link.ui().exitProgram();
+}
+
+void frmScope::SaveData_Click() {
+    if (capturing_ || leaving_ || !hasRecord_) return;
+    Running running(this);
+    const QString path = chooseFile(true, "Save Acoustic Data", kAllFiles, {});
+    if (path.isEmpty()) return;
+    m_.WriteIniFile(m_.link.ui().addressedTagText());
+    record_.comments = txtUserComments->toPlainText().toStdString();
+    const std::string error = saveAcousticFile(path.toStdString(), record_);
+    if (!error.empty()) showFileError(error);
+}
+
+void frmScope::RecallData_Click() {
+    if (capturing_ || leaving_) return;
+    Running running(this);
+    const QString path = chooseFile(false, "Recall Acoustic Data", kAllFiles, {});
+    if (path.isEmpty()) return;
+    m_.WriteIniFile(m_.link.ui().addressedTagText());
+    // Read whole and checked before anything on screen changes.
+    RecalledFile file = recallAcousticFile(path.toStdString());
+    if (!file.record) {
+        showFileError(file.error);
+        return;
+    }
+    // The line is drawn at the threshold of the sensor on the line, as for a capture.
+    {
+        const Link::Hold held = m_.link.hold();
+        if (const std::optional<int> code = held ? readThresholdCode(m_.link) : std::nullopt) {
+            thresholdCode_ = *code;
+        }
+    }
+    if (m_.link.ProgramEnding || leaving_) return;
+    record_ = std::move(*file.record);
+    record_.date = QFileInfo(path).lastModified().toString("yyyy-MM-dd HH:mm:ss").toStdString();
+    hasRecord_ = true;
+    kelvin_ = recallKelvin(record_.temperatureC);
+    txtUserComments->setPlainText(QString::fromStdString(record_.comments));
+    lblFileName->setText("File: " + path);
+    lblSerialNumberData->setText(QString::fromStdString(serialNumberLabel(record_.serialNumber)));
+    lblTemperatureData->setText(
+        QString::fromStdString(temperatureLabel(record_.temperatureC, m_.TemperatureUnit)));
+    lblCurrentPlot->setText(QString::fromStdString(record_.gainCaption));
+    DrawPlot();
+    Plot->show();
+    setInfoLabelsVisible(true);
+    setCaptureControls(false);
+}
+
+void frmScope::ExportPlot_Click() {
+    if (capturing_ || leaving_ || !hasRecord_) return;
+    Running running(this);
+    const QString path = chooseFile(true, "Export Plot as PNG", "PNG images (*.png)", "png");
+    if (path.isEmpty()) return;
+    const QPixmap image = plotPanel->grab();
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit()) {
+        showFileError(FileError{kErrPathFileAccess, file.errorString().toStdString()}.text());
+    }
+}
+
+void frmScope::ExportSamples_Click() {
+    if (capturing_ || leaving_ || !hasRecord_) return;
+    Running running(this);
+    const QString path = chooseFile(true, "Export Samples as CSV", "CSV files (*.csv)", "csv");
+    if (path.isEmpty()) return;
+    const std::string error =
+        writeDisplayFile(path.toStdString(), echoCsvText(record_, kelvin_, m_.DistanceUnit));
+    if (!error.empty()) showFileError(error);
+}
+
+}  // namespace k7

@@ -1,0 +1,28 @@
+#pragma once
+// k7700-cli echo: one sensor's acoustic record, captured as the acoustic display captures it
+// (and the sensor restarted after it), into an acoustic data file, or CSV for a .csv name.
+#include <iosfwd>
+#include <optional>
+#include <string>
+
+#include "acoustic/EchoRecord.h"
+#include "link/Clock.h"
+#include "link/LinkUi.h"
+#include "link/SerialLine.h"
+
+namespace k7 {
+
+struct EchoCommand {
+    std::string file;
+    Gain gain = Gain::Switching;
+    int unit = 1;  // of the CSV's distances: 0 cm, 1 in, 2 ft, 3 m
+};
+
+// "normal", "low", "high" -> the gain; nullopt for anything else.
+std::optional<Gain> gainNamed(const std::string& name);
+
+// Talks to the sensor `ui` addresses. Exit status: 0 written, 1 sensor, line or file failure.
+int runEcho(SerialLine& line, Clock& clock, LinkUi& ui, const EchoCommand& command,
+            std::ostream& out, std::ostream& err);
+
+}  // namespace k7

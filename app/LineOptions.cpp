@@ -1,0 +1,40 @@
+#include "app/LineOptions.h"
+
+namespace k7 {
+
+std::vector<OptionSpec> lineOptionSpecs() {
+    std::vector<OptionSpec> specs = {{"--simulate"}, {"--port", "DEVICE"}};
+    specs.insert(specs.end(), std::begin(sim::kSensorOptions), std::end(sim::kSensorOptions));
+    return specs;
+}
+
+std::optional<std::string> applyLineOption(const Arg& arg, LineChoice& line, bool& taken) {
+    taken = true;
+    if (arg.option == "--simulate") {
+        line.simulate = true;
+        return std::nullopt;
+    }
+    if (arg.option == "--port") {
+        if (arg.value.empty()) return "--port needs a device, e.g. --port /dev/ttyUSB0";
+        line.port = arg.value;
+        return std::nullopt;
+    }
+    for (const OptionSpec& spec : sim::kSensorOptions) {
+        if (arg.option != spec.name) continue;
+        if (line.sensorOptionGiven.empty()) line.sensorOptionGiven = arg.option;
+        return sim::applySensorOption(arg, line.sim);
+    }
+    taken = false;
+    return std::nullopt;
+}
+
+std::optional<std::string> checkLineChoice(const LineChoice& line) {
+    if (line.simulate && !line.port.empty()) return std::string(sim::kPortWithSimulate);
+    if (!line.simulate && !line.sensorOptionGiven.empty()) {
+        return line.sensorOptionGiven + " describes simulated sensors: it applies only with " +
+               "--simulate";
+    }
+    return std::nullopt;
+}
+
+}  // namespace k7

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# cmake --install into a temporary prefix, then a Debian package of the same build: the
+# programs, the desktop entry and the icons land where a desktop looks for them, and the
+# package names what it needs.   install_test.sh BUILD_DIR
+set -euo pipefail
+build="${1:?usage: install_test.sh BUILD_DIR}"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+
+cmake --install "$build" --prefix "$work/prefix" > "$work/install.log"
+for f in bin/k7700 bin/k7700-cli bin/k7700-sim share/applications/k7700.desktop \
+         share/icons/hicolor/scalable/apps/k7700.svg share/icons/hicolor/256x256/apps/k7700.png \
+         share/doc/k7700/README.md; do
+  [ -e "$work/prefix/$f" ] || { echo "missing after install: $f" >&2; exit 1; }
+done
+"$work/prefix/bin/k7700-cli" scan --simulate > /dev/null
+if command -v desktop-file-validate > /dev/null; then
+  desktop-file-validate "$work/prefix/share/applications/k7700.desktop"
+fi
+
+(cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/pkg" > "$work/cpack.log")
+deb=$(ls "$work"/pkg/*.deb)
+depends=$(dpkg-deb -f "$deb" Depends)
+echo "Depends: $depends"
+for lib in libqt6widgets6 libqt6serialport6 libqt6printsupport6; do
+  grep -q "$lib" <<< "$depends" || { echo "package does not depend on $lib" >&2; exit 1; }
+done
+dpkg-deb -c "$deb" > "$work/contents"
+grep -q "./usr/share/applications/k7700.desktop" "$work/contents"
+grep -q "./usr/bin/k7700-cli" "$work/contents"

@@ -1,0 +1,107 @@
+// The screen shows one sensor at a time and says which: a choice that comes while a read runs
+// waits for the line (the last choice wins), a refill never starts edit mode, and the title
+// and status heading name the sensor on screen. The keyboard starts on the ID tag and moves
+// through the fields in the order the screen shows them.
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+#include "support/MainFormFixture.h"
+
+namespace k7 {
+namespace {
+
+class SensorSwitchTest : public test::MainFormFixture {
+protected:
+    void SetUp() override {
+        MainFormFixture::SetUp();
+        // Each with its own hysteresis, so a screen of mixed sensors shows.
+        addSensor(1, 0).setCell(90, 11);
+        addSensor(5, 4).setCell(90, 25);
+        addSensor(9, 1).setCell(90, 39);
+        m.Simulated = true;
+        start();
+        form->show();
+        QApplication::setActiveWindow(form.get());
+    }
+    // Presses Down in the ID tag list while the read the first Down started lets events run.
+    void downTwiceQuickly() {
+        bool second = false;
+        QTimer during;
+        during.setInterval(0);
+        QObject::connect(&during, &QTimer::timeout, [&] {
+            if (!second && m.link.busy()) {
+                second = true;
+                QTest::keyClick(form->SensorID, Qt::Key_Down);
+            }
+        });
+        during.start();
+        QTest::keyClick(form->SensorID, Qt::Key_Down);
+        during.stop();
+        ASSERT_TRUE(second) << "the read never let events run";
+    }
+};
+
+TEST_F(SensorSwitchTest, ChoiceDuringAReadWaitsAndTheScreenShowsTheLastSensorWhole) {
+    EXPECT_EQ(QApplication::focusWidget(), form->SensorID);  // the keyboard starts on the ID tag
+    EXPECT_EQ(form->windowTitle(),
+              "SIMULATED - K-7700 Smart Ultrasonic Sensor - ID tag 1: 220 kHz 8 degree beam");
+    EXPECT_EQ(text("lblSensor"), "ID tag 1: 220 kHz 8 degree beam (simulated)");
+
+    downTwiceQuickly();
+    EXPECT_EQ(text("SensorID"), "9");
+    EXPECT_EQ(m.discovery.CurrentIDTag, 5);  // sensor 5 read whole; the choice of 9 waits
+    EXPECT_EQ(text("Hysteresis1"), "25");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m.discovery.CurrentIDTag == 9; }, 2000));
+
+    EXPECT_EQ(text("SensorID"), "9");
+    EXPECT_EQ(text("SingleSensorID"), "9");
+    EXPECT_EQ(text("Hysteresis1"), "39");
+    EXPECT_EQ(text("FactoryDescription"), "Sensor: 95 kHz 8 degree beam");
+    EXPECT_TRUE(shown("Dist04"));  // not the G615's screen
+    EXPECT_FALSE(m.EditModeActive);
+    EXPECT_FALSE(shown("EditModeLabel"));
+    EXPECT_EQ(form->windowTitle(),
+              "SIMULATED - K-7700 Smart Ultrasonic Sensor - ID tag 9: 95 kHz 8 degree beam");
+    EXPECT_EQ(text("lblSensor"), "ID tag 9: 95 kHz 8 degree beam (simulated)");
+
+    // And programming goes to the sensor shown.
+    type(form->Hysteresis1, "40");
+    QTest::mouseClick(form->ProgramModule, Qt::LeftButton);
+    EXPECT_EQ(bus.sensor(2).cell(90), 40);
+    EXPECT_EQ(bus.sensor(1).cell(90), 25);
+    EXPECT_EQ(text("Message"), "ID tag 9 programmed: every setting written and verified.");
+}
+
+TEST_F(SensorSwitchTest, ChoiceOvertakenByAnEditLeavesTheListOnTheSensorBeingEdited) {
+    downTwiceQuickly();
+    ASSERT_EQ(m.discovery.CurrentIDTag, 5);
+    // The user edits sensor 5 before the waiting choice of 9 gets the line.
+    type(form->Hysteresis1, "30");
+    ASSERT_TRUE(m.EditModeActive);
+    QTest::qWait(150);
+    EXPECT_EQ(m.discovery.CurrentIDTag, 5);
+    EXPECT_EQ(text("SensorID"), "5");
+    EXPECT_EQ(text("Hysteresis1"), "30");
+    EXPECT_TRUE(m.EditModeActive);
+}
+
+TEST_F(SensorSwitchTest, TabFollowsTheScreenFromTheIdTag) {
+    // The window's chain, from its start.
+    std::vector<std::string> order;
+    for (QWidget* w = form->nextInFocusChain(); w != form.get(); w = w->nextInFocusChain()) {
+        if (w->isVisibleTo(form.get()) && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus)) {
+            order.push_back(w->objectName().toStdString());
+        }
+    }
+    EXPECT_EQ(order, (std::vector<std::string>{
+                         "SensorID",        "Dist04",         "Dist20",         "OutputSpan",
+                         "NoTargetCurrent", "CloseSetPoint",  "FarSetPoint",    "CloseMinLL",
+                         "cbMidMinLL",      "FarMinLL",       "NoEchoMinLL",    "CloseMaxLL",
+                         "cbMidMaxLL",      "FarMaxLL",       "NoEchoMaxLL",    "Hysteresis1",
+                         "SampleRate1",     "AverageSamples", "AverageType",    "TriggerMode",
+                         "TargLL",          "NoEchoTimeout",  "UserDescription"}));
+}
+
+}  // namespace
+}  // namespace k7
