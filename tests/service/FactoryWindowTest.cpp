@@ -353,6 +353,7 @@ TEST_F(FactoryWindowTest, LegSequenceAndPatternsAreRawBytesAndAPatternStopsWithT
     EXPECT_TRUE(rawBytes().empty());
 
     f->OneByte->setText("3");
+    f->Text5->setText("16");
     QPointer<frmFactory> alive(f);
     QTimer watch;
     watch.setInterval(0);
@@ -433,10 +434,21 @@ TEST_F(IdTagTest, ThreeSensorsPolledThenProgrammedInListOrderWithTheFailureLogge
     ASSERT_NE(t, nullptr);
     EXPECT_EQ(t->windowTitle(), "K7700 ID Tag Test");
     t->tmrTest->stop();
+    // Sensor 2's cell 90 goes bad once its programming has begun: it holds another value than
+    // the one read from it and takes no write.
+    QTimer spoil;
+    spoil.setInterval(0);
+    QObject::connect(&spoil, &QTimer::timeout, [&] {
+        if (bus.countReceived(cmd::WriteEeprom, 2) == 0) return;
+        bus.sensor(1).setCell(90, bus.sensor(1).cell(90) ^ 1);
+        spoil.stop();
+    });
+    spoil.start();
     for (int i = 0; i < 6; ++i) {
         t->tmrTest_Timer();
         t->tmrTest->stop();
     }
+    EXPECT_FALSE(spoil.isActive());
     QStringList log;
     for (int i = 0; i < t->lstMessages->count(); ++i) log << t->lstMessages->item(i)->text();
     EXPECT_EQ(log, (QStringList{
@@ -473,6 +485,7 @@ TEST_F(IdTagTest, TheLogKeeps30001EntriesAndEditModeKeepsTheTestFromStarting) {
     click(f, "cmdIDTagTest");
     frmZULtest* t = f->idTagTest();
     t->tmrTest->stop();
+    t->hide();  // a shown list lays all its entries out again at every selection
     for (int i = 0; i <= kTestLogLimit + 1; ++i) t->addMessage(QString::number(i));
     EXPECT_EQ(t->lstMessages->count(), kTestLogLimit + 1);
     EXPECT_EQ(t->lstMessages->item(0)->text(), "1");
