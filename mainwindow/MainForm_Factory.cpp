@@ -2,6 +2,7 @@
 // RAM dump, and what they need of the main window.
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QMessageBox>
 
 #include "common/RuntimeError.h"
@@ -81,7 +82,7 @@ void MainForm::FactoryMenu_Click() {
     }
     if (!lineForUser()) return;
     auto* window =
-        new frmFactory(m_, *this, std::make_unique<MainFormFactoryHost>(*this, m_), this);
+        new frmFactory(m_, *this, std::make_shared<MainFormFactoryHost>(*this, m_), this);
     window->show();
 }
 
@@ -101,14 +102,19 @@ void MainForm::mnuLowEEPROM_Click() {
 }
 
 void MainForm::MenuPicRamToFile_Click() {
-    const RamDumpResult r = dumpRamToFile(m_.link, *this, kRamDumpFile);
-    if (r.outcome == RamDumpResult::Outcome::WriteFailed) {
+    // The file goes into the current folder; the messages name it in full.
+    const std::string path = QDir::current().absoluteFilePath(kRamDumpFile).toStdString();
+    const RamDumpResult r = dumpRamToFile(m_.link, *this, path);
+    using Outcome = RamDumpResult::Outcome;
+    if (r.outcome == Outcome::Saved) {
+        showDoneMessage(QString::fromStdString("RAM dump written to " + path));
+    } else if (r.outcome == Outcome::WriteFailed) {
         ReportError(this, m_.link.ErrorBeep, "Mainform.MenuPicRamToFile_Click", kErrPathNotFound,
-                    r.error);
-    } else if (r.outcome == RamDumpResult::Outcome::Short) {
+                    r.error + ": " + path);
+    } else if (r.outcome == Outcome::Short) {
         QMessageBox box(QMessageBox::Warning, "PIC RAM",
-                        QString::fromStdString(ramDumpShortMessage(r.received, kRamDumpFile)), QMessageBox::Ok,
-                        QApplication::activeWindow());
+                        QString::fromStdString(ramDumpShortMessage(r.received, path)),
+                        QMessageBox::Ok, QApplication::activeWindow());
         box.setObjectName("RamDumpShort");
         box.exec();
     }

@@ -21,7 +21,7 @@ std::string programFailureText(const ProgramResult& r) {
            cells + " did not take the value written";
 }
 
-std::vector<std::string> RepeatedTest::step() {
+std::vector<std::string> RepeatedTest::step(const std::function<bool()>& stopped) {
     const int count = host_.sensorCount();
     if (count == 0) {
         if (toldEmpty_) return {};
@@ -34,7 +34,7 @@ std::vector<std::string> RepeatedTest::step() {
         programming_ = !programming_;
     }
     const std::string tag = host_.selectSensor(next_);
-    if (tag.empty()) return {};
+    if (tag.empty() || stopped()) return {};
     const std::string sensor = "Sensor " + tag;
     ++next_;
     if (!programming_) {

@@ -3,6 +3,7 @@
 // status update, then every one is programmed with the settings read from it, and so on until
 // the window closes. One sensor is one step, so the window runs it from a timer and stops
 // between two steps.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,8 +23,9 @@ public:
     explicit RepeatedTest(FactoryHost& host) : host_(host) {}
 
     // The next sensor of the pass under way; the lines for the log. Nothing when the line was
-    // busy: the same sensor is tried at the next step.
-    std::vector<std::string> step();
+    // busy (the same sensor is tried at the next step) or when `stopped` says so once the
+    // sensor is chosen (choosing it lets events run, in which the test can be closed).
+    std::vector<std::string> step(const std::function<bool()>& stopped = [] { return false; });
 
 private:
     FactoryHost& host_;

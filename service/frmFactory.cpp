@@ -65,7 +65,7 @@ std::string text(const QLineEdit* e) {
 
 }  // namespace
 
-frmFactory::frmFactory(Module2& m, StatusPoll& poll, std::unique_ptr<FactoryHost> host,
+frmFactory::frmFactory(Module2& m, StatusPoll& poll, std::shared_ptr<FactoryHost> host,
                        QWidget* mainWindow)
     : BenchWindow(mainWindow),
       m_(m),
@@ -111,8 +111,8 @@ void frmFactory::buildLayout() {
     cg->addWidget(label(cal, "Degrees C", CalTemperature), 1, 1);
     cg->addWidget(CalDistance, 0, 2, 2, 1, Qt::AlignVCenter);
     cg->addWidget(CalMessage, 2, 0, 1, 3);
-    cg->addWidget(label(cal, "Single calibrated temperature reading:", SingleTempReading), 3, 0,
-                  1, 2);
+    cg->addWidget(label(cal, "Single calibrated temperature reading:", SingleTempReading), 3, 0, 1,
+                  2);
     cg->addWidget(SingleTempReading, 3, 2, Qt::AlignLeft);
     auto* tempButtons = new QHBoxLayout;
     tempButtons->addWidget(IncTempCalFC);
@@ -354,19 +354,20 @@ void frmFactory::showParameterBlock() {
 // Calibration
 
 void frmFactory::CalDistance_Click() {
-    const Checked range = checkReal(text(CalRange), "Inches", kCalRangeMinInches,
-                                    kCalRangeMaxInches);
+    const Checked range =
+        checkReal(text(CalRange), "Inches", kCalRangeMinInches, kCalRangeMaxInches);
     if (refused(range)) return;
-    const Checked temp = checkReal(text(CalTemperature), "Degrees C", kCalTemperatureMinC,
-                                   kCalTemperatureMaxC);
+    const Checked temp =
+        checkReal(text(CalTemperature), "Degrees C", kCalTemperatureMinC, kCalTemperatureMaxC);
     if (refused(temp)) return;
     using Outcome = DistanceCalibration::Outcome;
     const DistanceCalibration r = calibrateDistance(link_, range.real, temp.real);
     if (r.outcome == Outcome::Busy || r.outcome == Outcome::NoReply || link_.ProgramEnding) return;
     if (r.outcome == Outcome::NoEcho) {
-        message("The sensor sees no echo (it measured 0): there is nothing to calibrate against. "
-                "Nothing was written.",
-                "CalNoEcho");
+        message(
+            "The sensor sees no echo (it measured 0): there is nothing to calibrate against. "
+            "Nothing was written.",
+            "CalNoEcho");
         return;
     }
     CalMessage->setText("Cal Value = " + QString::number(r.cal));
@@ -504,8 +505,8 @@ void frmFactory::cmdSendCommand_Click() {
         // The five fields are read afresh for every frame.
         std::array<std::uint8_t, 5> bytes{};
         for (std::size_t i = 0; i < bytes.size(); ++i) {
-            const Checked b = checkWhole(text(txtCommandBytes[i]),
-                                         "frame byte " + std::to_string(i + 1), 0, 255);
+            const Checked b =
+                checkWhole(text(txtCommandBytes[i]), "frame byte " + std::to_string(i + 1), 0, 255);
             if (refused(b)) return;
             bytes[i] = static_cast<std::uint8_t>(b.value);
         }
@@ -540,8 +541,7 @@ void frmFactory::DecimalPlacesIn_Change() {
     const std::string t = text(DecimalPlacesIn);
     long places = 0;
     if (t.find_first_not_of(' ') != std::string::npos) {
-        const Checked c = checkWhole(t, "Number of Decimal Places for Inches", 0,
-                                     kMaxInchDecimals);
+        const Checked c = checkWhole(t, "Number of Decimal Places for Inches", 0, kMaxInchDecimals);
         setRed(DecimalPlacesIn, !c);
         if (!c) return;  // half typed or wrong: the format stays until the field makes sense
         places = c.value;
@@ -557,19 +557,22 @@ void frmFactory::Text1_Click() {
 }
 
 void frmFactory::cmdIDTagTest_Click() {
-    if (test_) {
+    if (test_ && !test_->isClosed()) {  // a closed one is only waiting to be deleted
         test_->raise();
         test_->activateWindow();
         return;
     }
     if (host_->editing()) {
-        message("The main screen is in edit mode: program or cancel the edit before the ID tag "
-                "test, which programs every sensor with the settings read from it.",
-                "TestRefused");
+        message(
+            "The main screen is in edit mode: program or cancel the edit before the ID tag "
+            "test, which programs every sensor with the settings read from it.",
+            "TestRefused");
         return;
     }
-    test_ = new frmZULtest(*host_, poll_, this);
-    test_->placeOver(parentWidget());
+    // A window of the main window's, not of this one: closing this window while a step of the
+    // test runs must not delete the test under it (closing() ends the test at its next step).
+    test_ = new frmZULtest(host_, poll_, parentWidget());
+    test_->placeOver(this);
     test_->show();
 }
 

@@ -27,7 +27,7 @@ struct Checked;
 class frmFactory : public BenchWindow {
     Q_OBJECT
 public:
-    frmFactory(Module2& m, StatusPoll& poll, std::unique_ptr<FactoryHost> host,
+    frmFactory(Module2& m, StatusPoll& poll, std::shared_ptr<FactoryHost> host,
                QWidget* mainWindow);
     ~frmFactory() override;
 
@@ -111,7 +111,7 @@ private:
     Module2& m_;
     Link& link_;
     StatusPoll& poll_;
-    std::unique_ptr<FactoryHost> host_;
+    std::shared_ptr<FactoryHost> host_;  // shared with the repeated test, which may outlive it
     std::optional<PollPause> pause_;
     std::vector<QPointer<QWidget>> locked_;  // parts of the main window disabled while open
     Pacer pacer_;

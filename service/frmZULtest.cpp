@@ -7,8 +7,8 @@
 
 namespace k7 {
 
-frmZULtest::frmZULtest(FactoryHost& host, StatusPoll& poll, QWidget* parent)
-    : BenchWindow(parent), test_(host) {
+frmZULtest::frmZULtest(std::shared_ptr<FactoryHost> host, StatusPoll& poll, QWidget* mainWindow)
+    : BenchWindow(mainWindow), host_(std::move(host)), test_(*host_) {
     setObjectName("frmZULtest");
     setWindowTitle("K7700 ID Tag Test");
     lstMessages = new QListWidget(this);
@@ -35,7 +35,8 @@ frmZULtest::frmZULtest(FactoryHost& host, StatusPoll& poll, QWidget* parent)
 void frmZULtest::tmrTest_Timer() {
     // A step runs to its end before the next tick can start one, however long it takes.
     tmrTest->stop();
-    for (const std::string& line : test_.step()) addMessage(QString::fromStdString(line));
+    for (const std::string& line : test_.step([this] { return isClosed(); }))
+        addMessage(QString::fromStdString(line));
     if (!isClosed()) tmrTest->start();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The repeated test ("K7700 ID Tag Test"): every sensor on the line polled, then programmed,
 // over and over, each step in the log, until the window closes. One sensor a tick of tmrTest.
+#include <memory>
 #include <optional>
 
 #include "service/BenchWindow.h"
@@ -16,8 +17,7 @@ namespace k7 {
 class frmZULtest : public BenchWindow {
     Q_OBJECT
 public:
-    // `parent` is the window it is opened from; it closes with it.
-    frmZULtest(FactoryHost& host, StatusPoll& poll, QWidget* parent);
+    frmZULtest(std::shared_ptr<FactoryHost> host, StatusPoll& poll, QWidget* mainWindow);
 
     void tmrTest_Timer();
     void addMessage(const QString& line);
@@ -30,6 +30,7 @@ protected:
     void closing() override;
 
 private:
+    std::shared_ptr<FactoryHost> host_;
     RepeatedTest test_;
     std::optional<PollPause> pause_;
 };
