@@ -247,8 +247,8 @@ std::vector<PatternAction> patternActions(int code, int da) {
     };
 
     if (code >= 1 && code <= 8) {
-        for (std::size_t b : {static_cast<std::size_t>(2 * code - 1),
-                              static_cast<std::size_t>(2 * code - 2)}) {
+        for (std::size_t b :
+             {static_cast<std::size_t>(2 * code - 1), static_cast<std::size_t>(2 * code - 2)}) {
             for (int v = 1; v < 256; v *= 2) {
                 buf[b] = static_cast<std::uint8_t>(v);
                 send();

@@ -43,15 +43,14 @@ RamDumpResult dumpRamToFile(Link& link, StatusPoll& poll, const std::string& pat
         r.outcome = Outcome::Short;
         return r;
     }
-    r.outcome = writeTextFile(path, ramDumpText(bytes), &r.error) ? Outcome::Saved
-                                                                   : Outcome::WriteFailed;
+    r.outcome =
+        writeTextFile(path, ramDumpText(bytes), &r.error) ? Outcome::Saved : Outcome::WriteFailed;
     return r;
 }
 
 std::string ramDumpShortMessage(std::size_t received, const std::string& path) {
     return "The sensor sent " + std::to_string(received) + " of the " +
-           std::to_string(kRamDumpBytes) + " bytes of its RAM dump. " + path +
-           " was not changed.";
+           std::to_string(kRamDumpBytes) + " bytes of its RAM dump. " + path + " was not changed.";
 }
 
 }  // namespace k7

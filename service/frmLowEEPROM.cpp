@@ -31,8 +31,7 @@ QLabel* heading(const QString& text, QWidget* parent) {
 
 }  // namespace
 
-frmLowEEPROM::frmLowEEPROM(Link& link, QWidget* mainWindow)
-    : BenchWindow(mainWindow), link_(link) {
+frmLowEEPROM::frmLowEEPROM(Link& link, QWidget* mainWindow) : BenchWindow(mainWindow), link_(link) {
     setObjectName("frmLowEEPROM");
     setWindowTitle("Low EEPROM");
 

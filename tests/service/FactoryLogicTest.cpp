@@ -28,8 +28,7 @@ TEST(FactoryArithmetic, CalibrationAndSerialNumberCells) {
     EXPECT_NEAR(expectedEchoTicks(15, 23), 11034.56, 0.01);
     EXPECT_EQ(calibrationValue(15, 23, 3850), 7185);
     EXPECT_EQ(calibrationValue(15, 23, 12000), -965);  // stored as 64571
-    EXPECT_EQ(serialNumberCells(70000),
-              (std::array<CellValue, 3>{{{2, 1}, {3, 17}, {4, 112}}}));
+    EXPECT_EQ(serialNumberCells(70000), (std::array<CellValue, 3>{{{2, 1}, {3, 17}, {4, 112}}}));
     EXPECT_EQ(serialNumberCells(16777215),
               (std::array<CellValue, 3>{{{2, 255}, {3, 255}, {4, 255}}}));
 }
@@ -82,7 +81,8 @@ TEST(Patterns, FixedBuffersAndTheBoundedFourPhasePattern) {
     };
     using B = std::array<std::uint8_t, 16>;
     EXPECT_EQ(only(9), (B{170, 170, 85, 85, 170, 170, 85, 85, 170, 170, 85, 85, 170, 170, 85, 85}));
-    EXPECT_EQ(only(10), (B{85, 85, 170, 170, 85, 85, 170, 170, 85, 85, 170, 170, 85, 85, 170, 170}));
+    EXPECT_EQ(only(10),
+              (B{85, 85, 170, 170, 85, 85, 170, 170, 85, 85, 170, 170, 85, 85, 170, 170}));
     EXPECT_EQ(only(11), (B{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 1}));
     EXPECT_EQ(only(12), (B{2, 1, 4, 3, 6, 5, 8, 7, 10, 9, 12, 11, 14, 13, 1, 15}));
     B all255;
@@ -143,12 +143,11 @@ TEST(LowEepromValues, ChecksAndTheCellsOfEachValue) {
     EXPECT_FALSE(ok.values[2]);
     EXPECT_EQ(lowEepromCells(kLowEepromRows[0], 1193046),
               (std::vector<CellValue>{{4, 86}, {3, 52}, {2, 18}}));
-    EXPECT_EQ(lowEepromCells(kLowEepromRows[2], 7185),
-              (std::vector<CellValue>{{7, 17}, {6, 28}}));
+    EXPECT_EQ(lowEepromCells(kLowEepromRows[2], 7185), (std::vector<CellValue>{{7, 17}, {6, 28}}));
     EXPECT_EQ(lowEepromCells(kLowEepromRows[8], 200), (std::vector<CellValue>{{20, 200}}));
 
-    for (auto [row, text] : {std::pair{0, "16777216"}, {2, "65536"}, {4, "256"}, {1, "-1"},
-                             {3, "x"}}) {
+    for (auto [row, text] :
+         {std::pair{0, "16777216"}, {2, "65536"}, {4, "256"}, {1, "-1"}, {3, "x"}}) {
         std::array<std::string, kLowEepromRowCount> t{};
         t[0] = "5";  // a good value before the bad one is not written either
         t[static_cast<std::size_t>(row)] = text;
@@ -314,13 +313,13 @@ TEST(RepeatedTestSteps, StatusPassThenProgrammingPassInListOrder) {
     for (int i = 0; i < 7; ++i) {
         for (const auto& line : t.step()) log.push_back(line);
     }
-    EXPECT_EQ(log, (std::vector<std::string>{
-                       "Sensor 1 Status Updated.", "Sensor 2 Status Updated.",
-                       "Sensor 3 Status Updated.", "Sensor 1 - All User EEEPROM written",
-                       "Sensor 1 booted",
-                       "Sensor 2 - programming failed: cell 90 did not take the value written",
-                       "Sensor 3 - All User EEEPROM written", "Sensor 3 booted",
-                       "Sensor 1 Status Updated."}));
+    EXPECT_EQ(
+        log,
+        (std::vector<std::string>{
+            "Sensor 1 Status Updated.", "Sensor 2 Status Updated.", "Sensor 3 Status Updated.",
+            "Sensor 1 - All User EEEPROM written", "Sensor 1 booted",
+            "Sensor 2 - programming failed: cell 90 did not take the value written",
+            "Sensor 3 - All User EEEPROM written", "Sensor 3 booted", "Sensor 1 Status Updated."}));
 
     FakeBench none;
     none.tags.clear();
