@@ -5,6 +5,7 @@
 
 #include "link/Commands.h"
 #include "link/Discovery.h"
+#include "link/LineHealth.h"
 #include "support/LinkFixture.h"
 
 namespace k7 {
@@ -162,6 +163,37 @@ TEST_F(LineFaultsTest, AnUnpluggedAdapterIsReopenedByRetry) {
     EXPECT_NE(ui.noCommDeviceGone[0].find("No such device"), std::string::npos);
     EXPECT_EQ(ui.exitCalls, 0);
     EXPECT_TRUE(line.isOpen());
+}
+
+TEST_F(LineFaultsTest, HealthCountsTheFaultsOfEachTagAlone) {
+    // A bad joint far down the cable: tag 5 corrupts a fifth of its replies, tag 1 none.
+    addSensor(1);
+    addSensor(5);
+    sim::FaultConfig f;
+    ASSERT_FALSE(sim::applyFault("checksum=0.2", f));
+    bus.setFaults(1, f, 7);
+    for (int r = 0; r < 200; ++r) {
+        for (int tag : {1, 5}) {
+            ui.tag = std::to_string(tag);
+            link.EEReadAddress = 60;
+            ASSERT_TRUE(link.exchange(cmd::ReadEeprom));
+        }
+    }
+    const TagHealth& one = link.stats.tag(1);
+    const TagHealth& five = link.stats.tag(5);
+    EXPECT_EQ(one.exchanges, 200u);
+    EXPECT_EQ(one.badReplies + one.timeouts + one.resends, 0u);
+    EXPECT_EQ(five.exchanges, 200u);
+    EXPECT_GT(five.badReplies, 20u);  // about 50 expected
+    EXPECT_LT(five.badReplies, 80u);
+    EXPECT_EQ(five.resends, five.badReplies);
+    EXPECT_EQ(tagsSeen(link.stats), (std::vector<int>{1, 5}));
+    const auto row = lineHealthRow(5, five);
+    ASSERT_EQ(row.size(), lineHealthHeader().size());
+    EXPECT_EQ(row[2], std::to_string(five.badReplies));
+    EXPECT_NE(row.back(), "never");
+    EXPECT_EQ(lineHealthRow(9, TagHealth{}).back(), "never");
+    EXPECT_EQ(timeOfDayText(3723.0456), "01:02:03.046");
 }
 
 }  // namespace
