@@ -2,7 +2,8 @@
 
 #include <QLabel>
 #include <QPainter>
-#include <QPolygonF>
+
+#include "acoustic/EchoPlotPainter.h"
 
 namespace k7 {
 namespace {
@@ -32,13 +33,13 @@ ScopePlot::ScopePlot(QWidget* parent) : QWidget(parent) {
 }
 
 QColor ScopePlot::waveformColor() {
-    return QColor(0, 0, 160);
+    return echoWaveformColor();
 }
 QColor ScopePlot::thresholdColor() {
-    return QColor(220, 0, 0);
+    return echoThresholdColor();
 }
 QColor ScopePlot::tickColor() {
-    return QColor(0, 0, 0);
+    return echoTickColor();
 }
 
 int ScopePlot::labelStripHeight() const {
@@ -103,40 +104,8 @@ void ScopePlot::paintEvent(QPaintEvent*) {
     const PlotArea a = plotArea();
     const QRect area(static_cast<int>(a.left), static_cast<int>(a.top), static_cast<int>(a.width),
                      static_cast<int>(a.height));
-    p.fillRect(area, Qt::white);
-    p.setPen(QColor(128, 128, 128));
-    p.drawRect(area.adjusted(-1, -1, 0, 0));
-    if (!hasRecord_) return;
-    p.setClipRect(area);
-
-    // Threshold and ticks on whole pixels, so they stay sharp at any size.
-    const double level = scale_.thresholdLevel;
-    if (level >= scale_.base && level <= kTopLevel) {
-        const int row = pixelRow(scale_, a, level);
-        p.setPen(QPen(thresholdColor(), 1, Qt::DotLine));
-        p.drawLine(area.left(), row, area.right(), row);
-    }
-    p.setPen(QPen(tickColor(), 1));
-    const int bottom = pixelRow(scale_, a, scale_.base);
-    const int tickTop = pixelRow(scale_, a, tickTopLevel(scale_));
-    for (const PlotTick& t : scale_.ticks) {
-        if (!t.shown) continue;
-        const int col = pixelColumn(scale_, a, t.x);
-        p.drawLine(col, bottom, col, tickTop);
-    }
-
-    QPolygonF wave;
-    wave.reserve(static_cast<int>(samples_.size()));
-    for (std::size_t k = 0; k < samples_.size(); ++k) {
-        wave.append(
-            QPointF(pixelX(scale_, a, static_cast<double>(k + 1)), pixelY(scale_, a, samples_[k])));
-    }
-    // A cosmetic pen: a noisy record would make a wide pen's outline a costly polygon to fill.
-    QPen pen(waveformColor(), 1);
-    pen.setCosmetic(true);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(pen);
-    p.drawPolyline(wave);
+    const std::span<const std::uint8_t> shown = samples_;
+    paintEchoPlot(p, area, hasRecord_ ? shown : shown.first(0), scale_);
 }
 
 }  // namespace k7

@@ -234,11 +234,15 @@ void frmScope::UpdatePlot_Click() {
     MaintainCommTimer->stop();
     setInfoLabelsVisible(false);
     Plot->hide();
+    // The gain search can take many seconds: say what is going on where the plot was.
+    const QString shownCaption = lblCurrentPlot->text();
+    lblCurrentPlot->setText("Capturing the acoustic signal ...");
     repaint();
     m_.SensorInDisplayMode = true;
     const Gain requested = selectedGain();
     const CaptureResult r = capture_.capture(requested);
     capturing_ = false;
+    lblCurrentPlot->setText(shownCaption);
     if (m_.link.ProgramEnding) return;
 
     if (r.outcome == CaptureResult::Outcome::NoRecord) {
@@ -266,6 +270,8 @@ void frmScope::UpdatePlot_Click() {
         hasRecord_ = true;
         kelvin_ = captureKelvin(record_.temperatureC);
         thresholdCode_ = r.thresholdCode;
+        m_.thisRun.echoes[m_.discovery.CurrentIDTag] = {
+            record_.date, record_.samples, thresholdCode_, kelvin_, record_.gainCaption};
         DrawPlot();
     }
     Plot->show();

@@ -6,9 +6,11 @@
 #include <ostream>
 
 #include "app/CliEcho.h"
+#include "app/CliReport.h"
 #include "app/CliSetup.h"
 #include "app/CliUi.h"
 #include "app/LineOptions.h"
+#include "app/TerminalProgress.h"
 #include "common/VbText.h"
 #include "common/Version.h"
 #include "link/Clock.h"
@@ -26,9 +28,16 @@ namespace {
 
 class Session {
 public:
-    Session(SerialLine& line, Clock& clock, std::ostream& out, std::ostream& err)
-        : ui(err), link(line, clock, ui), out_(out), err_(err) {}
+    Session(SerialLine& line, Clock& clock, std::ostream& out, std::ostream& err, bool terminal)
+        : progress(terminal ? &err : nullptr),
+          ui(err),
+          link(line, clock, ui),
+          out_(out),
+          err_(err) {
+        ui.progress = &progress;
+    }
 
+    TerminalProgress progress;
     CliUi ui;
     Link link;
 
@@ -42,12 +51,16 @@ public:
 
     std::vector<int> scan(bool firstOnly) {
         std::vector<int> found;
+        progress.setContext("search");
         for (int tag = 1; tag <= 32; ++tag) {
+            progress.show("tag " + std::to_string(tag) + " of 32, " + std::to_string(found.size()) +
+                          " found");
             if (probeTag(link, tag)) {
                 found.push_back(tag);
                 if (firstOnly) break;
             }
         }
+        progress.clear();
         return found;
     }
 
@@ -142,8 +155,24 @@ public:
     int doSetup(const std::string& name, const std::string& file, std::vector<int> tags,
                 int units) {
         if (tags.empty()) tags = {std::stoi(ui.tag)};
-        return runSetupCommand({name, file, std::move(tags), units}, link.line(), link.clock(),
-                               out_, err_);
+        return runSetupCommand({name, file, std::move(tags), units, &progress}, link.line(),
+                               link.clock(), out_, err_);
+    }
+
+    int doReport(const std::string& file, std::vector<int> tags, int units) {
+        if (tags.empty()) tags = {std::stoi(ui.tag)};
+        return runReport({file, std::move(tags), units}, link.line(), link.clock(), progress, out_,
+                         err_);
+    }
+
+    // The tags named, or every tag that answers a search.
+    int doHealth(std::vector<int> tags, int seconds) {
+        if (tags.empty()) tags = scan(false);
+        if (tags.empty()) {
+            err_ << "k7700-cli: no sensor answered on tags 1 to 32\n";
+            return 1;
+        }
+        return runHealth(tags, seconds, link, progress, out_, err_);
     }
 
 private:
@@ -161,6 +190,7 @@ const OptionHelp kCommandOptions[] = {
     {{"--unlock"}, "send the unlock code first (cells below 30)"},
     {{"--units", "U"}, "distances shown in cm, in (default), ft or m"},
     {{"--gain", "G"}, "the acoustic record's gain: normal (default), low or high"},
+    {{"--seconds", "S"}, "how long health polls the tags (default 10)"},
 };
 
 struct Options : LineChoice {
@@ -170,8 +200,9 @@ struct Options : LineChoice {
     std::vector<int> numbers;        // the operands, as the command checked them
     bool unlock = false;
     std::optional<int> id;
-    std::vector<int> ids;  // program takes several
+    std::vector<int> ids;  // program, report and health take several
     int units = kIn;
+    int seconds = 10;
     std::string gain = "normal";
 };
 
@@ -188,7 +219,8 @@ struct Command {
     Addressing addressing;
     std::optional<std::string> (*check)(Options& o);  // fills o.numbers; an error: exit 2
     int (*run)(Session& s, const Options& o);
-    int failure = 1;  // the exit status when the port or the sensor fails
+    int failure = 1;           // the exit status when the port or the sensor fails
+    bool severalTags = false;  // --id takes a comma list
 };
 
 // Operand i as a whole number within lo..hi.
@@ -302,7 +334,27 @@ const Command kCommands[] = {
      {"--id", "--units"},
      Addressing::IdRequired,
      oneFile,
-     setupCommand},
+     setupCommand,
+     1,
+     true},
+    {"report",
+     "FILE.pdf",
+     "a commissioning report, one PDF page a sensor of --id N[,N...]",
+     {"--id", "--units"},
+     Addressing::IdOrFirst,
+     oneFile,
+     [](Session& s, const Options& o) { return s.doReport(o.operands.front(), o.ids, o.units); },
+     1,
+     true},
+    {"health",
+     "",
+     "poll the tags of --id N[,N...] (default: all found) for S seconds, print line health",
+     {"--id", "--seconds"},
+     Addressing::None,
+     [](Options& o) { return noOperandsBeyond(o, 0); },
+     [](Session& s, const Options& o) { return s.doHealth(o.ids, o.seconds); },
+     1,
+     true},
 };
 
 std::string usage() {
@@ -373,7 +425,8 @@ std::optional<std::string> parse(const std::vector<std::string>& args, Options& 
                 double n = 0;
                 if (!parseNumber(a.value.substr(start, comma - start), &n) ||
                     n != static_cast<int>(n) || n < 1 || n > 32) {
-                    return "--id must be a tag from 1 to 32 (program: a comma list)";
+                    return "--id must be a tag from 1 to 32 (program, report, health: a comma "
+                           "list)";
                 }
                 o.ids.push_back(static_cast<int>(n));
                 start = comma + 1;
@@ -381,6 +434,13 @@ std::optional<std::string> parse(const std::vector<std::string>& args, Options& 
             o.id = o.ids.front();
         }
         if (a.option == "--gain") o.gain = a.value;
+        if (a.option == "--seconds") {
+            double s = 0;
+            if (!parseNumber(a.value, &s) || s != static_cast<int>(s) || s < 1 || s > 86400) {
+                return "--seconds must be a whole number from 1 to 86400";
+            }
+            o.seconds = static_cast<int>(s);
+        }
         if (a.option == "--units") {
             const auto u = std::find(kUnitName.begin(), kUnitName.end(), a.value);
             if (u == kUnitName.end()) return "--units must be cm, in, ft or m";
@@ -406,13 +466,16 @@ std::optional<std::string> parse(const std::vector<std::string>& args, Options& 
         // A write never goes to whichever sensor happened to answer first.
         return o.command + " changes the sensors it names: name them with --id N";
     }
-    if (o.ids.size() > 1 && o.command != "program") return "--id: only program takes several tags";
+    if (o.ids.size() > 1 && !command->severalTags) {
+        return "--id: only program, report and health take several tags";
+    }
     return std::nullopt;
 }
 
 }  // namespace
 
-int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+           bool terminal) {
     Options o;
     const Command* command = nullptr;
     bool help = false, version = false;
@@ -450,7 +513,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return command->failure;
     }
 
-    Session s(*line, clock, out, err);
+    Session s(*line, clock, out, err, terminal);
     for (const std::string& note : line->takeNotes()) s.link.stats.note(note);
     if (o.id) {
         s.ui.tag = std::to_string(*o.id);

@@ -1,6 +1,5 @@
 #include "app/CliEcho.h"
 
-#include <ctime>
 #include <filesystem>
 #include <ostream>
 
@@ -23,13 +22,6 @@ constexpr int kTriggerModeCell = 101;
 
 bool endsWithCsv(const std::string& file) {
     return file.size() >= 4 && toUpper(file.substr(file.size() - 4)) == ".CSV";
-}
-
-std::string localTimeText() {
-    const std::time_t now = std::time(nullptr);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", std::localtime(&now));
-    return text;
 }
 
 }  // namespace
@@ -98,7 +90,7 @@ int runEcho(SerialLine& line, Clock& clock, LinkUi& ui, const EchoCommand& c, st
     record.serialNumber = std::to_string(serial);
     if (m.TemperatureReceived) record.temperatureC = m.MeasuredTemperatureC;
     record.gainCaption = gainCaption(r.gain);
-    record.date = localTimeText();
+    record.date = localDateTimeText();
     const std::string text = endsWithCsv(c.file)
                                  ? echoCsvText(record, captureKelvin(record.temperatureC), c.unit)
                                  : acousticFileText(std::filesystem::absolute(c.file), record);

@@ -2,8 +2,10 @@
 
 #include <filesystem>
 #include <ostream>
+#include <sstream>
 
 #include "app/CliUi.h"
+#include "app/TerminalProgress.h"
 #include "settings/Module2.h"
 #include "settings/Programming.h"
 #include "settings/SettingsRead.h"
@@ -18,12 +20,13 @@ namespace {
 // One sensor on a program state of its own, read as the main window reads it.
 class Sensor {
 public:
-    Sensor(SerialLine& line, Clock& clock, std::ostream& err, int tag, int distanceUnit)
+    Sensor(SerialLine& line, Clock& clock, std::ostream& err, int tag, const SetupCommand& c)
         : ui(err), m(line, clock, ui), err_(err) {
+        ui.progress = c.progress;
         ui.tag = std::to_string(tag);
         screen.SingleSensorID = ui.tag;  // the tag stays: nothing here changes it
         m.discovery.CurrentIDTag = tag;
-        m.DistanceUnit = distanceUnit;
+        m.DistanceUnit = c.distanceUnit;
     }
     bool read() {
         const std::string note = readSensorSettings(m, screen);
@@ -84,7 +87,14 @@ int diff(const SetupCommand& c, Sensor& s, std::ostream& out, std::ostream& err)
 
 // One sensor's line: its settings read, the file checked for its type and validated as the
 // main window validates before programming, then the verified writes.
-bool programOne(const SetupCommand& c, Sensor& s, std::ostream& out) {
+bool programOne(const SetupCommand& c, Sensor& s, std::ostream& to) {
+    // The sensor's line goes out whole once the progress line of its read and writes is gone.
+    struct WholeLine {
+        std::ostream& to;
+        std::ostringstream text;
+        ~WholeLine() { to << text.str(); }
+    } line{to, {}};
+    std::ostream& out = line.text;
     out << "tag " << s.tag() << ": ";
     const Link::Hold held = s.m.link.hold();
     if (!s.read()) {
@@ -131,13 +141,20 @@ int runSetupCommand(const SetupCommand& c, SerialLine& line, Clock& clock, std::
             return 1;
         }
         bool allOk = true;
-        for (int tag : c.tags) {
-            Sensor s(line, clock, err, tag, c.distanceUnit);
+        for (std::size_t i = 0; i < c.tags.size(); ++i) {
+            const int tag = c.tags[i];
+            if (c.progress) {
+                c.progress->setContext("program: tag " + std::to_string(tag) + " (" +
+                                       std::to_string(i + 1) + " of " +
+                                       std::to_string(c.tags.size()) + ")");
+            }
+            Sensor s(line, clock, err, tag, c);
             allOk = programOne(c, s, out) && allOk;
         }
         return allOk ? 0 : 1;
     }
-    Sensor s(line, clock, err, c.tags.front(), c.distanceUnit);
+    if (c.progress) c.progress->setContext(c.name + ": tag " + std::to_string(c.tags.front()));
+    Sensor s(line, clock, err, c.tags.front(), c);
     return c.name == "save" ? save(c, s, out, err) : diff(c, s, out, err);
 }
 

@@ -9,12 +9,14 @@ namespace k7 {
 
 class Clock;
 class SerialLine;
+class TerminalProgress;
 
 struct SetupCommand {
     std::string name;  // "save", "diff" or "program"
     std::string file;
-    std::vector<int> tags;  // save and diff use the first
-    int distanceUnit = 1;   // where distances are shown: 0 cm, 1 in, 2 ft, 3 m
+    std::vector<int> tags;                 // save and diff use the first
+    int distanceUnit = 1;                  // where distances are shown: 0 cm, 1 in, 2 ft, 3 m
+    TerminalProgress* progress = nullptr;  // the reads' and writes' progress line
 };
 
 // Runs the command on an open line and returns the exit status:

@@ -1,9 +1,11 @@
 #pragma once
 // The link's window hooks for a terminal: no window ever waits; a sensor that does not answer
-// is noted (and the link told to stop) instead of asking the user.
+// is noted (and the link told to stop) instead of asking the user. The progress window is the
+// terminal's progress line, when there is one.
 #include <ostream>
 #include <string>
 
+#include "app/TerminalProgress.h"
 #include "link/Link.h"
 #include "link/LinkUi.h"
 
@@ -15,11 +17,13 @@ public:
     std::string tag = "1";
     bool noReply = false;
     bool verifyFailed = false;
+    TerminalProgress* progress = nullptr;
 
     std::string addressedTagText() override { return tag; }
     void setAddressedTagText(const std::string& t) override { tag = t; }
     NoCommChoice showNoCommWindow(bool, const std::string& deviceGone) override {
         noReply = true;
+        closeProgressWindow();
         if (!deviceGone.empty()) err_ << "k7700-cli: " << deviceGone << "\n";
         return NoCommChoice::Exit;
     }
@@ -27,11 +31,28 @@ public:
         if (text == kVerifyFailedMessage) verifyFailed = true;
     }
     void reportError(const std::string& where, int, const std::string& description) override {
+        closeProgressWindow();
         err_ << "k7700-cli: " << description << " (" << where << ")\n";
+    }
+
+    void showProgressWindow(const std::string& caption, bool) override {
+        caption_ = caption;
+        visible_ = progress != nullptr;
+        if (visible_) progress->show(caption_);
+    }
+    void setProgressBar(int percent) override {
+        if (visible_) progress->show(caption_, percent);
+    }
+    bool progressVisible() override { return visible_; }
+    void closeProgressWindow() override {
+        if (progress) progress->clear();
+        visible_ = false;
     }
 
 private:
     std::ostream& err_;
+    std::string caption_;
+    bool visible_ = false;
 };
 
 }  // namespace k7

@@ -29,6 +29,7 @@ struct LineStats {
     std::vector<std::string> notes;       // one-off remarks about the line (low latency, loss)
 
     TagHealth& tag(int t) { return tags[t >= 1 && t <= 32 ? static_cast<std::size_t>(t) : 0]; }
+    const TagHealth& tag(int t) const { return const_cast<LineStats*>(this)->tag(t); }
     void note(const std::string& text) {
         if (notes.size() < 50) notes.push_back(text);
     }

@@ -220,7 +220,7 @@ void MainForm::buildStatusPanel(QWidget* p, QGridLayout* g) {
 QWidget* MainForm::buildCurrentLoopGroup() {
     QFrame* f = groupFrame(nullptr);
     auto* g = new QGridLayout(f);
-    Label11 = groupTitle("CURRENT LOOP OUTPUT SETTINGS", f, "Label11");
+    Label11 = groupTitle(kCurrentLoopGroup, f, "Label11");
     LowCurrentDistance = label("&4 mA Distance:", f, "LowCurrentDistance");
     Dist04 = field(KeyFilter::Distance, f, "Dist04");
     Label13 = label("&20 mA Distance:", f, "Label13");
@@ -261,7 +261,7 @@ QWidget* MainForm::buildCurrentLoopGroup() {
 QWidget* MainForm::buildSetpointGroup() {
     QFrame* f = groupFrame(nullptr);
     auto* g = new QGridLayout(f);
-    g->addWidget(groupTitle("SETPOINT OUTPUT SETTINGS", f), 0, 0, 1, -1);
+    g->addWidget(groupTitle(kSetpointGroup, f), 0, 0, 1, -1);
     lblCloseSetPoint = label("C&lose Setpoint Distance:", f, "lblCloseSetPoint");
     CloseSetPoint = field(KeyFilter::Distance, f, "CloseSetPoint");
     lblFarSetPoint = label("Far Setpoint Distance:", f, "lblFarSetPoint");
@@ -323,7 +323,7 @@ QWidget* MainForm::buildSetpointGroup() {
 QWidget* MainForm::buildSamplingGroup() {
     QFrame* f = groupFrame(nullptr);
     auto* g = new QGridLayout(f);
-    g->addWidget(groupTitle("SAMPLING SETTINGS", f), 0, 0, 1, -1);
+    g->addWidget(groupTitle(kSamplingGroup, f), 0, 0, 1, -1);
     lblSampleRate = label("&Sample Rate:", f, "lblSampleRate");
     SampleRate1 = field(KeyFilter::SampleRate, f, "SampleRate1");
     lblSamplesPerSec = label("Samples/sec.", f, "lblSamplesPerSec");
@@ -367,7 +367,7 @@ QWidget* MainForm::buildSamplingGroup() {
 QWidget* MainForm::buildEchoGroup() {
     QFrame* f = groupFrame(nullptr);
     auto* g = new QGridLayout(f);
-    g->addWidget(groupTitle("ECHO STATUS OUTPUT SETTINGS", f), 0, 0, 1, -1);
+    g->addWidget(groupTitle(kEchoGroup, f), 0, 0, 1, -1);
     Label36 = wrapLabel("Echo Status OUTPUT &with No Echo:", f, "Label36");
     TargLL = named(new ToggleField(f), "TargLL");
     lblNoEchoTimeout = label("No Echo Time Out:", f, "lblNoEchoTimeout");

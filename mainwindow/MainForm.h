@@ -108,6 +108,10 @@ public:
     void MenuRecall_Click();
     void MenuCompare_Click();
     void MenuPrint_Click();
+    // The commissioning report (MainForm_Report.cpp).
+    void MenuReport_Click();
+    // The comm history and line health window.
+    void menuCommHistory_Click();
     // Acoustic display (MainForm_Acoustic.cpp).
     void ScopeMode_Click();
     // Service tools (MainForm_Service.cpp).
@@ -218,6 +222,7 @@ public:
     QAction* MenuSave = nullptr;
     QAction* MenuRecall = nullptr;
     QAction* MenuCompare = nullptr;
+    QAction* MenuReport = nullptr;
     QAction* PrintSetup = nullptr;
     QAction* MenuPrint = nullptr;
     QAction* MenuExit = nullptr;
@@ -241,6 +246,7 @@ public:
     QAction* ScopeMode = nullptr;
     QAction* mnuAdjustSenitivity = nullptr;
     QAction* menuCommPort = nullptr;
+    QAction* menuCommHistory = nullptr;
     QMenu* MenuHelp = nullptr;
     QAction* HelpSystem = nullptr;
     QAction* k7v = nullptr;

@@ -48,6 +48,8 @@ void MainForm::buildMenus() {
         item(MenuFile, "&Recall Setup ...", "MenuRecall", this, [this] { MenuRecall_Click(); });
     MenuCompare = item(MenuFile, "&Compare Setup with Sensor ...", "MenuCompare", this,
                        [this] { MenuCompare_Click(); });
+    MenuReport = item(MenuFile, "Save Report as P&DF ...", "MenuReport", this,
+                      [this] { MenuReport_Click(); });
     MenuFile->addSeparator();
     PrintSetup = item(MenuFile, "Printer S&election ...", "PrintSetup", this, [] {});
     MenuPrint = item(MenuFile, "&Print ...", "MenuPrint", this, [this] { MenuPrint_Click(); });
@@ -95,6 +97,8 @@ void MainForm::buildMenus() {
                          [this] { menuRingTimes_Click(); });
     menuRingTimes->setVisible(false);
     menuCommPort = item(MenuTools, "&Comm Port", "menuCommPort", this, [] {});
+    menuCommHistory = item(MenuTools, "Comm &History and Line Health ...", "menuCommHistory", this,
+                           [this] { menuCommHistory_Click(); });
 
     MenuHelp = menu(bar, "&Help", "MenuHelp");
     HelpSystem = item(MenuHelp, "&Help system", "HelpSystem", this, [this] { showHelp(this); });

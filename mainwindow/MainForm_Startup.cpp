@@ -204,7 +204,7 @@ void MainForm::applyTypeExtras() {
         CalCurrentMenu->setVisible(true);
         ScopeMode->setVisible(true);
     }
-    if (isMaxRangeModel(m_.SensorType)) setCaption(Label11, "MAXIMUM RANGE");
+    if (isMaxRangeModel(m_.SensorType)) setCaption(Label11, kMaxRangeGroup);
     // The Velkor model's trigger mode is fixed at the factory.
     TriggerMode->setEnabled(m_.SensorType != 5);
     updateSensorCaptions();
@@ -222,7 +222,7 @@ void MainForm::ShowUnitSelections() {
         applyScreenValues(sv);
         const bool family = m_.G503Sensor || m_.link.SlowSensor;
         G503Visibility(family);
-        if (!family) setCaption(Label11, "CURRENT LOOP OUTPUT SETTINGS");
+        if (!family) setCaption(Label11, kCurrentLoopGroup);
         menuPresetTemp->setChecked(m_.TemperatureCompensation == 1);
         menuAutoTemp->setChecked(m_.TemperatureCompensation == 0);
         ShowTemperature();

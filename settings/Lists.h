@@ -33,6 +33,13 @@ inline constexpr const char* kTriggerModeName = "Trigger Mode";
 inline constexpr const char* kMidMinName = "Setpoint OUTPUT A Mid Zone";
 inline constexpr const char* kMidMaxName = "Setpoint OUTPUT B Mid Zone";
 
+// The main screen's groups of settings, by their titles.
+inline constexpr const char* kCurrentLoopGroup = "CURRENT LOOP OUTPUT SETTINGS";
+inline constexpr const char* kMaxRangeGroup = "MAXIMUM RANGE";
+inline constexpr const char* kSetpointGroup = "SETPOINT OUTPUT SETTINGS";
+inline constexpr const char* kSamplingGroup = "SAMPLING SETTINGS";
+inline constexpr const char* kEchoGroup = "ECHO STATUS OUTPUT SETTINGS";
+
 inline constexpr const char* kOn = "ON";
 inline constexpr const char* kOff = "OFF";
 

@@ -9,6 +9,7 @@
 #include "settings/IniFile.h"
 #include "settings/ScreenValues.h"
 #include "settings/SensorTypes.h"
+#include "settings/ThisRun.h"
 #include "settings/Units.h"
 
 namespace k7 {
@@ -78,6 +79,9 @@ struct Module2 {
     double MeasuredTemperatureF = 32;
     std::int32_t LastAvgDistanceStored = 0;
     double LastAvgDistanceInches = 0;
+
+    // Programming and captures of this run, by ID tag, for the commissioning report.
+    ThisRun thisRun;
 
     void applyCommandLine(const CommandLineFlags& f);
     void applyIni(const IniReadResult& r);

@@ -126,8 +126,7 @@ ProgramStatus changeIdTag(Module2& m, ScreenValues& screen, double typedTag) {
     return ProgramStatus::Completed;
 }
 
-ProgramStatus writeCells(Module2& m, const std::vector<CellWrite>& writes,
-                         std::vector<int>& failedCells) {
+ProgramStatus writeCells(Module2& m, const std::vector<CellWrite>& writes, ProgramResult& r) {
     Link& link = m.link;
     for (const CellWrite& w : writes) {
         link.WriteEEAdr = num(w.address);
@@ -136,10 +135,30 @@ ProgramStatus writeCells(Module2& m, const std::vector<CellWrite>& writes,
         // sent; the cell then counts as failed.
         link.SendRequest(cmd::WriteEeprom);
         if (link.ProgramEnding) return ProgramStatus::Stopped;
-        if (!link.lastWriteVerified()) failedCells.push_back(w.address);
+        ++r.cellsWritten;
+        if (!link.lastWriteVerified()) r.failedCells.push_back(w.address);
     }
     link.SendRequest(cmd::Restart);
     return link.ProgramEnding ? ProgramStatus::Stopped : ProgramStatus::Completed;
+}
+
+const char* whyStopped(ProgramStatus s) {
+    switch (s) {
+        case ProgramStatus::TagUnavailable:
+            return "the new ID tag was not available";
+        case ProgramStatus::TagNotTaken:
+            return "the sensor did not take its new ID tag";
+        case ProgramStatus::Stopped:
+            return "the sensor stopped answering";
+        default:
+            return "";
+    }
+}
+
+void keepOutcome(Module2& m, const ProgramResult& r) {
+    m.thisRun.programmed[m.discovery.CurrentIDTag] = {
+        localDateTimeText(), r.status == ProgramStatus::Completed, r.cellsWritten, r.failedCells,
+        whyStopped(r.status)};
 }
 
 }  // namespace
@@ -221,7 +240,7 @@ ProgramResult WriteAllUserEEPROM(Module2& m, ScreenValues& screen) {
             result.status = changeIdTag(m, screen, typedTag);
         }
         if (result.status == ProgramStatus::Completed) {
-            result.status = writeCells(m, writes, result.failedCells);
+            result.status = writeCells(m, writes, result);
         }
     } catch (const std::exception& e) {
         link.SkipWriteVerify = false;
@@ -232,6 +251,7 @@ ProgramResult WriteAllUserEEPROM(Module2& m, ScreenValues& screen) {
         result.status = ProgramStatus::Stopped;
     }
     link.ui().closeProgressWindow();
+    keepOutcome(m, result);
     return result;
 }
 

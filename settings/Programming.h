@@ -32,6 +32,7 @@ struct ProgramResult {
     ProgramStatus status = ProgramStatus::Completed;
     // Cells that never read back what was written (the link has shown its message).
     std::vector<int> failedCells;
+    int cellsWritten = 0;  // verified writes sent (the ID tag change not counted)
     bool ok() const { return status == ProgramStatus::Completed && failedCells.empty(); }
 };
 
@@ -43,7 +44,8 @@ struct ProgramResult {
 // after the restart: when the new tag stays silent but the old one answers, the sensor did
 // not take it, the ID field goes back to the old tag and nothing else is written. Both cases
 // show their message through the link's message line. Updates screen.SingleSensorID (and the
-// addressed tag) and m.discovery.CurrentIDTag to the tag the sensor answers to.
+// addressed tag) and m.discovery.CurrentIDTag to the tag the sensor answers to. The outcome is
+// kept in m.thisRun under that tag (unless the line was busy and nothing was sent).
 ProgramResult WriteAllUserEEPROM(Module2& m, ScreenValues& screen);
 
 }  // namespace k7

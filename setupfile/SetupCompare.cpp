@@ -37,9 +37,10 @@ public:
     Rows(const SetupValues& file, const SetupValues& sensor, const Module2& m)
         : f_(file), s_(sensor), m_(m) {}
     std::vector<CompareRow> rows;
+    std::string group;  // of the rows added next
 
     void add(std::string setting, std::string file, std::string sensor, bool differs) {
-        rows.push_back({std::move(setting), std::move(file), std::move(sensor), differs});
+        rows.push_back({std::move(setting), std::move(file), std::move(sensor), differs, group});
     }
     void distance(const char* setting, DistField field) {
         const auto i = static_cast<std::size_t>(field);
@@ -116,6 +117,7 @@ std::vector<CompareRow> compareSetups(const SetupValues& file, const SetupValues
     const bool g615 = type == 4;
     const bool maxRange = isMaxRangeModel(type);
     Rows r(file, sensor, m);
+    r.group = maxRange ? kMaxRangeGroup : kCurrentLoopGroup;
     r.distance(sensor.OutputSpan == 0 ? "0 mA Distance" : "4 mA Distance", DistField::Dist04);
     r.distance("20 mA Distance", DistField::Dist20);
     if (!g615) {
@@ -124,6 +126,7 @@ std::vector<CompareRow> compareSetups(const SetupValues& file, const SetupValues
                " mA");
     }
     if (maxRange) r.distance("Maximum Range", DistField::UserMaxRange);
+    r.group = kSetpointGroup;
     r.distance("Close Setpoint Distance", DistField::CloseSetPoint);
     r.distance("Far Setpoint Distance", DistField::FarSetPoint);
     r.toggle("Setpoint OUTPUT A < Close Setpoint", &SetupValues::CloseMinLL);
@@ -135,6 +138,7 @@ std::vector<CompareRow> compareSetups(const SetupValues& file, const SetupValues
     r.toggle("Setpoint OUTPUT B > Far Setpoint", &SetupValues::FarMaxLL);
     r.toggle("Setpoint OUTPUT B No Echo", &SetupValues::NoEchoMaxLL);
     r.whole("Hysteresis", &SetupValues::Hysteresis1, " %");
+    r.group = kSamplingGroup;
     r.sampleRate();
     r.list("Average", kAverageSamplesEntries, &SetupValues::AverageSamples, " Samples");
     r.list("Average type", kAverageTypeEntries, &SetupValues::AverageType);
@@ -146,6 +150,7 @@ std::vector<CompareRow> compareSetups(const SetupValues& file, const SetupValues
         r.compensation();
         r.presetTemperature();
     }
+    r.group = kEchoGroup;
     r.toggle("Echo Status OUTPUT with No Echo", &SetupValues::TargLL);
     r.whole("No Echo Time Out", &SetupValues::NoEchoTimeout, " Samples");
     r.description();

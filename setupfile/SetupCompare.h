@@ -14,12 +14,13 @@ struct CompareRow {
     std::string file;    // the file's value, in the current display units
     std::string sensor;  // the sensor's programmed value
     bool differs = false;
+    std::string group;  // the main screen's group title
 };
 
-// One row per setting that programming writes into a sensor of m's type, in the order of the
-// main screen. A row differs when the two values would program different cells (a distance
-// by its stored count, a typed number by the whole number it programs); a distance whose two
-// texts read the same in the current unit then shows its stored counts too.
+// One row per setting that programming writes into a sensor of m's type, in the order and
+// groups of the main screen. A row differs when the two values would program different cells (a
+// distance by its stored count, a typed number by the whole number it programs); a distance whose
+// two texts read the same in the current unit then shows its stored counts too.
 std::vector<CompareRow> compareSetups(const SetupValues& file, const SetupValues& sensor,
                                       const Module2& m);
 

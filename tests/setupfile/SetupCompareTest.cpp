@@ -30,7 +30,7 @@ protected:
     const CompareRow& row(const std::vector<CompareRow>& rows, const std::string& name) {
         for (const CompareRow& r : rows)
             if (r.setting == name) return r;
-        static const CompareRow none{"(missing)", "", "", false};
+        static const CompareRow none{"(missing)", "", "", false, ""};
         ADD_FAILURE() << name;
         return none;
     }
