@@ -201,6 +201,18 @@ bool Link::exchangeWith(int tag, int command, const ReadOptions& options) {
     return ReadCommBlock(options);
 }
 
+bool Link::writeRaw(std::span<const std::uint8_t> bytes, const std::string& where) {
+    if (ProgramEnding || refuseNested()) return false;
+    const Hold held = hold();
+    try {
+        line_.write(bytes);
+        return true;
+    } catch (const std::exception& e) {
+        reportError(where, e);
+        return false;
+    }
+}
+
 // ---------------------------------------------------------------------------------------------
 // Replies
 

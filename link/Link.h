@@ -135,6 +135,11 @@ public:
     // is skipped. Returns what arrived.
     std::vector<std::uint8_t> readStream(std::size_t count, std::int64_t deadlineUs);
 
+    // Writes bytes that are no frame (the factory's line test patterns) and reads nothing.
+    // False when nothing went out: the program is ending, the line is held elsewhere, or the
+    // line failed (reported under `where`).
+    bool writeRaw(std::span<const std::uint8_t> bytes, const std::string& where);
+
     // Reply data bytes 0..2 (reply bytes 3..5), 0 when missing.
     std::uint8_t dataByte(int n) const;
     std::uint8_t replyStatus() const;

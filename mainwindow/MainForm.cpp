@@ -16,6 +16,7 @@
 #include "mainwindow/ExitProgram.h"
 #include "mainwindow/Fields.h"
 #include "mainwindow/GuiLinkUi.h"
+#include "service/BenchWindow.h"
 #include "settings/Lists.h"
 #include "settings/Module2.h"
 #include "status/ReadingLog.h"
@@ -153,8 +154,10 @@ MainForm::MainForm(Module2& m, GuiLinkUi& ui, std::vector<std::string> arguments
 }
 
 MainForm::~MainForm() {
-    // The overview pauses this window's poll and gives it back as it closes: it goes first.
+    // The overview and the factory windows pause this window's poll and give it back as they
+    // close (the factory windows the main window too): they go while it is still whole.
     delete overview_.data();
+    for (BenchWindow* w : findChildren<BenchWindow*>(Qt::FindDirectChildrenOnly)) w->close();
 }
 
 void MainForm::buildStatusPanel(QWidget* p, QGridLayout* g) {

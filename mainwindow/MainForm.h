@@ -84,6 +84,9 @@ public:
 
     // --- status ---
     void Timer3_Timer();
+    // One status exchange on the held line, then the display updated from it; false when no
+    // reply came.
+    bool StatusExchange(Link::Hold held);
     void UpdateStatusData();
     void ClearErrorMessage();
     void StatusInfoVisibility(bool visible);
@@ -280,6 +283,10 @@ public:
 signals:
     // Every status reply the poll decoded (not the ignored ones), of the sensor on screen.
     void statusRead(const k7::StatusReading& reading);
+
+signals:
+    // A sensor's settings were read into the screen.
+    void sensorShown();
 
 protected:
     void closeEvent(QCloseEvent* e) override;

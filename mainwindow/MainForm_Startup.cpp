@@ -233,6 +233,7 @@ void MainForm::ShowUnitSelections() {
             setMessageBand(true);
             Message->setText(QString::fromStdString(note));
         }
+        emit sensorShown();
     } catch (const std::exception& e) {
         const auto* re = dynamic_cast<const RuntimeError*>(&e);
         ReportError(this, m_.link.ErrorBeep, "Module2.ShowUnitSelections", re ? re->number() : 0,

@@ -26,15 +26,21 @@ void MainForm::Timer3_Timer() {
     if (menuCommBeep->isChecked()) QApplication::beep();
     Timer3->stop();
     Timer3->setInterval(220);
-    m_.link.StatusPollBusy = true;
-    m_.link.SendRequest(cmd::Status);
-    m_.link.ReadCommBlock();
-    m_.link.StatusPollBusy = false;
-    held.release();
+    StatusExchange(std::move(held));
     if (m_.link.ProgramEnding) return;
-    UpdateStatusData();
     // Edit mode may have started while the read let events run; it keeps the poll off.
     if (!m_.EditModeActive) Timer3->start();
+}
+
+bool MainForm::StatusExchange(Link::Hold held) {
+    m_.link.StatusPollBusy = true;
+    m_.link.SendRequest(cmd::Status);
+    const bool answered = m_.link.ReadCommBlock();
+    m_.link.StatusPollBusy = false;
+    held.release();
+    if (m_.link.ProgramEnding) return false;
+    UpdateStatusData();
+    return answered;
 }
 
 void MainForm::UpdateStatusData() {

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "link/Link.h"
+#include "service/EepromAccess.h"
 #include "status/StatusPoll.h"
 
 namespace k7 {
@@ -34,10 +35,6 @@ struct CalibrationDefaults {
 // nowhere near its currents.
 std::optional<CalibrationDefaults> calibrationDefaults(int reference);
 
-struct CellValue {
-    int cell;
-    int value;
-};
 // The writes of a restore, in their fixed order: 20.5, 20.0, 4.0 then 3.5 mA, high byte first.
 std::array<CellValue, 8> calibrationWrites(const CalibrationDefaults& d);
 

@@ -27,4 +27,14 @@ bool WriteEECell(Link& link, int address, int value) {
     return link.writeCell(address, value);
 }
 
+std::optional<int> writeCellsInOrder(Link& link, std::span<const CellValue> cells,
+                                     bool unlockEach) {
+    for (const CellValue& c : cells) {
+        const bool ok =
+            unlockEach ? WriteEECell(link, c.cell, c.value) : link.writeCell(c.cell, c.value);
+        if (!ok) return c.cell;
+    }
+    return std::nullopt;
+}
+
 }  // namespace k7

@@ -14,7 +14,7 @@ ServiceDialog::ServiceDialog(QWidget* mainWindow, double acrossPercent, double d
 
 void ServiceDialog::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
-    placeRelativeTo(this, parentWidget(), across_, down_);
+    placeRelativeTo(this, placeOver_ ? placeOver_.data() : parentWidget(), across_, down_);
 }
 
 WarningDialog::WarningDialog(const Texts& t, QWidget* mainWindow) : ServiceDialog(mainWindow) {

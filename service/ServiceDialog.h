@@ -2,6 +2,7 @@
 // What the service windows share: each is created when opened and placed over the main window,
 // fully on screen; the two warnings are yellow with a proceed and an abort button.
 #include <QDialog>
+#include <QPointer>
 
 class QLabel;
 class QVBoxLayout;
@@ -13,6 +14,8 @@ class ServiceDialog : public QDialog {
 public:
     // The window's centre goes to (acrossPercent, downPercent) of the main window.
     explicit ServiceDialog(QWidget* mainWindow, double acrossPercent = 50, double downPercent = 50);
+    // Placed over this window instead of the parent (a window opened from another tool).
+    void placeOver(QWidget* window) { placeOver_ = window; }
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -20,6 +23,7 @@ protected:
 private:
     double across_;
     double down_;
+    QPointer<QWidget> placeOver_;
 };
 
 class WarningDialog : public ServiceDialog {

@@ -33,7 +33,9 @@ void SimBus::setFaults(std::size_t index, const FaultConfig& faults, std::uint32
 void SimBus::receive(std::span<const std::uint8_t> bytes, std::int64_t nowUs) {
     for (std::uint8_t b : bytes) {
         lastInboundUs_ = std::max(static_cast<double>(nowUs), lastInboundUs_) + kByteTimeUs;
-        ++receivedBytes_;
+        ++receivedByteCount_;
+        if (receivedBytes_.size() == kMaxRecordedBytes) receivedBytes_.pop_front();
+        receivedBytes_.push_back({toUs(lastInboundUs_), b});
         if (echo_) queueOutbound(toUs(lastInboundUs_), b);
         byteArrived(b, lastInboundUs_);
     }

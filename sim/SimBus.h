@@ -29,6 +29,12 @@ struct ReceivedFrame {
     Frame bytes;
 };
 
+// One byte as it arrived, frame or not (raw test patterns are no frames).
+struct ReceivedByte {
+    std::int64_t timeUs;
+    std::uint8_t value;
+};
+
 class SimBus {
 public:
     static constexpr double kByteTimeUs = 10 * 1e6 / 19200;  // 520.833 µs
@@ -68,10 +74,16 @@ public:
 
     // --- what the host sent ---
     const std::vector<ReceivedFrame>& received() const { return received_; }
-    void clearReceived() { received_.clear(); }
+    // Every byte received, the latest kMaxRecordedBytes of them.
+    const std::deque<ReceivedByte>& receivedBytes() const { return receivedBytes_; }
+    static constexpr std::size_t kMaxRecordedBytes = 1u << 18;
+    void clearReceived() {
+        received_.clear();
+        receivedBytes_.clear();
+    }
     int countReceived(int command) const;
     int countReceived(int command, int tag) const;
-    std::int64_t receivedByteCount() const { return receivedBytes_; }
+    std::int64_t receivedByteCount() const { return receivedByteCount_; }
 
 private:
     struct Station {
@@ -101,7 +113,8 @@ private:
     std::deque<std::pair<std::int64_t, std::uint8_t>> outbound_;
 
     std::vector<ReceivedFrame> received_;
-    std::int64_t receivedBytes_ = 0;
+    std::deque<ReceivedByte> receivedBytes_;
+    std::int64_t receivedByteCount_ = 0;
 };
 
 }  // namespace k7::sim

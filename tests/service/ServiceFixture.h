@@ -15,9 +15,10 @@ class ServiceFixture : public MainFormFixture {
 protected:
     sim::SimSensor* s = nullptr;
 
-    void startWith(int type = 0, int tag = 1, int firmware = 25) {
+    void startWith(int type = 0, int tag = 1, int firmware = 25,
+                   const std::vector<std::string>& arguments = {}) {
         s = &addSensor(tag, type, firmware);
-        start();
+        start(arguments);
         form->show();
         QApplication::setActiveWindow(form.get());
         bus.clearReceived();

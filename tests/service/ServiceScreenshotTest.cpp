@@ -7,8 +7,10 @@
 #include "service/frmAdjustThreshold.h"
 #include "service/frmCalWarning.h"
 #include "service/frmChangeThreshWarning.h"
+#include "service/frmFactory.h"
 #include "service/frmICal.h"
 #include "service/frmK7KRev.h"
+#include "service/frmLowEEPROM.h"
 #include "support/WindowChecks.h"
 #include "tests/service/ServiceFixture.h"
 
@@ -52,6 +54,24 @@ TEST_F(ServiceScreenshots, RingTimesAndFirmware) {
     frmK7KRev version(form.get());
     ASSERT_TRUE(version.Form_Load(m.link, "1"));
     look(&version, "service-firmware");
+}
+
+TEST_F(ServiceScreenshots, FactoryBench) {
+    startWith(0, 1, 25, {"5290318846"});
+    form->FactoryMenu->trigger();
+    auto* factory = form->findChild<frmFactory*>();
+    ASSERT_NE(factory, nullptr);
+    look(factory, "service-factory");
+    factory->cmdIDTagTest->click();
+    ASSERT_NE(factory->idTagTest(), nullptr);
+    factory->idTagTest()->tmrTest_Timer();
+    look(factory->idTagTest(), "service-id-tag-test");
+    factory->close();
+    form->mnuLowEEPROM->trigger();
+    auto* low = form->findChild<frmLowEEPROM*>();
+    ASSERT_NE(low, nullptr);
+    look(low, "service-low-eeprom");
+    low->close();
 }
 
 }  // namespace

@@ -1,0 +1,122 @@
+#pragma once
+// "Factory Control": the manufacturer's bench for the sensor on screen. While it is open the
+// status poll is off and the main window cannot be used (its own windows can), so every
+// exchange on the line comes from here; both come back as they were when it closes.
+#include <QPointer>
+#include <array>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "service/BenchWindow.h"
+#include "service/FactoryBench.h"
+#include "service/FactoryHost.h"
+#include "service/frmZULtest.h"
+#include "status/StatusPoll.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace k7 {
+
+struct Module2;
+struct Checked;
+
+class frmFactory : public BenchWindow {
+    Q_OBJECT
+public:
+    frmFactory(Module2& m, StatusPoll& poll, std::shared_ptr<FactoryHost> host,
+               QWidget* mainWindow);
+    ~frmFactory() override;
+
+    QLineEdit* CommandNum = nullptr;
+    QPushButton* Command11 = nullptr;
+    QLineEdit* SerNumFC = nullptr;
+    QPushButton* Command6 = nullptr;
+    QLineEdit* RevNumFC = nullptr;
+    QPushButton* Command10 = nullptr;
+    QLineEdit* SensorDescripFC = nullptr;
+    QPushButton* SendSensorDescrip = nullptr;
+    QLineEdit* WriteEEAdr = nullptr;
+    QLineEdit* WriteEEdata = nullptr;
+    QPushButton* WriteEE = nullptr;
+    QLineEdit* ReadEEadr = nullptr;
+    QLineEdit* ReadEEdata = nullptr;
+    QLineEdit* ReadEEnext = nullptr;
+    QPushButton* ReadEE = nullptr;
+    QPushButton* Command1 = nullptr;  // enable all EEPROM writes
+    QLineEdit* Text5 = nullptr;       // D/A value
+    QPushButton* Command7 = nullptr;
+    QLineEdit* OneByte = nullptr;
+    QPushButton* SendAByte = nullptr;
+    QLineEdit* SingleTempReading = nullptr;
+    QPushButton* IncTempCalFC = nullptr;
+    QPushButton* DecTempCalFC = nullptr;
+    QLineEdit* CalTemperature = nullptr;
+    QLineEdit* CalRange = nullptr;
+    QPushButton* CalDistance = nullptr;
+    QLabel* CalMessage = nullptr;
+    QLineEdit* DecimalPlacesIn = nullptr;
+    QPushButton* Text1 = nullptr;  // SkipCheckValues
+    std::array<QLineEdit*, 5> txtCommandBytes{};
+    QCheckBox* chkContinuously = nullptr;
+    QPushButton* cmdSendCommand = nullptr;
+    QPushButton* LegSequence = nullptr;
+    QCheckBox* chkDisplayTemp = nullptr;
+    QPushButton* GetPICRAM = nullptr;
+    QPushButton* cmdIDTagTest = nullptr;
+    QPushButton* BootK7K = nullptr;
+    QPushButton* cmdExitFC = nullptr;
+
+    frmZULtest* idTagTest() const { return test_; }
+
+protected:
+    void closing() override;
+
+private:
+    void buildLayout();
+    void connectHandlers();
+    void lockMainWindow(QWidget* mainWindow);
+    // Runs a sequence on the line; refused with a beep while another of this window runs.
+    void lineAction(void (frmFactory::*action)());
+    // Shows the refusal of a typed value; true when there was one.
+    bool refused(const Checked& c);
+    void message(const QString& text, const char* name = "FactoryMessage");
+    void reportCells(const CellsWritten& w, const QString& notSent = {});
+    void showParameterBlock();
+
+    void CalDistance_Click();
+    void IncTempCal();
+    void DecTempCal();
+    void TempCal_Click(bool up);
+    void Command6_Click();
+    void Command10_Click();
+    void Command11_Click();
+    void WriteEE_Click();
+    void ReadEE_Click();
+    void Command1_Click();
+    void BootK7K_Click();
+    void GetPICRAM_Click();
+    void SendSensorDescrip_Click();
+    void cmdSendCommand_Click();
+    void LegSequence_Click();
+    void SendAByte_Click();
+    void chkDisplayTemp_Click();
+    void DecimalPlacesIn_Change();
+    void Text1_Click();
+    void cmdIDTagTest_Click();
+
+    Module2& m_;
+    Link& link_;
+    StatusPoll& poll_;
+    std::shared_ptr<FactoryHost> host_;  // shared with the repeated test, which may outlive it
+    std::optional<PollPause> pause_;
+    std::vector<QPointer<QWidget>> locked_;  // parts of the main window disabled while open
+    Pacer pacer_;
+    bool sequence_ = false;  // a line sequence of this window is running
+    QPointer<frmZULtest> test_;
+};
+
+}  // namespace k7
