@@ -186,7 +186,7 @@ private:
 
 // The options a command may take beside the line's, and what they mean.
 struct OptionHelp {
-    OptionSpec spec;
+    OptionForm form;
     const char* meaning;
 };
 const OptionHelp kCommandOptions[] = {
@@ -412,10 +412,10 @@ std::string usage() {
         for (const char* name : c.options) {
             const auto h = std::find_if(
                 std::begin(kCommandOptions), std::end(kCommandOptions),
-                [name](const OptionHelp& o) { return o.spec.name == std::string(name); });
+                [name](const OptionHelp& o) { return o.form.name == std::string(name); });
             const bool required =
-                c.addressing == Addressing::IdRequired && h->spec.name == std::string("--id");
-            const std::string synopsis = optionSynopsis(h->spec);
+                c.addressing == Addressing::IdRequired && h->form.name == std::string("--id");
+            const std::string synopsis = optionSynopsis(h->form);
             left += required ? " " + synopsis : " [" + synopsis + "]";
         }
         row(left, c.summary);
@@ -426,7 +426,7 @@ std::string usage() {
     row("--sensors LIST", "simulated sensors, TAG[:TYPE[:FIRMWARE]],... (or --sensor)");
     row("--fault RULE", "a simulated fault, repeatable (see k7700-sim --help)");
     row("--seed N", "seed of the simulated faults");
-    for (const OptionHelp& o : kCommandOptions) row(optionSynopsis(o.spec), o.meaning);
+    for (const OptionHelp& o : kCommandOptions) row(optionSynopsis(o.form), o.meaning);
     row("-h, --help", "this text");
     row("--version", "the program's version");
     return u;
@@ -435,8 +435,8 @@ std::string usage() {
 // Reads the arguments into o; an error names the argument at fault.
 std::optional<std::string> parse(const std::vector<std::string>& args, Options& o,
                                  const Command*& command, bool& help, bool& version) {
-    std::vector<OptionSpec> known = lineOptionSpecs();
-    for (const OptionHelp& h : kCommandOptions) known.push_back(h.spec);
+    std::vector<OptionForm> known = lineOptionSpecs();
+    for (const OptionHelp& h : kCommandOptions) known.push_back(h.form);
     SplitArgs split;
     if (auto e = splitArgs(args, known, split)) return e;
     help = split.help;

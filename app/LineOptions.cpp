@@ -2,10 +2,10 @@
 
 namespace k7 {
 
-std::vector<OptionSpec> lineOptionSpecs() {
-    std::vector<OptionSpec> specs = {{"--simulate"}, {"--port", "DEVICE"}};
-    specs.insert(specs.end(), std::begin(sim::kSensorOptions), std::end(sim::kSensorOptions));
-    return specs;
+std::vector<OptionForm> lineOptionSpecs() {
+    std::vector<OptionForm> forms = {{"--simulate"}, {"--port", "DEVICE"}};
+    forms.insert(forms.end(), std::begin(sim::kSensorOptions), std::end(sim::kSensorOptions));
+    return forms;
 }
 
 std::optional<std::string> applyLineOption(const Arg& arg, LineChoice& line, bool& taken) {
@@ -19,8 +19,8 @@ std::optional<std::string> applyLineOption(const Arg& arg, LineChoice& line, boo
         line.port = arg.value;
         return std::nullopt;
     }
-    for (const OptionSpec& spec : sim::kSensorOptions) {
-        if (arg.option != spec.name) continue;
+    for (const OptionForm& form : sim::kSensorOptions) {
+        if (arg.option != form.name) continue;
         if (line.sensorOptionGiven.empty()) line.sensorOptionGiven = arg.option;
         return sim::applySensorOption(arg, line.sim);
     }

@@ -18,7 +18,7 @@ struct LineChoice {
 };
 
 // --simulate, --port and the simulator's options.
-std::vector<OptionSpec> lineOptionSpecs();
+std::vector<OptionForm> lineOptionSpecs();
 
 // Applies the argument when it is one of them (sets *taken); an error for a bad value.
 std::optional<std::string> applyLineOption(const Arg& arg, LineChoice& line, bool& taken);

@@ -4,12 +4,12 @@
 
 namespace k7 {
 
-std::string optionSynopsis(const OptionSpec& spec) {
-    return spec.value ? std::string(spec.name) + " " + spec.value : spec.name;
+std::string optionSynopsis(const OptionForm& form) {
+    return form.value ? std::string(form.name) + " " + form.value : form.name;
 }
 
 std::optional<std::string> splitArgs(const std::vector<std::string>& args,
-                                     std::span<const OptionSpec> known, SplitArgs& out) {
+                                     std::span<const OptionForm> known, SplitArgs& out) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a.empty() || a[0] != '-') {
@@ -24,19 +24,19 @@ std::optional<std::string> splitArgs(const std::vector<std::string>& args,
             (name == "--version" ? out.version : out.help) = true;
             continue;
         }
-        const auto spec = std::find_if(known.begin(), known.end(), [&](const OptionSpec& s) {
+        const auto form = std::find_if(known.begin(), known.end(), [&](const OptionForm& s) {
             return name == s.name || (s.alias && name == s.alias);
         });
-        if (spec == known.end()) return "unknown option " + name + " (see --help)";
-        Arg arg{spec->name, ""};
-        if (!spec->value) {
+        if (form == known.end()) return "unknown option " + name + " (see --help)";
+        Arg arg{form->name, ""};
+        if (!form->value) {
             if (inlineValue) return name + " takes no value";
         } else if (inlineValue) {
             arg.value = a.substr(eq + 1);
         } else if (i + 1 < args.size()) {
             arg.value = args[++i];
         } else {
-            return name + " needs a value: " + optionSynopsis(*spec);
+            return name + " needs a value: " + optionSynopsis(*form);
         }
         out.items.push_back(std::move(arg));
     }

@@ -9,7 +9,7 @@
 
 namespace k7 {
 
-struct OptionSpec {
+struct OptionForm {
     const char* name;             // "--port"
     const char* value = nullptr;  // its value's placeholder ("DEVICE"); null for a switch
     const char* alias = nullptr;  // another spelling that means the same ("--sensor")
@@ -30,9 +30,9 @@ struct SplitArgs {
 
 // Nullopt when every argument was taken; otherwise a one-line error naming the argument.
 std::optional<std::string> splitArgs(const std::vector<std::string>& args,
-                                     std::span<const OptionSpec> known, SplitArgs& out);
+                                     std::span<const OptionForm> known, SplitArgs& out);
 
 // "--name VALUE" or "--name", as usage texts and errors show an option.
-std::string optionSynopsis(const OptionSpec& spec);
+std::string optionSynopsis(const OptionForm& form);
 
 }  // namespace k7

@@ -259,7 +259,7 @@ std::optional<std::string> applySensorOption(const Arg& arg, SimSetup& setup) {
 
 std::optional<std::string> parseToolArguments(const std::vector<std::string>& args,
                                               ToolArguments& out) {
-    std::vector<OptionSpec> known(std::begin(kSensorOptions), std::end(kSensorOptions));
+    std::vector<OptionForm> known(std::begin(kSensorOptions), std::end(kSensorOptions));
     known.insert(known.end(), {{"--turnaround-us", "N"},
                                {"--adapter-latency-ms", "N"},
                                {"--link", "PATH"},

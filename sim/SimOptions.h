@@ -57,7 +57,7 @@ inline constexpr const char* kPortWithSimulate = "--port and --simulate exclude 
 
 // The options that describe the simulated sensors, spelt alike in every tool (--sensor is
 // taken for --sensors).
-inline constexpr OptionSpec kSensorOptions[] = {
+inline constexpr OptionForm kSensorOptions[] = {
     {"--sensors", "LIST", "--sensor"}, {"--fault", "RULE"}, {"--seed", "N"}};
 // Applies one of kSensorOptions; an error for a bad value.
 std::optional<std::string> applySensorOption(const Arg& arg, SimSetup& setup);
