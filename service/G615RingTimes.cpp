@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "windows/Widgets.h"
+
 namespace k7 {
 namespace {
 
@@ -30,14 +32,6 @@ QLineEdit* column(QWidget* parent, const QString& name, int row, bool editable =
 QLabel* centred(const QString& text, QWidget* parent) {
     auto* l = new QLabel(text, parent);
     l->setAlignment(Qt::AlignCenter);
-    return l;
-}
-
-QLabel* bold(const QString& text, QWidget* parent) {
-    auto* l = new QLabel(text, parent);
-    QFont f = l->font();
-    f.setBold(true);
-    l->setFont(f);
     return l;
 }
 
@@ -83,7 +77,7 @@ G615RingTimes::G615RingTimes(const QString& serialNumber, QWidget* mainWindow)
     g->setRowMinimumHeight(1, 6);
     int gridRow = 2;
     for (const RingTimeGroup& group : kRingTimeGroups) {
-        auto* title = bold(group.heading, this);
+        auto* title = boldLabel(group.heading, this);
         g->addWidget(title, gridRow++, 0, 1, -1);
         for (int row = group.firstRow; row < group.firstRow + group.rows; ++row) {
             const auto i = static_cast<std::size_t>(row);

@@ -17,6 +17,7 @@
 #include "service/ToolLine.h"
 #include "service/frmZULtest.h"
 #include "settings/Module2.h"
+#include "windows/Widgets.h"
 
 namespace k7 {
 namespace {
@@ -38,13 +39,6 @@ QLineEdit* field(QWidget* parent, const char* name, const QString& text = {}, in
     e->setObjectName(name);
     e->setFixedWidth(width);
     return e;
-}
-
-QPushButton* button(QWidget* parent, const char* name, const QString& caption) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);  // Enter in a field never sends anything
-    return b;
 }
 
 QLabel* label(QWidget* parent, const QString& text, QWidget* buddy = nullptr) {
@@ -96,14 +90,14 @@ void frmFactory::buildLayout() {
     auto* cal = new QGroupBox("Calibration", this);
     CalRange = field(cal, "CalRange");
     CalTemperature = field(cal, "CalTemperature", "23");
-    CalDistance = button(cal, "CalDistance", "Calibrate Distance");
+    CalDistance = commandButton(cal, "CalDistance", "Calibrate Distance");
     CalMessage = new QLabel("Right click here for cal instructions", cal);
     CalMessage->setObjectName("CalMessage");
     CalMessage->setContextMenuPolicy(Qt::CustomContextMenu);
     SingleTempReading = field(cal, "SingleTempReading");
     SingleTempReading->setReadOnly(true);
-    IncTempCalFC = button(cal, "IncTempCalFC", "Increment Temperature Cal Value");
-    DecTempCalFC = button(cal, "DecTempCalFC", "Decrement Temperature Cal Value");
+    IncTempCalFC = commandButton(cal, "IncTempCalFC", "Increment Temperature Cal Value");
+    DecTempCalFC = commandButton(cal, "DecTempCalFC", "Decrement Temperature Cal Value");
     auto* cg = new QGridLayout(cal);
     cg->addWidget(CalRange, 0, 0);
     cg->addWidget(label(cal, "Inches", CalRange), 0, 1);
@@ -123,14 +117,14 @@ void frmFactory::buildLayout() {
     // --- identity and single commands
     auto* ident = new QGroupBox("Identity and Commands", this);
     SerNumFC = field(ident, "SerNumFC", {}, 110);
-    Command6 = button(ident, "Command6", "Send");
+    Command6 = commandButton(ident, "Command6", "Send");
     RevNumFC = field(ident, "RevNumFC", {}, 110);
-    Command10 = button(ident, "Command10", "Read");
+    Command10 = commandButton(ident, "Command10", "Read");
     SensorDescripFC = field(ident, "SensorDescripFC", {}, 200);
     SensorDescripFC->setMaxLength(kDescriptionMaxLength);
-    SendSensorDescrip = button(ident, "SendSensorDescrip", "Send");
+    SendSensorDescrip = commandButton(ident, "SendSensorDescrip", "Send");
     CommandNum = field(ident, "CommandNum", {}, 110);
-    Command11 = button(ident, "Command11", "Send");
+    Command11 = commandButton(ident, "Command11", "Send");
     auto* ig = new QGridLayout(ident);
     const std::tuple<const char*, QLineEdit*, QPushButton*> identRows[] = {
         {"Serial Number (0 - 16,777,215):", SerNumFC, Command6},
@@ -150,14 +144,14 @@ void frmFactory::buildLayout() {
     auto* ee = new QGroupBox("EEPROM", this);
     WriteEEAdr = field(ee, "WriteEEAdr", {}, 50);
     WriteEEdata = field(ee, "WriteEEdata", {}, 50);
-    WriteEE = button(ee, "WriteEE", "&Write");
+    WriteEE = commandButton(ee, "WriteEE", "&Write");
     ReadEEadr = field(ee, "ReadEEadr", "105", 50);
     ReadEEdata = field(ee, "ReadEEdata", {}, 50);
     ReadEEnext = field(ee, "ReadEEnext", {}, 50);
     ReadEEdata->setReadOnly(true);
     ReadEEnext->setReadOnly(true);
-    ReadEE = button(ee, "ReadEE", "&Read");
-    Command1 = button(ee, "Command1", "&Enable all EEPROM writes");
+    ReadEE = commandButton(ee, "ReadEE", "&Read");
+    Command1 = commandButton(ee, "Command1", "&Enable all EEPROM writes");
     auto* eg = new QGridLayout(ee);
     eg->addWidget(label(ee, "EEPROM Address:", WriteEEAdr), 0, 0);
     eg->addWidget(WriteEEAdr, 0, 1);
@@ -184,16 +178,16 @@ void frmFactory::buildLayout() {
     }
     chkContinuously = new QCheckBox("Continuously", raw);
     chkContinuously->setObjectName("chkContinuously");
-    cmdSendCommand = button(raw, "cmdSendCommand", "&Send Command");
+    cmdSendCommand = commandButton(raw, "cmdSendCommand", "&Send Command");
     frame->addWidget(chkContinuously);
     frame->addStretch();
     frame->addWidget(cmdSendCommand);
-    LegSequence = button(raw, "LegSequence", "Sequence");
+    LegSequence = commandButton(raw, "LegSequence", "Sequence");
     Text5 = field(raw, "Text5", "16", 50);
-    Command7 = button(raw, "Command7", "Send");
+    Command7 = commandButton(raw, "Command7", "Send");
     Command7->setEnabled(false);  // the D/A value is only used by pattern 15
     OneByte = field(raw, "OneByte", "15", 50);
-    SendAByte = button(raw, "SendAByte", "send serial data");
+    SendAByte = commandButton(raw, "SendAByte", "send serial data");
     auto* rg = new QGridLayout(raw);
     rg->addLayout(frame, 0, 0, 1, 4);
     rg->addWidget(label(raw, "D/A Value:", Text5), 1, 0);
@@ -209,7 +203,7 @@ void frmFactory::buildLayout() {
     chkDisplayTemp = new QCheckBox("Display Temperature", opts);
     chkDisplayTemp->setObjectName("chkDisplayTemp");
     DecimalPlacesIn = field(opts, "DecimalPlacesIn", {}, 40);
-    Text1 = button(opts, "Text1", "False");
+    Text1 = commandButton(opts, "Text1", "False");
     auto* og = new QGridLayout(opts);
     og->addWidget(chkDisplayTemp, 0, 0, 1, 2);
     og->addWidget(label(opts, "Number of Decimal Places for Inches:", DecimalPlacesIn), 1, 0);
@@ -218,10 +212,10 @@ void frmFactory::buildLayout() {
     og->addWidget(Text1, 2, 1, Qt::AlignLeft);
     og->setColumnStretch(2, 1);
 
-    GetPICRAM = button(this, "GetPICRAM", "PICRAM.TXT");
-    cmdIDTagTest = button(this, "cmdIDTagTest", "&ID Tag Test");
-    BootK7K = button(this, "BootK7K", "Boot K7700");
-    cmdExitFC = button(this, "cmdExitFC", "Exit");
+    GetPICRAM = commandButton(this, "GetPICRAM", "PICRAM.TXT");
+    cmdIDTagTest = commandButton(this, "cmdIDTagTest", "&ID Tag Test");
+    BootK7K = commandButton(this, "BootK7K", "Boot K7700");
+    cmdExitFC = commandButton(this, "cmdExitFC", "Exit");
 
     auto* columns = new QHBoxLayout;
     auto* left = new QVBoxLayout;

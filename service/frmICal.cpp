@@ -9,15 +9,10 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "windows/Widgets.h"
+
 namespace k7 {
 namespace {
-
-QPushButton* button(const char* caption, const char* name, QWidget* parent) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
 
 QString badReferenceText(int reference) {
     return QString(
@@ -56,10 +51,10 @@ frmICal::frmICal(Link& link, StatusPoll& poll, QWidget* mainWindow)
     changeLayout->addWidget(Coarse);
     changeLayout->addWidget(Fine);
 
-    IncCurrent = button("&Increase Current", "IncCurrent", this);
-    DecCurrent = button("&Decrease Current", "DecCurrent", this);
-    RestoreDefaults = button("&Restore Defaults", "RestoreDefaults", this);
-    ICalExit = button("E&xit and resume normal K-7700 operation", "ICalExit", this);
+    IncCurrent = commandButton(this, "IncCurrent", "&Increase Current");
+    DecCurrent = commandButton(this, "DecCurrent", "&Decrease Current");
+    RestoreDefaults = commandButton(this, "RestoreDefaults", "&Restore Defaults");
+    ICalExit = commandButton(this, "ICalExit", "E&xit and resume normal K-7700 operation");
 
     auto* adjust = new QVBoxLayout;
     adjust->addWidget(change);

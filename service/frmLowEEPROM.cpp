@@ -10,27 +10,9 @@
 #include <QVBoxLayout>
 
 #include "service/FactoryBench.h"
+#include "windows/Widgets.h"
 
 namespace k7 {
-namespace {
-
-QPushButton* button(QWidget* parent, const char* name, const QString& caption) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
-
-QLabel* heading(const QString& text, QWidget* parent) {
-    auto* l = new QLabel(text, parent);
-    QFont f = l->font();
-    f.setBold(true);
-    l->setFont(f);
-    return l;
-}
-
-}  // namespace
-
 frmLowEEPROM::frmLowEEPROM(Link& link, QWidget* mainWindow) : BenchWindow(mainWindow), link_(link) {
     setObjectName("frmLowEEPROM");
     setWindowTitle("Low EEPROM");
@@ -39,10 +21,10 @@ frmLowEEPROM::frmLowEEPROM(Link& link, QWidget* mainWindow) : BenchWindow(mainWi
     lblIDTag->setObjectName("lblIDTag");
     auto* g = new QGridLayout;
     g->setHorizontalSpacing(12);
-    g->addWidget(heading("Parameter", this), 0, 0);
-    g->addWidget(heading("Adr", this), 0, 1);
-    g->addWidget(heading("Read", this), 0, 2);
-    g->addWidget(heading("Write", this), 0, 3);
+    g->addWidget(boldLabel("Parameter", this), 0, 0);
+    g->addWidget(boldLabel("Adr", this), 0, 1);
+    g->addWidget(boldLabel("Read", this), 0, 2);
+    g->addWidget(boldLabel("Write", this), 0, 3);
     for (std::size_t i = 0; i < kLowEepromRows.size(); ++i) {
         const LowEepromRow& row = kLowEepromRows[i];
         const int r = static_cast<int>(i) + 1;
@@ -66,11 +48,11 @@ frmLowEEPROM::frmLowEEPROM(Link& link, QWidget* mainWindow) : BenchWindow(mainWi
         writeFields[i] = write;
     }
 
-    cmdReadAll = button(this, "cmdReadAll", "&Read All");
-    cmdClearAll = button(this, "cmdClearAll", "&Clear All Reads");
-    BootK7K = button(this, "BootK7K", "&Boot");
-    cmdWriteAll = button(this, "cmdWriteAll", "&Write All Filled in Values");
-    cmdExit = button(this, "cmdExit", "E&xit");
+    cmdReadAll = commandButton(this, "cmdReadAll", "&Read All");
+    cmdClearAll = commandButton(this, "cmdClearAll", "&Clear All Reads");
+    BootK7K = commandButton(this, "BootK7K", "&Boot");
+    cmdWriteAll = commandButton(this, "cmdWriteAll", "&Write All Filled in Values");
+    cmdExit = commandButton(this, "cmdExit", "E&xit");
     auto* buttons = new QHBoxLayout;
     for (QPushButton* b : {cmdReadAll, cmdClearAll, BootK7K, cmdWriteAll}) buttons->addWidget(b);
     buttons->addStretch();
