@@ -54,12 +54,18 @@ const Line kLines[] = {
 };
 constexpr int kStandardValueLines = 27;
 
-// A line break inside a value would shift every line after it.
+// A line break inside a value would shift every line after it. Such a text (a stray CR in
+// a recalled file) is written as the reader will read it back, its edges trimmed, so that
+// saving it again writes the same file.
 std::string oneLine(std::string text) {
+    bool broken = false;
     for (char& c : text) {
-        if (c == '\r' || c == '\n') c = ' ';
+        if (c == '\r' || c == '\n') {
+            c = ' ';
+            broken = true;
+        }
     }
-    return text;
+    return broken ? trim(text) : text;
 }
 
 std::string valueText(const SetupValues& v, const Line& l) {

@@ -110,6 +110,11 @@ TEST(SetupFormat, WrittenValuesReadBackUnchanged) {
     const auto back = parseSetupLines(readBack(text), 28);
     ASSERT_TRUE(back);
     EXPECT_EQ(setupFileText("/a/b.txt", *back), text);
+    // A stray CR at the edge of a recalled text: saving it again writes the same file.
+    v->UserDescription = "\rTank 4 ";
+    const std::string once = setupFileText("/a/b.txt", *v);
+    EXPECT_NE(once.find("user description=Tank 4\r\n"), std::string::npos);
+    EXPECT_EQ(setupFileText("/a/b.txt", *parseSetupLines(readBack(once), 28)), once);
 }
 
 TEST(SetupFormat, G615FileMayLeaveOutWhatAG615DoesNotHave) {
