@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -173,8 +174,7 @@ void frmLineOverview::showRow(std::size_t index) {
         item->setText(text);
         // A column grows to a text that would not fit; it never shrinks under the user.
         const int column = static_cast<int>(c);
-        if (tblSensors->fontMetrics().horizontalAdvance(text) + 16 >
-            tblSensors->columnWidth(column)) {
+        if (QFontMetrics(font).horizontalAdvance(text) + 16 > tblSensors->columnWidth(column)) {
             tblSensors->resizeColumnToContents(column);
         }
     }
