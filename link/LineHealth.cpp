@@ -1,24 +1,14 @@
 #include "link/LineHealth.h"
 
-#include <algorithm>
-#include <cmath>
-#include <cstdio>
+#include "link/CommHistory.h"
 
 namespace k7 {
 
 const std::vector<std::string>& lineHealthHeader() {
-    static const std::vector<std::string> header{"ID tag",  "Exchanges",     "Bad replies",
-                                                 "Time-outs", "Re-sends",    "Write retries",
+    static const std::vector<std::string> header{"ID tag",    "Exchanges",    "Bad replies",
+                                                 "Time-outs", "Re-sends",     "Write retries",
                                                  "Failures",  "Last answered"};
     return header;
-}
-
-std::string timeOfDayText(double secondsSinceMidnight) {
-    const auto ms = static_cast<long long>(std::llround(std::max(0.0, secondsSinceMidnight) * 1000.0));
-    char text[32];
-    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld.%03lld", ms / 3600000 % 24,
-                  ms / 60000 % 60, ms / 1000 % 60, ms % 1000);
-    return text;
 }
 
 std::vector<std::string> lineHealthRow(int tag, const TagHealth& h) {
@@ -29,7 +19,7 @@ std::vector<std::string> lineHealthRow(int tag, const TagHealth& h) {
             std::to_string(h.resends),
             std::to_string(h.verifyRetries),
             std::to_string(h.failures),
-            h.lastAnswered ? timeOfDayText(*h.lastAnswered) : std::string("never")};
+            h.lastAnswered ? isoTimeOfDay(*h.lastAnswered) : std::string("never")};
 }
 
 std::vector<int> tagsSeen(const LineStats& stats) {

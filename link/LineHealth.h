@@ -14,9 +14,6 @@ const std::vector<std::string>& lineHealthHeader();
 // One row for a tag, in the header's order; "never" when the tag has not answered.
 std::vector<std::string> lineHealthRow(int tag, const TagHealth& h);
 
-// "HH:MM:SS.mmm" for a time of day given in seconds since midnight.
-std::string timeOfDayText(double secondsSinceMidnight);
-
 // The tags the link has exchanged with, in order.
 std::vector<int> tagsSeen(const LineStats& stats);
 

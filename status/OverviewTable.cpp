@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "common/NumberFormat.h"
+#include "link/CommHistory.h"
 #include "link/LineHealth.h"
 #include "settings/SensorTypes.h"
 
@@ -74,7 +75,7 @@ std::vector<OverviewCell> overviewRow(const SensorRow& r, const TagHealth& healt
         row.push_back(words(r.identified ? "answering" : "reading ..."));
     } else if (const auto seen = r.lastSeen ? r.lastSeen : health.lastAnswered) {
         // Before the overview heard it, the search may have.
-        row.push_back(words("not answering, last seen " + timeOfDayText(*seen)));
+        row.push_back(words("not answering, last seen " + isoTimeOfDay(*seen)));
     } else {
         row.push_back(words("not answering"));
     }

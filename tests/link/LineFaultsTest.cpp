@@ -3,6 +3,7 @@
 // value of the cell asked for, whatever the line does.
 #include <gtest/gtest.h>
 
+#include "link/CommHistory.h"
 #include "link/Commands.h"
 #include "link/Discovery.h"
 #include "link/LineHealth.h"
@@ -193,7 +194,7 @@ TEST_F(LineFaultsTest, HealthCountsTheFaultsOfEachTagAlone) {
     EXPECT_EQ(row[2], std::to_string(five.badReplies));
     EXPECT_NE(row.back(), "never");
     EXPECT_EQ(lineHealthRow(9, TagHealth{}).back(), "never");
-    EXPECT_EQ(timeOfDayText(3723.0456), "01:02:03.046");
+    EXPECT_EQ(isoTimeOfDay(3723.0456), "01:02:03.046");
 }
 
 }  // namespace
