@@ -50,7 +50,7 @@ struct Placed {
 constexpr Placed kSensors[] = {
     {1, 0, 30.0, "drop=0.05,junk=0.01"},
     {2, 1, 45.0, "drop=0.05,junk=0.01,delay=85:65,busy"},
-    {3, 0, 60.0, "drop=0.05,junk=0.01,delay=100:10"},
+    {3, 0, 25.0, "drop=0.05,junk=0.01,delay=100:10"},
 };
 constexpr double kCelsius = 20.0;
 

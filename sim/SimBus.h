@@ -79,7 +79,7 @@ public:
     static constexpr std::size_t kMaxRecordedFrames = 1u << 16;
     // Every byte received, the latest kMaxRecordedBytes of them.
     const std::deque<ReceivedByte>& receivedBytes() const { return receivedBytes_; }
-    static constexpr std::size_t kMaxRecordedBytes = 1u << 18;
+    static constexpr std::size_t kMaxRecordedBytes = 1u << 16;
     void clearReceived() {
         received_.clear();
         receivedBytes_.clear();
