@@ -5,13 +5,19 @@
 namespace k7 {
 
 std::optional<std::string> parseAppOptions(const std::vector<std::string>& args, AppOptions& out) {
+    std::vector<OptionForm> known = lineOptionSpecs();
+    known.push_back({"--history", "FILE"});
     SplitArgs split;
-    if (auto err = splitArgs(args, lineOptionSpecs(), split)) return err;
+    if (auto err = splitArgs(args, known, split)) return err;
     out.help = split.help;
     out.version = split.version;
     for (const Arg& a : split.items) {
         if (a.option.empty()) {
             out.arguments.push_back(a.value);
+            continue;
+        }
+        if (a.option == "--history") {
+            out.history = a.value;
             continue;
         }
         bool taken = false;
@@ -24,7 +30,7 @@ std::optional<std::string> parseAppOptions(const std::vector<std::string>& args,
 }
 
 std::string appUsage() {
-    return "usage: k7700 [--port DEVICE] [ONESENSOR] [AUTORESETERROR]\n"
+    return "usage: k7700 [--port DEVICE] [--history FILE] [ONESENSOR] [AUTORESETERROR]\n"
            "       k7700 --simulate [--sensors LIST] [--fault RULE]... [--seed N] [ONESENSOR]\n"
            "             [AUTORESETERROR]\n"
            "The K7700 configuration and diagnostic program. Without --port or --simulate it\n"
@@ -40,6 +46,8 @@ std::string appUsage() {
            "  --fault RULE     simulated fault, e.g. drop=0.2, refuse=90, status-fault=0x18\n"
            "                   (k7700-sim --help lists them); repeatable\n"
            "  --seed N         seed of the simulated faults\n"
+           "  --history FILE   the change history (default: $K7700_HISTORY, else\n"
+           "                   ~/.local/share/k7700/history.sqlite)\n"
            "  ONESENSOR        stop the sensor search at the first sensor found\n"
            "  AUTORESETERROR   reset sensor faults automatically\n"
            "  -h, --help       this text\n"

@@ -12,6 +12,7 @@ namespace k7 {
 
 struct AppOptions : LineChoice {
     std::vector<std::string> arguments;  // the classic switches
+    std::string history;                 // --history FILE: the change history's file
     bool help = false;
     bool version = false;
 };

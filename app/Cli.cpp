@@ -5,6 +5,7 @@
 #include <optional>
 #include <ostream>
 
+#include "app/CliChanges.h"
 #include "app/CliEcho.h"
 #include "app/CliLog.h"
 #include "app/CliReport.h"
@@ -14,6 +15,9 @@
 #include "app/TerminalProgress.h"
 #include "common/VbText.h"
 #include "common/Version.h"
+#include "history/ChangeHistory.h"
+#include "history/ChangeText.h"
+#include "history/HistoryRecorder.h"
 #include "link/Clock.h"
 #include "link/Commands.h"
 #include "link/Discovery.h"
@@ -41,6 +45,7 @@ public:
     TerminalProgress progress;
     CliUi ui;
     Link link;
+    HistoryRecorder* history = nullptr;  // where program records its changes
 
     bool failed(const std::string& what) {
         if (ui.noReply || link.ProgramEnding) {
@@ -132,6 +137,7 @@ public:
     }
 
     int doPoke(int addr, int value, bool unlock) {
+        ChangeScope change(link, "Poke");
         link.WriteEEAdr = std::to_string(addr);
         link.WriteEEdata = std::to_string(value);
         if (unlock) link.SendRequest(cmd::Unlock);
@@ -177,7 +183,7 @@ public:
     int doSetup(const std::string& name, const std::string& file, std::vector<int> tags,
                 int units) {
         if (tags.empty()) tags = {std::stoi(ui.tag)};
-        return runSetupCommand({name, file, std::move(tags), units, &progress}, link.line(),
+        return runSetupCommand({name, file, std::move(tags), units, &progress, history}, link.line(),
                                link.clock(), out_, err_);
     }
 
@@ -220,6 +226,13 @@ const OptionHelp kCommandOptions[] = {
     {{"--seconds", "S"}, "health: how long it polls (default 10); log: how long it logs"},
     {{"--interval", "MS"}, "log: each sensor read every MS ms (default 220)"},
     {{"--attempts", "N"}, "scan, health: requests to each tag in the search (default 2)"},
+    {{"--serial", "N"}, "changes: the sensor with this serial number"},
+    {{"--since", "DATE"}, "changes: from this local date (and time) on, e.g. 2026-12-06 14:00"},
+    {{"--csv"}, "changes: as CSV, every field"},
+    {{"--export", "FILE"}, "changes: into FILE.csv, every field"},
+    {{"--history", "FILE"},
+     "poke, program, changes: the change history (default: $K7700_HISTORY, else "
+     "~/.local/share/k7700/history.sqlite)"},
 };
 
 struct Options : LineChoice {
@@ -235,6 +248,10 @@ struct Options : LineChoice {
     int attempts = kProbeAttempts;
     std::string gain = "normal";
     std::string interval;  // as given; log checks it
+    std::string history;   // --history
+    std::optional<long> serial;
+    std::string since, exportFile;
+    bool csv = false;
 };
 
 // Which sensor a command talks to.
@@ -253,6 +270,8 @@ struct Command {
     int failure = 1;           // the exit status when the port or the sensor fails
     bool severalTags = false;  // --id takes a comma list
     bool realTime = false;     // runs on the clock even with simulated sensors
+    // A command that needs no line runs this instead of `run`.
+    int (*offline)(const Options& o, std::ostream& out, std::ostream& err) = nullptr;
 };
 
 // Operand i as a whole number within lo..hi.
@@ -307,7 +326,7 @@ const Command kCommands[] = {
     {"poke",
      "ADDR VALUE",
      "write one EEPROM cell and verify it",
-     {"--id", "--unlock"},
+     {"--id", "--unlock", "--history"},
      Addressing::IdRequired,
      [](Options& o) -> std::optional<std::string> {
          if (auto extra = noOperandsBeyond(o, 2)) return extra;
@@ -363,7 +382,7 @@ const Command kCommands[] = {
     {"program",
      "FILE",
      "check the file, then program each sensor of --id N[,N...]",
-     {"--id", "--units"},
+     {"--id", "--units", "--history"},
      Addressing::IdRequired,
      oneFile,
      setupCommand,
@@ -414,6 +433,29 @@ const Command kCommands[] = {
      1,
      true,
      true},
+    {"changes",
+     "",
+     "the change history, newest first: what was programmed, when, by whom",
+     {"--serial", "--id", "--since", "--csv", "--export", "--history", "--units"},
+     Addressing::None,
+     [](Options& o) -> std::optional<std::string> {
+         if (auto extra = noOperandsBeyond(o, 0)) return extra;
+         if (o.serial && o.id) return "changes: name the sensor by --serial or by --id, not both";
+         if (!o.since.empty() && !utcFromLocal(o.since)) {
+             return "--since must be a date, 2026-12-06, or a date and time, 2026-12-06 14:00";
+         }
+         return std::nullopt;
+     },
+     nullptr,
+     1,
+     false,
+     false,
+     [](const Options& o, std::ostream& out, std::ostream& err) {
+         return runChanges({historyPath(o.history), o.serial, o.id,
+                            o.since.empty() ? "" : *utcFromLocal(o.since), o.csv, o.exportFile,
+                            o.units},
+                           out, err);
+     }},
 };
 
 std::string usage() {
@@ -501,6 +543,17 @@ std::optional<std::string> parse(const std::vector<std::string>& args, Options& 
             o.seconds = static_cast<int>(s);
         }
         if (a.option == "--interval") o.interval = a.value;
+        if (a.option == "--history") o.history = a.value;
+        if (a.option == "--since") o.since = a.value;
+        if (a.option == "--export") o.exportFile = a.value;
+        if (a.option == "--csv") o.csv = true;
+        if (a.option == "--serial") {
+            double n = 0;
+            if (!parseNumber(a.value, &n) || n != static_cast<long>(n) || n < 0 || n > 16777215) {
+                return "--serial must be a serial number from 0 to 16777215";
+            }
+            o.serial = static_cast<long>(n);
+        }
         if (a.option == "--attempts") {
             double n = 0;
             if (!parseNumber(a.value, &n) || n != static_cast<int>(n) || n < 1 || n > 20) {
@@ -527,7 +580,12 @@ std::optional<std::string> parse(const std::vector<std::string>& args, Options& 
         }
     }
     if (auto e = checkLineChoice(o)) return e;
-    if (!o.simulate && o.port.empty()) return "name a port with --port DEVICE, or use --simulate";
+    if (command->offline && (o.simulate || !o.port.empty())) {
+        return o.command + " reads the change history only: it takes no --port or --simulate";
+    }
+    if (!command->offline && !o.simulate && o.port.empty()) {
+        return "name a port with --port DEVICE, or use --simulate";
+    }
     if (auto e = command->check(o)) return e;
     if (command->addressing == Addressing::IdRequired && !o.id) {
         // A write never goes to whichever sensor happened to answer first.
@@ -558,6 +616,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         out << "k7700-cli " << versionText() << "\n";
         return 0;
     }
+    if (command->offline) return command->offline(o, out, err);
 
     // Simulated sensors run on a virtual clock (started at the time of day): same exchanges,
     // no waiting. The logger keeps real time: it runs until its time is up or it is stopped.
@@ -592,7 +651,15 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         }
         s.ui.tag = std::to_string(first.front());
     }
-    return command->run(s, o);
+    // Whatever the command writes into a sensor goes into the change history; a history that
+    // cannot be written is said once, after the command, and changes nothing of its outcome.
+    HistoryRecorder history({historyPath(o.history), "k7700-cli " + versionText(),
+                             [device] { return device; }});
+    s.link.changeSink = &history;
+    s.history = &history;
+    const int status = command->run(s, o);
+    for (const std::string& line : history.flush()) err << "k7700-cli: " << line << "\n";
+    return status;
 }
 
 }  // namespace k7

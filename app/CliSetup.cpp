@@ -6,6 +6,7 @@
 
 #include "app/CliUi.h"
 #include "app/TerminalProgress.h"
+#include "history/HistoryRecorder.h"
 #include "settings/Module2.h"
 #include "settings/Programming.h"
 #include "settings/SettingsRead.h"
@@ -21,8 +22,9 @@ namespace {
 class Sensor {
 public:
     Sensor(SerialLine& line, Clock& clock, std::ostream& err, int tag, const SetupCommand& c)
-        : ui(err), m(line, clock, ui), err_(err) {
+        : ui(err), m(line, clock, ui), history_(c.history), err_(err) {
         ui.progress = c.progress;
+        m.link.changeSink = c.history;
         ui.tag = std::to_string(tag);
         screen.SingleSensorID = ui.tag;  // the tag stays: nothing here changes it
         m.discovery.CurrentIDTag = tag;
@@ -31,7 +33,9 @@ public:
     bool read() {
         const std::string note = readSensorSettings(m, screen);
         if (!note.empty()) err_ << "k7700-cli: tag " << ui.tag << ": " << note << "\n";
-        return !ui.noReply && !m.link.ProgramEnding;
+        if (ui.noReply || m.link.ProgramEnding) return false;
+        if (history_) history_->sensorRead(std::stoi(ui.tag), screen.SerialNumber, m.SensorType);
+        return true;
     }
     const std::string& tag() const { return ui.tag; }
 
@@ -40,6 +44,7 @@ public:
     ScreenValues screen;
 
 private:
+    HistoryRecorder* history_;
     std::ostream& err_;
 };
 
@@ -109,11 +114,14 @@ bool programOne(const SetupCommand& c, Sensor& s, std::ostream& to) {
             << "\n";
         return false;
     }
+    const SetupValues asRead = setupValuesFrom(s.m, s.screen);
     applySetup(s.m, s.screen, file.values);
     if (const auto failure = CheckValues(s.m, s.screen)) {
         out << "not programmed: " << failure->message << "\n";
         return false;
     }
+    ChangeScope change(s.m.link, kProgramChange,
+                       {setupRecordText(asRead), setupRecordText(setupValuesFrom(s.m, s.screen))});
     const ProgramResult r = WriteAllUserEEPROM(s.m, s.screen);
     if (r.ok()) {
         out << "programmed and verified\n";

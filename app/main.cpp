@@ -7,6 +7,8 @@
 
 #include "app/AppOptions.h"
 #include "common/Version.h"
+#include "history/ChangeHistory.h"
+#include "history/HistoryRecorder.h"
 #include "link/Clock.h"
 #include "link/QtSerialLine.h"
 #include "mainwindow/GuiLinkUi.h"
@@ -58,8 +60,14 @@ int main(int argc, char** argv) {
         m.portOverridden = true;
         m.discovery.port = {0, opts.port};
     }
+    // Every change made to a sensor goes into the change history, written on a thread of its
+    // own; the recorder outlives the window, which the link reports to.
+    k7::HistoryRecorder history({k7::historyPath(opts.history), "k7700 " + k7::versionText(),
+                                 [&m] { return m.discovery.port.displayName(); }});
+    m.link.changeSink = &history;
     k7::MainForm form(m, ui, opts.arguments);
     ui.attach(&form, &m);
+    form.attachHistory(history);
     QTimer::singleShot(0, &form, &k7::MainForm::Form_Load);
     return app.exec();
 }

@@ -155,7 +155,7 @@ void Link::sendRequestTo(std::uint8_t tag, int command) {
             case cmd::WriteEeprom:
                 lastWriteVerified_ = false;
                 lastWriteVerified_ =
-                    verifiedWrite(f[1], textToByte(WriteEEAdr), textToByte(WriteEEdata));
+                    recordedWrite(f[1], textToByte(WriteEEAdr), textToByte(WriteEEdata));
                 return;
             case cmd::ReadEeprom:
                 if (ui_.progressVisible()) advanceProgress();
@@ -473,6 +473,19 @@ bool Link::verifiedWrite(std::uint8_t tag, std::uint8_t address, std::uint8_t va
     ui_.beep();
     ui_.showLinkMessage(kVerifyFailedMessage);
     return false;
+}
+
+bool Link::recordedWrite(std::uint8_t tag, std::uint8_t address, std::uint8_t value) {
+    std::optional<ChangeScope> ownChange;
+    if (!openChange_ && changeSink) ownChange.emplace(*this, "EEPROM write");
+    const bool verified = verifiedWrite(tag, address, value);
+    using Outcome = CellChange::Outcome;
+    const Outcome outcome = ProgramEnding     ? Outcome::Unanswered
+                            : SkipWriteVerify ? Outcome::Unchecked
+                            : verified        ? Outcome::Verified
+                                              : Outcome::Failed;
+    if (openChange_) openChange_->cellWritten(tag, address, value, outcome);
+    return verified;
 }
 
 bool Link::writeCell(int address, int value) {

@@ -29,6 +29,7 @@
 #include "link/Frame.h"
 #include "link/LineStats.h"
 #include "link/LinkUi.h"
+#include "link/SensorChange.h"
 #include "link/SerialLine.h"
 
 namespace k7 {
@@ -86,6 +87,9 @@ public:
 
     // Set when the program is ending: nothing more goes on the line and reads return at once.
     bool ProgramEnding = false;
+
+    // Where the changes made to sensors go (the change history); none when null.
+    ChangeSink* changeSink = nullptr;
 
     // --- the line as a whole ---
     // A claim on the line; the line is free again when the last claim ends.
@@ -158,6 +162,7 @@ public:
     void advanceProgress();
 
 private:
+    friend class ChangeScope;
     enum class Attempt { Good, Bad, TimedOut };
 
     int eventLevel() const { return ui_.eventLoopLevel() + eventsDepth_; }
@@ -170,6 +175,8 @@ private:
     void letEventsRun(F&& f);
     void reportError(const std::string& where, const std::exception& e);
     bool verifiedWrite(std::uint8_t tag, std::uint8_t address, std::uint8_t value);
+    // The verified write, noted in the change open (or in one of its own).
+    bool recordedWrite(std::uint8_t tag, std::uint8_t address, std::uint8_t value);
     Attempt readOneReply(const ReadOptions& options);
     void settleBeforeResend(bool heardSomething);
     // Puts CommBlockOut on the line; a new request (not a re-sent copy) first waits until its
@@ -191,6 +198,7 @@ private:
     int eventsDepth_ = 0;
     bool lastWriteVerified_ = true;
     bool lossNoted_ = false;
+    ChangeScope* openChange_ = nullptr;
 };
 
 }  // namespace k7

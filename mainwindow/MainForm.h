@@ -32,7 +32,9 @@ class QScrollArea;
 namespace k7 {
 
 struct Module2;
+struct SetupValues;
 class GuiLinkUi;
+class HistoryRecorder;
 class ReadingLog;
 class FilteredField;
 class ToggleField;
@@ -113,6 +115,12 @@ public:
     void MenuRecall_Click();
     void MenuCompare_Click();
     void MenuPrint_Click();
+    // Puts a setup on screen in edit mode, as a recalled setup file (nothing is written).
+    void recallSetup(const SetupValues& values);
+    // The change history (MainForm_History.cpp): what the recorder learns from the screen, its
+    // problems told in the message band, and File -> "Change History ...".
+    void attachHistory(HistoryRecorder& recorder);
+    void MenuChangeHistory_Click();
     // The commissioning report (MainForm_Report.cpp).
     void MenuReport_Click();
     // The comm history and line health window.
@@ -240,6 +248,7 @@ public:
     QAction* MenuRecall = nullptr;
     QAction* MenuCompare = nullptr;
     QAction* MenuReport = nullptr;
+    QAction* MenuChangeHistory = nullptr;
     QAction* PrintSetup = nullptr;
     QAction* MenuPrint = nullptr;
     QAction* MenuExit = nullptr;
@@ -353,6 +362,9 @@ private:
     QPointer<frmLineOverview> overview_;
     QPointer<frmTrend> trend_;
     std::unique_ptr<ReadingLog> log_;
+    HistoryRecorder* history_ = nullptr;
+    std::string setupAsRead_;  // the last settings read, as the change history keeps setups
+    void showHistoryProblem(const QString& text);
 };
 
 }  // namespace k7

@@ -19,6 +19,7 @@
 #include "settings/Module2.h"
 #include "settings/Programming.h"
 #include "settings/Validation.h"
+#include "setupfile/SetupScreen.h"
 
 namespace k7 {
 namespace {
@@ -336,6 +337,8 @@ void MainForm::ProgramModule_Click() {
         const PollPause pause(*this);
         const QScopedValueRollback<bool> addressing(programming_, true);
         setEnabled(false);
+        ChangeScope change(m_.link, kProgramChange,
+                           {setupAsRead_, setupRecordText(setupValuesFrom(m_, sv))});
         result = WriteAllUserEEPROM(m_, sv);
         setEnabled(true);
         if (m_.link.ProgramEnding) return;

@@ -15,6 +15,7 @@
 #include "settings/Module2.h"
 #include "settings/Programming.h"
 #include "settings/Validation.h"
+#include "setupfile/SetupScreen.h"
 #include "windows/ErrorBox.h"
 
 namespace k7 {
@@ -45,6 +46,8 @@ public:
         ScreenValues sv = form_.screenValues();
         sv.SingleSensorID = std::to_string(m_.discovery.CurrentIDTag);
         if (const auto failure = CheckValues(m_, sv)) return "not programmed: " + failure->message;
+        const std::string setup = setupRecordText(setupValuesFrom(m_, sv));
+        ChangeScope change(m_.link, kProgramChange, {setup, setup});
         return programFailureText(WriteAllUserEEPROM(m_, sv));
     }
 

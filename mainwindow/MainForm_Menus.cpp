@@ -50,6 +50,8 @@ void MainForm::buildMenus() {
                        [this] { MenuCompare_Click(); });
     MenuReport = item(MenuFile, "Save Report as P&DF ...", "MenuReport", this,
                       [this] { MenuReport_Click(); });
+    MenuChangeHistory = item(MenuFile, "Change &History ...", "MenuChangeHistory", this,
+                             [this] { MenuChangeHistory_Click(); });
     MenuFile->addSeparator();
     PrintSetup = item(MenuFile, "Printer S&election ...", "PrintSetup", this, [] {});
     MenuPrint = item(MenuFile, "&Print ...", "MenuPrint", this, [this] { MenuPrint_Click(); });

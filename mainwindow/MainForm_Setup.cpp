@@ -76,10 +76,13 @@ void MainForm::MenuRecall_Click() {
                                       SingleSensorID->text().toStdString());
     if (!path) return;
     const auto values = readForSensor(this, m_, *path);
-    if (!values) return;
+    if (values) recallSetup(*values);
+}
+
+void MainForm::recallSetup(const SetupValues& values) {
     try {
         ScreenValues sv = screenValues();
-        applySetup(m_, sv, *values);
+        applySetup(m_, sv, values);
         refillScreen(sv);
         menuAutoTemp->setChecked(m_.TemperatureCompensation == 0);
         menuPresetTemp->setChecked(m_.TemperatureCompensation == 1);

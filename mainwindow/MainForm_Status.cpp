@@ -95,6 +95,7 @@ void MainForm::ResetError_Click() {
     const Link::Hold held = lineForUser();
     if (!held) return;
     const PollPause pause(*this);
+    ChangeScope change(m_.link, "Reset Error");
     for (int cell : {124, 125}) m_.link.writeCell(cell, 0);
     m_.link.SendRequest(cmd::ResetFaults);
     ClearErrorMessage();

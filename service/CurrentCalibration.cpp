@@ -96,6 +96,7 @@ bool CurrentCalibration::adjust(bool raise, bool fine) {
         const FlagFor step(link_.FineCalibrationStep, fine);
         link_.SendRequest(raise ? p.raiseCommand : p.lowerCommand);
     }
+    adjusted_[point_] += (raise ? 1 : -1) * (fine ? 1 : 10);
     link_.waitMs(kAdjustWaitMs);
     drive();
     link_.waitMs(kAdjustWaitMs);
@@ -112,6 +113,8 @@ CurrentCalibration::Restore CurrentCalibration::restoreDefaults() {
     const int w = reference->word();
     const auto defaults = calibrationDefaults(w);
     if (!defaults) return {Outcome::BadReference, w};
+    ChangeScope change(link_, "Current loop defaults");
+    change.note("from the 20 mA reference " + std::to_string(w));
     // A cell that never reads back is reported by the link; the others are still written.
     for (const CellValue& c : calibrationWrites(*defaults)) {
         link_.writeCell(c.cell, c.value);
@@ -129,6 +132,21 @@ bool CurrentCalibration::close() {
     if (!link_.ProgramEnding) {
         const Link::Hold held = lineForTool(link_);
         if (!held) return false;
+        // The raise and lower steps changed the points in the EEPROM: one change for them all.
+        std::string steps;
+        for (const auto& [point, units] : adjusted_) {
+            if (units == 0) continue;
+            std::string name = kCalibrationPoints[static_cast<std::size_t>(point)].caption;
+            std::erase(name, '&');
+            steps += (steps.empty() ? "" : ", ") + name + (units > 0 ? " +" : " ") +
+                     std::to_string(units);
+        }
+        adjusted_.clear();
+        std::optional<ChangeScope> change;
+        if (!steps.empty()) {
+            change.emplace(link_, "Current calibration");
+            change->note("points moved (in calibration steps): " + steps);
+        }
         link_.CurrentCalActive = false;
         link_.SendRequest(cmd::CurrentCalMode);
         link_.SendRequest(cmd::Restart);

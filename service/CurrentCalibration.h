@@ -3,6 +3,7 @@
 // of four points while the technician raises or lowers that point against a meter, or puts all
 // four back to the defaults derived from the factory 20 mA reference.
 #include <array>
+#include <map>
 #include <optional>
 
 #include "link/Link.h"
@@ -76,6 +77,7 @@ private:
     StatusPoll& poll_;
     std::optional<PollPause> pause_;
     int point_ = 0;
+    std::map<int, int> adjusted_;  // net raise (+) or lower (-) of each point, in its steps
 };
 
 }  // namespace k7

@@ -96,6 +96,8 @@ DistanceCalibration calibrateDistance(Link& link, double rangeInches, double cel
         return r;
     }
     const int stored = static_cast<int>(r.cal < 0 ? r.cal + 65536 : r.cal);
+    ChangeScope change(link, "Distance calibration");
+    change.note("Cal Value = " + std::to_string(r.cal));
     sendUnlock(link, UnlockRegion::Low);
     const std::array<CellValue, 2> cells{
         {{kDistanceCalCell, stored / 256}, {kDistanceCalCell + 1, stored % 256}}};
@@ -112,8 +114,13 @@ DistanceCalibration calibrateDistance(Link& link, double rangeInches, double cel
 std::optional<double> stepTemperatureCal(Link& link, bool up, const std::function<void()>& sent) {
     const Link::Hold held = lineForTool(link);
     if (!held) return std::nullopt;
-    sendUnlock(link, UnlockRegion::Low);
-    link.SendRequest(up ? cmd::TempCalUp : cmd::TempCalDown);
+    {
+        // The sensor changes its own calibration cell: no write of ours says so.
+        ChangeScope change(link, "Temperature calibration");
+        change.note(up ? "raised one step" : "lowered one step");
+        sendUnlock(link, UnlockRegion::Low);
+        link.SendRequest(up ? cmd::TempCalUp : cmd::TempCalDown);
+    }
     sent();
     link.waitMs(kTempCalSettleMs);
     if (!link.exchange(cmd::TemperatureReading) || link.ProgramEnding) return std::nullopt;
@@ -134,6 +141,8 @@ std::array<CellValue, 3> serialNumberCells(long serial) {
 CellsWritten writeSerialNumber(Link& link, long serial) {
     const Link::Hold held = lineForTool(link);
     if (!held) return {true, std::nullopt};
+    ChangeScope change(link, "Serial number");
+    change.note("serial number " + std::to_string(serial));
     sendUnlock(link, UnlockRegion::Low);
     return {false, writeCellsInOrder(link, serialNumberCells(serial), false)};
 }
@@ -205,6 +214,7 @@ std::string descriptionWarning(std::span<const CellValue> cells) {
 CellsWritten writeDescription(Link& link, std::span<const CellValue> cells, const Pacer& pacer) {
     const Link::Hold held = lineForTool(link);
     if (!held) return {true, std::nullopt};
+    ChangeScope change(link, "Sensor description");
     for (std::size_t i = 0; i < cells.size(); ++i) {
         if (i > 0 && !pacer(kDescriptionCellPauseMs)) return {false, cells[i].cell};
         if (const auto failed = writeCellsInOrder(link, cells.subspan(i, 1), true)) {

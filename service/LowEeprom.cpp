@@ -73,6 +73,7 @@ LowEepromWrite writeLowEeprom(Link& link, const LowEepromValues& values) {
         result.busy = true;
         return result;
     }
+    ChangeScope change(link, "Low EEPROM");
     for (std::size_t i = 0; i < values.size() && !link.ProgramEnding; ++i) {
         if (!values[i]) continue;
         const LowEepromRow& row = kLowEepromRows[i];

@@ -58,6 +58,11 @@ ThresholdChangeResult ChangeThreshold(Link& link, StatusPoll& poll, const StopWa
     const PollPause pause(poll);
     const ProgressDuringWaits waits(link, progress);
     progress();
+    ChangeScope change(link, "Sensitivity threshold");
+    if (const auto index = thresholdIndexOfCode(code)) {
+        change.note(std::string("threshold ") + kThresholds[static_cast<std::size_t>(*index)].label +
+                    " V");
+    }
     const bool written = WriteEECell(link, kThresholdCell, code);
     progress();
     link.SendRequest(cmd::Restart);

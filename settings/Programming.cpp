@@ -232,6 +232,7 @@ ProgramResult WriteAllUserEEPROM(Module2& m, ScreenValues& screen) {
     }
     link.ProgressTotal = 55;
     link.ProgressDone = 0;
+    ChangeScope change(link, kProgramChange);
     link.ui().showProgressWindow(kProgressCaption, false);
     try {
         const std::vector<CellWrite> writes = userEepromWrites(m, screen);
@@ -252,6 +253,7 @@ ProgramResult WriteAllUserEEPROM(Module2& m, ScreenValues& screen) {
     }
     link.ui().closeProgressWindow();
     keepOutcome(m, result);
+    change.fail(whyStopped(result.status));
     return result;
 }
 

@@ -9,6 +9,9 @@
 
 namespace k7 {
 
+// The change history's name for a programming of the user settings.
+inline constexpr const char* kProgramChange = "Program";
+
 struct CellWrite {
     int address;
     std::string value;  // decimal text, as the write parameter block takes it
@@ -45,7 +48,8 @@ struct ProgramResult {
 // not take it, the ID field goes back to the old tag and nothing else is written. Both cases
 // show their message through the link's message line. Updates screen.SingleSensorID (and the
 // addressed tag) and m.discovery.CurrentIDTag to the tag the sensor answers to. The outcome is
-// kept in m.thisRun under that tag (unless the line was busy and nothing was sent).
+// kept in m.thisRun under that tag (unless the line was busy and nothing was sent), and the
+// change goes to the link's change history (joining a change the caller opened).
 ProgramResult WriteAllUserEEPROM(Module2& m, ScreenValues& screen);
 
 }  // namespace k7

@@ -7,6 +7,7 @@
 #include "common/NumberFormat.h"
 #include "common/VbText.h"
 #include "settings/Lists.h"
+#include "settings/SensorTypes.h"
 #include "settings/Validation.h"
 
 namespace k7 {
@@ -34,7 +35,7 @@ std::string programmedDescription(const std::string& text) {
 
 class Rows {
 public:
-    Rows(const SetupValues& file, const SetupValues& sensor, const Module2& m)
+    Rows(const SetupValues& file, const SetupValues& sensor, const CompareUnits& m)
         : f_(file), s_(sensor), m_(m) {}
     std::vector<CompareRow> rows;
     std::string group;  // of the rows added next
@@ -45,8 +46,8 @@ public:
     void distance(const char* setting, DistField field) {
         const auto i = static_cast<std::size_t>(field);
         const std::int32_t a = f_.stored[i], b = s_.stored[i];
-        std::string ta = DistWithUnits(a / 128.0, m_.DistanceUnit, m_.formats);
-        std::string tb = DistWithUnits(b / 128.0, m_.DistanceUnit, m_.formats);
+        std::string ta = DistWithUnits(a / 128.0, m_.distanceUnit, m_.formats);
+        std::string tb = DistWithUnits(b / 128.0, m_.distanceUnit, m_.formats);
         if (a != b && ta == tb) {
             ta += " (stored " + std::to_string(a) + ")";
             tb += " (stored " + std::to_string(b) + ")";
@@ -89,13 +90,13 @@ public:
 
 private:
     std::string temperature(double c) const {
-        const bool f = m_.TemperatureUnit == kFahrenheit;
+        const bool f = m_.temperatureUnit == kFahrenheit;
         return formatNumber(f ? celsiusToFahrenheit(c) : c, "##0.0") + " " +
-               kTempUnitName[static_cast<std::size_t>(m_.TemperatureUnit)];
+               kTempUnitName[static_cast<std::size_t>(m_.temperatureUnit)];
     }
     const SetupValues& f_;
     const SetupValues& s_;
-    const Module2& m_;
+    const CompareUnits& m_;
 };
 
 // Display width of UTF-8 text: continuation bytes take no column.
@@ -111,9 +112,19 @@ std::string padded(const std::string& text, std::size_t width) {
 
 }  // namespace
 
+CompareUnits compareUnitsOf(const Module2& m) {
+    return {m.SensorType, m.DistanceUnit, m.TemperatureUnit, m.formats};
+}
+
+CompareUnits compareUnitsFor(int sensorType, int distanceUnit, int temperatureUnit) {
+    CompareUnits u{sensorType, distanceUnit, temperatureUnit, {}};
+    u.formats.resetForSensor(sensorTypeInfo(sensorType).family95kHz);
+    return u;
+}
+
 std::vector<CompareRow> compareSetups(const SetupValues& file, const SetupValues& sensor,
-                                      const Module2& m) {
-    const int type = m.SensorType;
+                                      const CompareUnits& m) {
+    const int type = m.sensorType;
     const bool g615 = type == 4;
     const bool maxRange = isMaxRangeModel(type);
     Rows r(file, sensor, m);

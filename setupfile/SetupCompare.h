@@ -17,12 +17,27 @@ struct CompareRow {
     std::string group;  // the main screen's group title
 };
 
-// One row per setting that programming writes into a sensor of m's type, in the order and
+// The sensor type the setups are for and the units their values are shown in.
+struct CompareUnits {
+    int sensorType = 0;
+    int distanceUnit = 1;
+    int temperatureUnit = 0;
+    DistanceFormats formats;
+};
+CompareUnits compareUnitsOf(const Module2& m);
+// The units of the program's defaults (the formats a settings read would choose for the type).
+CompareUnits compareUnitsFor(int sensorType, int distanceUnit, int temperatureUnit);
+
+// One row per setting that programming writes into a sensor of the type, in the order and
 // groups of the main screen. A row differs when the two values would program different cells (a
 // distance by its stored count, a typed number by the whole number it programs); a distance whose
 // two texts read the same in the current unit then shows its stored counts too.
 std::vector<CompareRow> compareSetups(const SetupValues& file, const SetupValues& sensor,
-                                      const Module2& m);
+                                      const CompareUnits& units);
+inline std::vector<CompareRow> compareSetups(const SetupValues& file, const SetupValues& sensor,
+                                             const Module2& m) {
+    return compareSetups(file, sensor, compareUnitsOf(m));
+}
 
 // The comparison for a terminal: aligned columns, "*" before every differing row, and a last
 // line that counts the differences.

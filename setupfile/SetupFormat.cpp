@@ -177,4 +177,23 @@ std::string notInterpretableMessage(const std::string& path) {
            "corrupted.";
 }
 
+std::string setupRecordText(const SetupValues& v) {
+    return setupFileText("change history", v);
+}
+
+std::optional<SetupValues> setupFromRecordText(const std::string& text, int sensorType) {
+    std::vector<std::string> lines;
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(std::move(line));
+        start = end + 1;
+    }
+    auto v = parseSetupLines(lines, setupValueLineCount(sensorType));
+    if (!v || !setupFitsSensor(*v, sensorType)) return std::nullopt;
+    return v;
+}
+
 }  // namespace k7

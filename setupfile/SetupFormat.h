@@ -50,6 +50,12 @@ std::string setupFileText(const std::string& headerPath, const SetupValues& v);
 // reads as 0.
 std::optional<SetupValues> parseSetupLines(const std::vector<std::string>& lines, int valueLines);
 
+// A setup as the change history keeps it: the file's text, its header naming the history.
+std::string setupRecordText(const SetupValues& v);
+// The values of such a text for a sensor of the type (parseSetupLines, then
+// setupFitsSensor); nothing when it cannot be interpreted.
+std::optional<SetupValues> setupFromRecordText(const std::string& text, int sensorType);
+
 // Whether the values can stand on the screen of a sensor of this type: every list code within
 // its list (the average samples within the list of the file's own average type; the lists a
 // G615 does not have may be empty) and every toggle exactly "ON" or "OFF".

@@ -1,33 +1,16 @@
 #include "setupfile/frmCompare.h"
 
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "setupfile/CompareTable.h"
 #include "windows/FormAbout.h"
 
 namespace k7 {
-namespace {
-
-constexpr int kMarkColumn = 0;
-const QColor kDifferentRow(255, 214, 214);
-
-QTableWidgetItem* cell(const std::string& text, bool differs) {
-    auto* item = new QTableWidgetItem(QString::fromStdString(text));
-    if (differs) {
-        item->setBackground(kDifferentRow);
-        QFont f = item->font();
-        f.setBold(true);
-        item->setFont(f);
-    }
-    return item;
-}
-
-}  // namespace
 
 frmCompare::frmCompare(const std::vector<CompareRow>& rows, const QString& filePath,
                        const QString& sensorText, QWidget* mainWindow)
@@ -42,36 +25,11 @@ frmCompare::frmCompare(const std::vector<CompareRow>& rows, const QString& fileP
     auto* lblSensor = new QLabel("Sensor: " + sensorText, this);
     lblSensor->setObjectName("lblSensor");
 
-    auto* table = new QTableWidget(static_cast<int>(rows.size()), 4, this);
+    const int maxHeight = mainWindow && mainWindow->screen()
+                              ? mainWindow->screen()->availableGeometry().height() * 7 / 10
+                              : 0;
+    QTableWidget* table = compareTable(rows, {"File", "Sensor"}, this, maxHeight);
     table->setObjectName("tblCompare");
-    table->setHorizontalHeaderLabels({"", "Setting", "File", "Sensor"});
-    table->verticalHeader()->hide();
-    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table->setSelectionMode(QAbstractItemView::NoSelection);
-    table->setFocusPolicy(Qt::NoFocus);
-    table->setAlternatingRowColors(false);
-    for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
-        const CompareRow& row = rows[static_cast<std::size_t>(r)];
-        auto* mark = cell(row.differs ? "\u2260" : "", row.differs);
-        mark->setTextAlignment(Qt::AlignCenter);
-        table->setItem(r, kMarkColumn, mark);
-        table->setItem(r, 1, cell(row.setting, row.differs));
-        table->setItem(r, 2, cell(row.file, row.differs));
-        table->setItem(r, 3, cell(row.sensor, row.differs));
-    }
-    table->resizeColumnsToContents();
-    table->resizeRowsToContents();
-    table->horizontalHeader()->setStretchLastSection(true);
-
-    // The whole table without scrolling where the screen allows it.
-    int height = table->horizontalHeader()->height() + 2 * table->frameWidth();
-    for (int r = 0; r < table->rowCount(); ++r) height += table->rowHeight(r);
-    int width = 2 * table->frameWidth() + 24;
-    for (int c = 0; c < table->columnCount(); ++c) width += table->columnWidth(c);
-    if (mainWindow && mainWindow->screen()) {
-        height = std::min(height, mainWindow->screen()->availableGeometry().height() * 7 / 10);
-    }
-    table->setMinimumSize(width, height);
 
     int differ = 0;
     for (const CompareRow& row : rows) differ += row.differs ? 1 : 0;
