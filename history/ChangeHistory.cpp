@@ -194,13 +194,15 @@ std::optional<HistoryProblem> ChangeHistory::tryOpen() {
         !query.next()) {
         return problemFrom(query.lastError(), path_);
     }
-    if (query.value(0).toInt() == 0) {
-        return mode_ == Mode::Write ? createSchema() : std::nullopt;
-    }
+    const bool hasVersionTable = query.value(0).toInt() != 0;
+    // A statement left open keeps a read transaction, which no write can follow.
+    query.finish();
+    if (!hasVersionTable) return mode_ == Mode::Write ? createSchema() : std::nullopt;
     if (!query.exec("SELECT max(version) FROM schema_version") || !query.next()) {
         return problemFrom(query.lastError(), path_);
     }
     const int version = query.value(0).toInt();
+    query.finish();
     if (version > kHistorySchemaVersion) {
         return HistoryProblem{Kind::Newer, "the change history " + path_ +
                                                " was made by a newer version of this program "
@@ -224,7 +226,9 @@ std::optional<HistoryProblem> ChangeHistory::createSchema() {
     if (!query.exec("CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)"))
         return failed();
     if (!query.exec("SELECT count(*) FROM schema_version") || !query.next()) return failed();
-    if (query.value(0).toInt() == 0) {
+    const bool empty = query.value(0).toInt() == 0;
+    query.finish();
+    if (empty) {
         for (const char* statement : kSchema) {
             if (!query.exec(statement)) return failed();
         }

@@ -19,6 +19,12 @@ QString text(const std::string& s) {
     return QString::fromStdString(s);
 }
 
+// A sentence from a phrase: capital first, full stop.
+QString sentence(const std::string& s) {
+    const QString t = text(s);
+    return t.left(1).toUpper() + t.mid(1) + ".";
+}
+
 }  // namespace
 
 frmChangeHistory::frmChangeHistory(std::vector<ChangeRecord> records, const QString& heading,
@@ -55,6 +61,9 @@ frmChangeHistory::frmChangeHistory(std::vector<ChangeRecord> records, const QStr
     }
     lstChanges_->resizeColumnsToContents();
     lstChanges_->horizontalHeader()->setStretchLastSection(true);
+    int width = 2 * lstChanges_->frameWidth() + 24;  // room for the scroll bar
+    for (int c = 0; c < lstChanges_->columnCount(); ++c) width += lstChanges_->columnWidth(c);
+    lstChanges_->setMinimumWidth(width);
     const int rowsShown = std::clamp(lstChanges_->rowCount(), 4, 10);
     lstChanges_->setMinimumHeight(lstChanges_->horizontalHeader()->sizeHint().height() +
                                   rowsShown * lstChanges_->verticalHeader()->defaultSectionSize() +
@@ -87,6 +96,8 @@ frmChangeHistory::frmChangeHistory(std::vector<ChangeRecord> records, const QStr
     buttons->addStretch(1);
     buttons->addWidget(cmdClose);
 
+    // Wide enough that the details read as lines, not a column.
+    setMinimumWidth(fontMetrics().averageCharWidth() * 84);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(lblHeading);
     layout->addWidget(lstChanges_, 2);
@@ -115,10 +126,11 @@ void frmChangeHistory::showChange(int row) {
         return;
     }
     const ChangeRecord& r = records_[static_cast<std::size_t>(row)];
-    QString details = text(r.change.action + " of " + tagText(r) + ", " +
-                           localTimeText(r.timeUtc) + ": " + resultText(r) + ".\n" + whoText(r) +
-                           ".\n" + sensorText(r) + "; " + cellsSummary(r) + ".");
-    if (!r.change.note.empty()) details += text("\n" + r.change.note + ".");
+    QString details =
+        sentence(r.change.action + " of " + tagText(r) + " on " + localTimeText(r.timeUtc) + ": " +
+                 resultText(r)) +
+        "\n" + sentence(whoText(r)) + "\n" + sentence(sensorText(r) + "; " + cellsSummary(r));
+    if (!r.change.note.empty()) details += "\n" + sentence(r.change.note);
     lblChange_->setText(details);
     fillCompareTable(tblChange_, changedRows(r, view_.distanceUnit, view_.temperatureUnit));
 

@@ -70,10 +70,11 @@ void MainForm::MenuChangeHistory_Click() {
     if (const auto serial = serialOf(sv)) {
         // By serial number, so the list follows a sensor whose ID tag changed.
         filter.serial = serial;
-        heading = QString("Changes of the %1 with serial number %2 (ID tag %3), newest first.")
-                      .arg(model)
+        heading = QString("Changes of the sensor with serial number %1 (ID tag %2, %3), newest "
+                          "first.")
                       .arg(*serial)
-                      .arg(m_.discovery.CurrentIDTag);
+                      .arg(m_.discovery.CurrentIDTag)
+                      .arg(model);
     } else {
         filter.tag = m_.discovery.CurrentIDTag;
         heading = QString("Changes of ID tag %1, newest first.").arg(m_.discovery.CurrentIDTag);
