@@ -173,6 +173,13 @@ the last ID tag and the last setup file. A file that cannot be read is left alon
 <li>Setup files (File menu: Save, Recall, Compare, Print) keep a sensor's settings to compare
 with it later or to program into others; a recalled file leaves the screen in edit mode, ready
 to program.</li>
+<li>The change history keeps every programming, the service tools' writes and Reset Error:
+when, by whom, which sensor (by serial number), each cell written and whether it read back,
+and the settings before and after. File, <b>Change History ...</b> lists the changes of the
+sensor on screen, newest first; one chosen shows the settings it changed, before and after;
+<b>Recall Before Settings</b> (or After) puts that setup on screen in edit mode, to be
+programmed. It lives in <code>~/.local/share/k7700/history.sqlite</code>; when it cannot be
+written the message band says so and the programming goes on.</li>
 <li>The comm history (<code>K7KCOMM.txt</code>, factory menu) is written into the folder the
 program was started from; the message band says where.</li>
 </ul>
@@ -189,6 +196,8 @@ sensor 3</li>
 <li><code>k7700-cli save tank4.txt</code>, <code>diff tank4.txt</code>, <code>program tank4.txt
 --id 7,8</code>: a sensor's setup file, a file compared with a sensor, sensors programmed from a
 file (each with <code>--port</code> or <code>--simulate</code>)</li>
+<li><code>k7700-cli changes --serial 100003</code>: the change history of a sensor (no port
+needed); <code>--csv</code> or <code>--export all.csv</code> for a spreadsheet</li>
 </ul>
 <p>It exits with status 0 when done, 1 when the port cannot be opened or a sensor does not
 answer, 2 for a mistake on the command line. <code>--simulate</code> runs on simulated sensors
