@@ -159,10 +159,9 @@ RecalledFile recallAcousticFile(const std::string& path) {
     if (!lines) {
         if (error == "File too large") return {std::nullopt, cannotInterpretMessage(path)};
         // Anything else in the reader's words: a FIFO or device is refused unread, named.
-        return {std::nullopt, FileError{error == "File not found" ? kErrFileNotFound
-                                                                   : kErrPathFileAccess,
-                                        error}
-                                  .text()};
+        return {std::nullopt,
+                FileError{error == "File not found" ? kErrFileNotFound : kErrPathFileAccess, error}
+                    .text()};
     }
     std::optional<EchoRecord> record = parseAcousticFile(*lines);
     if (!record) return {std::nullopt, cannotInterpretMessage(path)};

@@ -106,7 +106,8 @@ void frmScope::ExportPlot_Click() {
     if (!replaceFileContents(path.toStdString(),
                              {bytes.constData(), static_cast<std::size_t>(bytes.size())},
                              &failure)) {
-        showFileError(FileError{fileErrorNumber(failure.systemError, false), failure.message}.text());
+        showFileError(
+            FileError{fileErrorNumber(failure.systemError, false), failure.message}.text());
     }
 }
 

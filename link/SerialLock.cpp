@@ -46,7 +46,7 @@ std::string thisHost() {
 
 const std::vector<std::string>& serialLockFolders() {
     static const std::vector<std::string> folders = {
-        "/var/lock", "/etc/locks", "/var/spool/locks", "/var/spool/uucp",
+        "/var/lock", "/etc/locks", "/var/spool/locks",  "/var/spool/uucp",
         "/tmp",      "/var/tmp",   "/var/lock/lockdev", "/run/lock"};
     return folders;
 }

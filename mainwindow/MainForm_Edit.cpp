@@ -17,8 +17,8 @@
 #include "mainwindow/MainForm.h"
 #include "settings/CommandLine.h"
 #include "settings/Module2.h"
-#include "settings/SensorTypes.h"
 #include "settings/Programming.h"
+#include "settings/SensorTypes.h"
 #include "settings/Validation.h"
 
 namespace k7 {

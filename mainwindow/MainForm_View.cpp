@@ -243,8 +243,8 @@ void MainForm::ShowTemperatureRow() {
         }
         statusGrid_->addWidget(FactoryDescription, 9, 0, 1, 3);
     }
-    const bool show = !m_.TemperatureHidden && !m_.EditModeActive &&
-                      modelScreen(m_.SensorType).temperature;
+    const bool show =
+        !m_.TemperatureHidden && !m_.EditModeActive && modelScreen(m_.SensorType).temperature;
     for (QWidget* w : std::initializer_list<QWidget*>{Label4, Temperature, LabelTempUnits}) {
         w->setVisible(show);
     }

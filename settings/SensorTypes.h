@@ -35,12 +35,12 @@ inline bool isMaxRangeModel(int type) {
 // trigger delay either. The main window, the report, the comparison and `diff` all follow it.
 struct ModelScreen {
     bool currentLoop = true;  // 4 and 20 mA distances, span, no-echo current; else maximum range
-    const char* outputGroup = "";      // the title of the group that holds either
+    const char* outputGroup = "";  // the title of the group that holds either
     bool triggerMode = true;
     bool triggerDelay = true;          // when the trigger mode asks for it
     bool echoOutputWithNoEcho = true;  // "Echo Status OUTPUT with No Echo"
-    bool temperature = true;    // compensation, preset and measured temperature (and menus)
-    bool outputCurrent = true;  // the live current OUTPUT
+    bool temperature = true;           // compensation, preset and measured temperature (and menus)
+    bool outputCurrent = true;         // the live current OUTPUT
 };
 
 ModelScreen modelScreen(int type);

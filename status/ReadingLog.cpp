@@ -1,6 +1,5 @@
 #include "status/ReadingLog.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -67,7 +66,8 @@ std::optional<std::string> ReadingLog::open(const std::string& path, LogUnits un
     FileRefusal refusal;
     const int fd = createRegularFile(path, &refusal);
     if (fd < 0) {
-        return refusal.namesFile ? refusal.message : "cannot write " + path + ": " + refusal.message;
+        return refusal.namesFile ? refusal.message
+                                 : "cannot write " + path + ": " + refusal.message;
     }
     fd_ = fd;
     path_ = path;

@@ -160,11 +160,11 @@ void expectEndsOnAWholeRow(const test::CliOutcome& r, const std::string& file) {
 TEST(CliLogProcess, AFileSizeLimitEndsTheLogOnAWholeRow) {
     test::TempDir dir;
     const std::string file = dir.file("l.csv");
-    expectEndsOnAWholeRow(test::runCliProcess({"log", QString::fromStdString(file), "--simulate",
-                                               "--sensors", "5,6", "--id", "5,6", "--interval",
-                                               "0", "--seconds", "30"},
-                                              "ulimit -f 1"),
-                          file);
+    expectEndsOnAWholeRow(
+        test::runCliProcess({"log", QString::fromStdString(file), "--simulate", "--sensors", "5,6",
+                             "--id", "5,6", "--interval", "0", "--seconds", "30"},
+                            "ulimit -f 1"),
+        file);
 }
 
 TEST(CliLogProcess, AFullDiskEndsTheLogOnAWholeRow) {
@@ -175,13 +175,16 @@ TEST(CliLogProcess, AFullDiskEndsTheLogOnAWholeRow) {
         GTEST_SKIP() << "cannot mount a 12 kB tmpfs to fill (" << std::strerror(errno)
                      << "; needs root): the file-size limit test stands in for it";
     }
+    struct Unmount {
+        std::string at;
+        ~Unmount() { umount2(at.c_str(), MNT_DETACH); }
+    } unmount{disk};
     const std::string file = disk + "/l.csv";
     const test::CliOutcome r =
-        test::runCliProcess({"log", QString::fromStdString(file), "--simulate", "--sensors",
-                             "5,6", "--id", "5,6", "--interval", "0", "--seconds", "30"});
+        test::runCliProcess({"log", QString::fromStdString(file), "--simulate", "--sensors", "5,6",
+                             "--id", "5,6", "--interval", "0", "--seconds", "30"});
     expectEndsOnAWholeRow(r, file);
     EXPECT_NE(r.err.find("No space left on device"), std::string::npos) << r.err;
-    umount2(disk.c_str(), MNT_DETACH);
 }
 
 }  // namespace

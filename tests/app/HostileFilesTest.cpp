@@ -36,7 +36,8 @@ TEST(HostileFiles, PipesAndDevicesAreRefusedAtOnceAndNamed) {
         std::string named;
     } cases[] = {
         {{"diff", p, "--simulate"}, 2, pipeWords},
-        {{"diff", "/dev/zero", "--simulate"}, 2,
+        {{"diff", "/dev/zero", "--simulate"},
+         2,
          "/dev/zero is a character device, not a regular file"},
         {{"program", p, "--simulate", "--id", "1"}, 1, pipeWords},
         {{"save", p, "--simulate"}, 1, pipeWords},
@@ -60,9 +61,8 @@ TEST(HostileFiles, AFileSizeLimitFailsASaveAndLeavesOnlyTheOldFile) {
         test::TempDir dir;
         const std::string file = dir.file(command == std::string("echo") ? "u.dat" : "s.txt");
         std::ofstream(file, std::ios::binary) << "the old file\r\n";
-        const test::CliOutcome r =
-            test::runCliProcess({command, QString::fromStdString(file), "--simulate", "--id", "1"},
-                                "ulimit -f 0");
+        const test::CliOutcome r = test::runCliProcess(
+            {command, QString::fromStdString(file), "--simulate", "--id", "1"}, "ulimit -f 0");
         ASSERT_TRUE(r.finished);
         EXPECT_EQ(r.status, 1) << command << ": killed by the limit?\n" << r.err;
         EXPECT_NE(r.err.find("File too large"), std::string::npos) << r.err;

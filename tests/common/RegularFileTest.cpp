@@ -74,8 +74,8 @@ TEST_F(RegularFileTest, ReadOnlyIsRefusedAlikeAndAReplacedFileKeepsItsMode) {
 
     const std::string replaced = dir.file("replaced.txt");
     std::ofstream(replaced) << "old\r\n";
-    fs::permissions(replaced, fs::perms::owner_read | fs::perms::owner_write |
-                                  fs::perms::group_read);
+    fs::permissions(replaced,
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     ASSERT_TRUE(writeTextFile(replaced, "new\r\n"));
     EXPECT_EQ(fs::status(replaced).permissions(),
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);

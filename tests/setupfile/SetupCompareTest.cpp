@@ -81,8 +81,9 @@ TEST_F(SetupCompareTest, RowsFollowTheModelsMainScreen) {
         EXPECT_EQ(rows.front().group, kMaxRangeGroup);
         EXPECT_EQ(rows[1].group, kSetpointGroup);
         EXPECT_EQ(row(rows, "Maximum Range").sensor, "75.00 in.");
-        const bool delay = std::any_of(rows.begin(), rows.end(),
-                                       [](const CompareRow& r) { return r.setting == "Trigger Delay"; });
+        const bool delay = std::any_of(rows.begin(), rows.end(), [](const CompareRow& r) {
+            return r.setting == "Trigger Delay";
+        });
         EXPECT_EQ(delay, type == 3);
         EXPECT_EQ(compareReport(rows).substr(compareReport(rows).find("The file")),
                   "The file and the sensor hold the same settings.\n");

@@ -19,8 +19,8 @@ inline CliOutcome runCliProcess(const QStringList& args, const QString& shellFir
     if (shellFirst.isEmpty()) {
         p.start(K7700_CLI_PATH, args);
     } else {
-        p.start("bash", QStringList{"-c", shellFirst + "; exec \"$0\" \"$@\"", K7700_CLI_PATH} +
-                            args);
+        p.start("bash",
+                QStringList{"-c", shellFirst + "; exec \"$0\" \"$@\"", K7700_CLI_PATH} + args);
     }
     CliOutcome r;
     r.finished = p.waitForFinished(limitMs);
