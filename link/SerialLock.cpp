@@ -71,6 +71,7 @@ std::optional<StaleLock> removeStaleSerialLock(const std::string& lockPath) {
     StaleLock lock{lockPath, false, false, {}};
     // Qt writes the process number, the program's name and the host's name, a line each.
     const FirstLines file = readFirstLines(lockPath, 3, 256);
+    if (file.status == ReadStatus::Missing) return std::nullopt;  // gone meanwhile
     if (file.status != ReadStatus::Ok) {
         lock.unreadable = true;
         lock.error = file.error;

@@ -58,6 +58,14 @@ TEST(SerialLock, OnlyALockNamingNoLiveProgramIsRemoved) {
     write(std::to_string(gone) + "\nk7700\nanother-host\n", 60);  // not this machine's to judge
     EXPECT_FALSE(removeStaleSerialLock(lock));
     EXPECT_TRUE(std::filesystem::exists(lock));
+
+    // One that cannot be read is left, and the user told which file to delete.
+    std::filesystem::remove(lock);
+    ASSERT_EQ(mkfifo(lock.c_str(), 0644), 0);
+    const auto unreadable = removeStaleSerialLock(lock);
+    ASSERT_TRUE(unreadable && unreadable->unreadable && !unreadable->removed);
+    EXPECT_NE(staleLockText(*unreadable).find("delete that file (sudo rm " + lock + ")"),
+              std::string::npos);
 }
 
 }  // namespace
