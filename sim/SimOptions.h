@@ -20,6 +20,7 @@
 //   echo                                              the line's adapter echoes (no tag prefix)
 // Each sensor draws its faults from its own generator, seeded from the seed and its tag.
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,6 +29,7 @@
 #include "sim/Faults.h"
 #include "sim/SimBus.h"
 #include "sim/SimSensor.h"
+#include "sim/SimulatedLine.h"
 
 namespace k7::sim {
 
@@ -43,6 +45,8 @@ struct SimSetup {
     std::int64_t turnaroundUs = SimBus::kDefaultTurnaroundUs;
     bool echo = false;
     std::int64_t adapterLatencyUs = 0;
+    // The adapter is pulled out this long after the line was opened.
+    std::optional<std::int64_t> unplugAfterUs;
 };
 
 // Each returns an error message, or nullopt when the text was taken.
@@ -70,6 +74,9 @@ FaultConfig faultsFor(const SimSetup& setup, int tag);
 
 // Puts the configured sensors, faults and turnaround on an empty bus.
 void buildBus(const SimSetup& setup, SimBus& bus);
+// The same, and the host's line to that bus with the line's own faults (an unplugged adapter).
+std::unique_ptr<SimulatedLine> buildSimulatedLine(const SimSetup& setup, SimBus& bus,
+                                                  Clock& clock);
 
 // Command-line arguments of the simulator tool (program name excluded):
 // --sensors LIST, --fault LIST (both repeatable), --seed N, --turnaround-us N,

@@ -104,6 +104,18 @@ TEST_F(CliLogTest, RowsCarryEachReadingInTheChosenUnitInTimeOrder) {
     }
 }
 
+TEST_F(CliLogTest, ASensorOnALossyLineKeepsBeingLoggedAndALostDeviceEndsTheLog) {
+    addSensor(1);
+    setFaults(0, "drop=0.3");
+    line.setUnplugAfter(6'000'000);
+    const std::string file = dir.file("lossy.csv");
+    NeverStop stop;
+    std::ostringstream out, err;
+    EXPECT_EQ(runLog(link, {file, {1}, 60.0, 220, {}}, stop, out, err), 1);
+    EXPECT_EQ(err.str(), "k7700-cli: the serial device went away: No such device: SIM\n");
+    EXPECT_GE(wholeRows(fileText(file)).size(), 15u);  // 27 on a clean line
+}
+
 TEST_F(CliLogTest, FileThatCannotBeWrittenIsNamedAndLeftAsItWas) {
     addSensor(1);
     NeverStop stop;
@@ -185,6 +197,18 @@ TEST(CliLogProcess, AFullDiskEndsTheLogOnAWholeRow) {
                              "--id", "5,6", "--interval", "0", "--seconds", "30"});
     expectEndsOnAWholeRow(r, file);
     EXPECT_NE(r.err.find("No space left on device"), std::string::npos) << r.err;
+}
+
+TEST(CliHealthProcess, StoppedHealthStillPrintsItsTable) {
+    test::SimProcess sim(K7700_SIM_PATH, {"--sensors", "1"});
+    const std::string pty = test::readLine(sim.out(), std::chrono::milliseconds(5000));
+    test::SimProcess cli(K7700_CLI_PATH, {"health", "--port", pty, "--id", "1", "--seconds", "60"});
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    const int status = cli.stop(SIGTERM);
+    ASSERT_TRUE(WIFEXITED(status)) << "killed by the signal instead of printing the table";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(test::readLine(cli.out(), std::chrono::milliseconds(1000)).rfind("ID tag\t", 0), 0u);
+    EXPECT_EQ(test::readLine(cli.out(), std::chrono::milliseconds(1000)).rfind("1\t", 0), 0u);
 }
 
 }  // namespace
