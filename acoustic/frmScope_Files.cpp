@@ -1,16 +1,17 @@
 // The acoustic display's File menu: acoustic data files, and the plot and samples exported.
 #include <QAction>
+#include <QBuffer>
 #include <QDateTime>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QSaveFile>
 
 #include "acoustic/AcousticFile.h"
 #include "acoustic/EchoCsv.h"
 #include "acoustic/ScopePlot.h"
 #include "acoustic/frmScope.h"
+#include "common/RegularFile.h"
 #include "common/RuntimeError.h"
 #include "service/ThresholdChange.h"
 #include "settings/Module2.h"
@@ -97,10 +98,16 @@ void frmScope::ExportPlot_Click() {
     Running running(this);
     const QString path = chooseFile(true, "Export Plot as PNG", "PNG images (*.png)", "png");
     if (path.isEmpty()) return;
-    const QPixmap image = plotPanel->grab();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit()) {
-        showFileError(FileError{kErrPathFileAccess, file.errorString().toStdString()}.text());
+    QBuffer png;
+    png.open(QIODevice::WriteOnly);
+    plotPanel->grab().save(&png, "PNG");
+    FileRefusal failure;
+    const QByteArray& bytes = png.data();
+    if (!replaceFileContents(path.toStdString(),
+                             {bytes.constData(), static_cast<std::size_t>(bytes.size())},
+                             &failure)) {
+        showFileError(
+            FileError{fileErrorNumber(failure.systemError, false), failure.message}.text());
     }
 }
 

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "app/AppOptions.h"
+#include "common/RegularFile.h"
 #include "common/Version.h"
 #include "history/ChangeHistory.h"
 #include "history/HistoryRecorder.h"
@@ -17,6 +18,7 @@
 #include "sim/SimulatedLine.h"
 
 int main(int argc, char** argv) {
+    k7::failWritesPastFileSizeLimit();
     // The command line is read before any window system starts, so --help, --version and a
     // usage error work without a display. Qt's own settings come from its environment
     // variables (QT_QPA_PLATFORM, QT_SCALE_FACTOR, ...), not from the arguments.

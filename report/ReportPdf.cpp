@@ -1,16 +1,17 @@
 #include "report/ReportPdf.h"
 
+#include <QBuffer>
 #include <QFont>
 #include <QFontMetrics>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <algorithm>
 
 #include "acoustic/EchoPlotPainter.h"
 #include "acoustic/PlotScale.h"
+#include "common/RegularFile.h"
 #include "common/Version.h"
 
 namespace k7 {
@@ -241,10 +242,12 @@ private:
 }  // namespace
 
 std::string writeReportPdf(const std::string& path, const std::vector<ReportPage>& pages) {
-    QSaveFile file(q(path));
-    if (!file.open(QIODevice::WriteOnly)) return file.errorString().toStdString();
+    // A special or read-only file is refused before the pages are painted.
+    if (const auto refused = writeRefusal(path)) return refused->message;
+    QBuffer pdf;
+    pdf.open(QIODevice::WriteOnly);
     {
-        QPdfWriter writer(&file);
+        QPdfWriter writer(&pdf);
         writer.setResolution(kDpi);
         writer.setTitle(kReportTitle);
         writer.setCreator(q("K-7700 configuration tool " + versionText()));
@@ -259,7 +262,13 @@ std::string writeReportPdf(const std::string& path, const std::vector<ReportPage
         }
         p.end();
     }
-    if (!file.commit()) return file.errorString().toStdString();
+    // Written as every other file of the program: atomically, keeping the old file's mode.
+    FileRefusal failure;
+    const QByteArray& bytes = pdf.data();
+    if (!replaceFileContents(path, {bytes.constData(), static_cast<std::size_t>(bytes.size())},
+                             &failure)) {
+        return failure.message;
+    }
     return {};
 }
 

@@ -28,8 +28,8 @@ CompareUnits compareUnitsOf(const Module2& m);
 // The units of the program's defaults (the formats a settings read would choose for the type).
 CompareUnits compareUnitsFor(int sensorType, int distanceUnit, int temperatureUnit);
 
-// One row per setting that programming writes into a sensor of the type, in the order and
-// groups of the main screen. A row differs when the two values would program different cells (a
+// One row per setting the main screen shows for the type's model (modelScreen), in its order
+// and groups. A row differs when the two values would program different cells (a
 // distance by its stored count, a typed number by the whole number it programs); a distance whose
 // two texts read the same in the current unit then shows its stored counts too.
 std::vector<CompareRow> compareSetups(const SetupValues& file, const SetupValues& sensor,

@@ -2,6 +2,7 @@
 // clock: the refusals, the warning, what goes on the line while the display is up, leaving it
 // in every way, the data files and the exports.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QFileDialog>
 #include <QGroupBox>
@@ -363,6 +364,16 @@ TEST_F(ScopeTest, SaveRecallAndExportThroughTheirDialogs) {
     EXPECT_EQ(sc->record().samples, other.samples);
     EXPECT_EQ(sc->lblFileName->text(), "File: " + file("two.dat"));
     EXPECT_EQ(sc->txtUserComments->toPlainText(), "from the other tank");
+
+    // A named pipe is refused at once, named, and what was shown stays.
+    ASSERT_EQ(mkfifo(files.file("pipe.dat").c_str(), 0644), 0);
+    auto piped = answerMessage();
+    answerFileDialog(file("pipe.dat"));
+    sc->RecallData->trigger();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !piped->text.isEmpty(); }, 2000));
+    EXPECT_EQ(piped->text.toStdString(), "Error  75: " + files.file("pipe.dat") +
+                                             " is a named pipe (FIFO), not a regular file");
+    EXPECT_EQ(sc->record().samples, other.samples);
 
     // A cancelled recall changes nothing either.
     answerFileDialog({});
