@@ -144,14 +144,10 @@ std::string changesCsv(const std::vector<ChangeRecord>& records, int distanceUni
         const SensorChange& c = r.change;
         const QDateTime t = utcTime(r.timeUtc);
         std::string settings, cells;
-        if (c.setupBefore.empty() && c.setupAfter.empty()) {
-            settings = "";
-        } else {
-            for (const CompareRow& row : changedRows(r, distanceUnit, temperatureUnit)) {
-                if (row.setting.rfind("EEPROM cell", 0) == 0 || row.file.empty()) continue;
-                settings += (settings.empty() ? "" : "; ") + row.setting + ": " + row.file +
-                            " -> " + row.sensor;
-            }
+        for (const CompareRow& row : changedRows(r, distanceUnit, temperatureUnit)) {
+            if (row.file.empty()) continue;  // a cell's row, or "No setting changed"
+            settings += (settings.empty() ? "" : "; ") + row.setting + ": " + row.file + " -> " +
+                        row.sensor;
         }
         for (const CellChange& cell : c.cells) {
             cells += (cells.empty() ? "" : "; ") + std::to_string(cell.address) + "=" +

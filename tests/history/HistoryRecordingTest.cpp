@@ -51,20 +51,19 @@ bool has(const std::string& text, const std::string& part) {
 }
 
 // A setup file of sensor 1 with the hysteresis (lines 16 and 18) set to `percent`.
-std::string setupWithHysteresis(const test::TempDir& dir, const std::string& history, int percent) {
+std::string setupWithHysteresis(const test::TempDir& dir, int percent) {
     const std::string file = dir.file("setup.txt");
     EXPECT_EQ(cli({"save", file, "--simulate", "--id", "1"}).status, 0);
     auto lines = *readTextLines(file);
     lines[15] = lines[17] = "hysteresis=" + std::to_string(percent);
     writeTextFile(file, joinCrLf(lines));
-    (void)history;
     return file;
 }
 
 TEST(HistoryRecording, ProgramLeavesOneRecordBeforeAndAfterInDisplayUnits) {
     test::TempDir dir;
     const std::string db = dir.file("history.sqlite");
-    const std::string file = setupWithHysteresis(dir, db, 9);
+    const std::string file = setupWithHysteresis(dir, 9);
     const CliRun r = cli({"program", file, "--simulate", "--id", "1", "--history", db});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "");
@@ -110,7 +109,7 @@ TEST(HistoryRecording, ProgramLeavesOneRecordBeforeAndAfterInDisplayUnits) {
 TEST(HistoryRecording, ARefusedCellIsRecordedAsFailedAndAPokeSaysWhoItWas) {
     test::TempDir dir;
     const std::string db = dir.file("history.sqlite");
-    const std::string file = setupWithHysteresis(dir, db, 9);
+    const std::string file = setupWithHysteresis(dir, 9);
     EXPECT_EQ(cli({"program", file, "--simulate", "--id", "1", "--fault", "refuse=90",
                    "--history", db})
                   .status,
@@ -227,7 +226,6 @@ TEST_F(RecordedSensor, AHistoryThatCannotBeWrittenIsToldOnceAndTheProgrammingGoe
             m.link.changeSink = &recorder;
             read(recorder);
             for (int i = 0; i < 3; ++i) {
-                ChangeRecord big;
                 screen.UserDescription = std::string(32, static_cast<char>('a' + i));
                 EXPECT_TRUE(WriteAllUserEEPROM(m, screen).ok()) << c.what;
             }
@@ -251,7 +249,7 @@ TEST(HistoryRecording, AGarbageFileIsMovedAsideAndAReadOnlyOneIsLeftAsItIs) {
     test::TempDir dir;
     std::filesystem::permissions(dir.path(), std::filesystem::perms::all);
     const std::string db = dir.file("history.sqlite");
-    const std::string file = setupWithHysteresis(dir, db, 9);
+    const std::string file = setupWithHysteresis(dir, 9);
     std::filesystem::permissions(file, std::filesystem::perms::all);
     std::ofstream(db) << std::string(3000, 'x');
     CliRun r = cli({"program", file, "--simulate", "--id", "1", "--history", db});
@@ -284,7 +282,7 @@ TEST(HistoryRecording, AGarbageFileIsMovedAsideAndAReadOnlyOneIsLeftAsItIs) {
 TEST(HistoryRecording, TwoProgramsWritingAtOnceBothRecord) {
     test::TempDir dir;
     const std::string db = dir.file("history.sqlite");
-    const std::string file = setupWithHysteresis(dir, db, 9);
+    const std::string file = setupWithHysteresis(dir, 9);
     const std::vector<std::string> args = {"program", file, "--simulate", "--sensors",
                                            "1,2,3,4,5,6,7,8", "--id", "1,2,3,4,5,6,7,8",
                                            "--history", db};
