@@ -1,12 +1,15 @@
 #include "app/Cli.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <map>
 #include <memory>
 #include <optional>
 #include <ostream>
 
 #include "app/CliEcho.h"
 #include "app/CliLog.h"
+#include "app/CliPublish.h"
 #include "app/CliReport.h"
 #include "app/CliSetup.h"
 #include "app/CliUi.h"
@@ -218,8 +221,17 @@ const OptionHelp kCommandOptions[] = {
     {{"--units", "U"}, "distances shown in cm, in (default), ft or m"},
     {{"--gain", "G"}, "the acoustic record's gain: normal (default), low or high"},
     {{"--seconds", "S"}, "health: how long it polls (default 10); log: how long it logs"},
-    {{"--interval", "MS"}, "log: each sensor read every MS ms (default 220)"},
+    {{"--interval", "MS"}, "log, publish: each sensor read every MS ms (default 220)"},
     {{"--attempts", "N"}, "scan, health: requests to each tag in the search (default 2)"},
+    {{"--broker", "URL"}, "publish: the MQTT broker, mqtt://HOST[:PORT] or mqtts://..."},
+    {{"--line", "NAME"}, "publish: the line's topic level (default: the port's name)"},
+    {{"--topic-prefix", "P"}, "publish: the topics' prefix (default k7700)"},
+    {{"--client-id", "ID"}, "publish: the MQTT client id (default k7700-HOST-LINE)"},
+    {{"--username", "U"}, "publish: the broker's user name"},
+    {{"--password-file", "F"},
+     "publish: the password's file (or K7700_MQTT_PASSWORD; never an option)"},
+    {{"--tls-ca", "FILE"}, "publish: the CA that signed an mqtts:// broker's certificate"},
+    {{"--discovery", "homeassistant"}, "publish: Home Assistant's discovery configs too"},
 };
 
 struct Options : LineChoice {
@@ -235,6 +247,7 @@ struct Options : LineChoice {
     int attempts = kProbeAttempts;
     std::string gain = "normal";
     std::string interval;  // as given; log checks it
+    std::map<std::string, std::string> texts;  // every command option as written
 };
 
 // Which sensor a command talks to.
@@ -274,6 +287,25 @@ std::optional<std::string> oneFile(Options& o) {
     if (auto extra = noOperandsBeyond(o, 1)) return extra;
     if (o.operands.empty()) return o.command + " FILE: name one file";
     return std::nullopt;
+}
+
+// --interval (default 220) into o.numbers.
+std::optional<std::string> checkInterval(Options& o) {
+    double interval = 220;
+    if (!o.interval.empty() &&
+        (!parseNumber(o.interval, &interval) || interval != static_cast<int>(interval) ||
+         interval < 0 || interval > 3'600'000)) {
+        return "--interval must be a whole number of milliseconds, 0 to 3600000";
+    }
+    o.numbers = {static_cast<int>(interval)};
+    return std::nullopt;
+}
+
+// publish's broker and topics; the line is named after the port unless --line names it.
+std::optional<std::string> publishSettings(const Options& o, PublishSettings& s) {
+    const std::string line =
+        o.simulate ? "simulated" : o.port.substr(o.port.find_last_of('/') + 1);
+    return readPublishSettings(o.texts, line, std::getenv(kPasswordVariable), s);
 }
 
 int setupCommand(Session& s, const Options& o) {
@@ -394,14 +426,7 @@ const Command kCommands[] = {
      Addressing::IdRequired,
      [](Options& o) -> std::optional<std::string> {
          if (auto e = oneFile(o)) return e;
-         double interval = 220;
-         if (!o.interval.empty() &&
-             (!parseNumber(o.interval, &interval) || interval != static_cast<int>(interval) ||
-              interval < 0 || interval > 3'600'000)) {
-             return "--interval must be a whole number of milliseconds, 0 to 3600000";
-         }
-         o.numbers = {static_cast<int>(interval)};
-         return std::nullopt;
+         return checkInterval(o);
      },
      [](Session& s, const Options& o) {
          LogCommand c{o.operands.front(), o.ids, std::nullopt, o.numbers[0], {o.units, kCelsius}};
@@ -410,6 +435,36 @@ const Command kCommands[] = {
              c.seconds = o.seconds;
          SignalStop stop;
          return runLog(s.link, c, stop, s.out(), s.err());
+     },
+     1,
+     true,
+     true},
+    {"publish",
+     "",
+     "publish the sensors of --id N[,N...] (default: all found) to an MQTT broker",
+     {"--id", "--units", "--interval", "--broker", "--line", "--topic-prefix", "--client-id",
+      "--username", "--password-file", "--tls-ca", "--discovery"},
+     Addressing::None,
+     [](Options& o) -> std::optional<std::string> {
+         if (auto e = noOperandsBeyond(o, 0)) return e;
+         if (auto e = checkInterval(o)) return e;
+         PublishSettings checked;
+         return publishSettings(o, checked);
+     },
+     [](Session& s, const Options& o) {
+         PublishCommand c{{}, o.ids, o.numbers[0], o.units};
+         if (auto e = publishSettings(o, c.settings)) {  // a file gone since the check
+             s.err() << "k7700-cli: " << *e << "\n";
+             return 2;
+         }
+         if (c.tags.empty()) c.tags = s.scan(false);
+         if (s.lineGone()) return 1;
+         if (c.tags.empty()) {
+             s.err() << "k7700-cli: no sensor answered on tags 1 to 32\n";
+             return 1;
+         }
+         SignalStop stop;
+         return runPublish(s.link, c, stop, s.out(), s.err());
      },
      1,
      true,
@@ -476,6 +531,7 @@ std::optional<std::string> parse(const std::vector<std::string>& args, Options& 
         if (auto e = applyLineOption(a, o, taken)) return e;
         if (taken) continue;
         o.given.push_back(a.option);
+        o.texts[a.option] = a.value;
         if (a.option == "--unlock") o.unlock = true;
         if (a.option == "--id") {
             o.ids.clear();
@@ -484,8 +540,8 @@ std::optional<std::string> parse(const std::vector<std::string>& args, Options& 
                 double n = 0;
                 if (!parseNumber(a.value.substr(start, comma - start), &n) ||
                     n != static_cast<int>(n) || n < 1 || n > 32) {
-                    return "--id must be a tag from 1 to 32 (program, report, health, log: a "
-                           "comma list)";
+                    return "--id must be a tag from 1 to 32 (program, report, health, log, "
+                           "publish: a comma list)";
                 }
                 o.ids.push_back(static_cast<int>(n));
                 start = comma + 1;
@@ -534,7 +590,7 @@ std::optional<std::string> parse(const std::vector<std::string>& args, Options& 
         return o.command + " changes the sensors it names: name them with --id N";
     }
     if (o.ids.size() > 1 && !command->severalTags) {
-        return "--id: only program, report, health and log take several tags";
+        return "--id: only program, report, health, log and publish take several tags";
     }
     return std::nullopt;
 }

@@ -43,6 +43,10 @@ struct SensorAnswers {
     StatusView status;  // Ignored when the status request went unanswered
 };
 
+// The settings read into m and screen as the page shows them: the main screen's groups, each
+// setting with its value in m's display unit.
+std::vector<ReportSection> settingsSummary(const Module2& m, const ScreenValues& screen);
+
 // The page of a sensor whose settings were read into m and screen.
 ReportPage sensorPage(const Module2& m, const ScreenValues& screen, const SensorAnswers& answers,
                       int tag, const std::string& dateTime);
