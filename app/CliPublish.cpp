@@ -23,8 +23,11 @@ int runPublish(Link& link, const PublishCommand& c, LogStop& stop, std::ostream&
 
     std::vector<bool> reported(c.tags.size(), false);
     int status = 0;
-    while (!stop.requested() && !link.ProgramEnding) {
+    auto sayNews = [&] {
         for (const std::string& news : broker.takeNews()) err << "k7700-cli: " << news << "\n";
+    };
+    while (!stop.requested() && !link.ProgramEnding) {
+        sayNews();
         if (const auto refused = broker.refusal()) {
             err << "k7700-cli: " << *refused << "\n";
             status = 1;
@@ -46,7 +49,7 @@ int runPublish(Link& link, const PublishCommand& c, LogStop& stop, std::ostream&
         }
     }
     broker.finish(std::chrono::seconds(2));
-    err.flush();
+    sayNews();
     out << publisher.readingsPublished() << " readings published to " << s.broker.url << "\n";
     return status;
 }

@@ -150,14 +150,13 @@ public:
     // Waits for a message on `topic` (after message number `from`) that `match` accepts.
     std::optional<Received> waitForMessage(const std::string& topic,
                                            std::chrono::milliseconds limit,
-                                           const std::function<bool(const std::string&)>& match =
-                                               [](const std::string&) { return true; },
+                                           const std::function<bool(const std::string&)>& match = {},
                                            std::size_t from = 0) {
         std::optional<Received> found;
         waitFor(
             [&] {
                 for (std::size_t i = from; i < messages_.size(); ++i)
-                    if (messages_[i].topic == topic && match(messages_[i].payload))
+                    if (messages_[i].topic == topic && (!match || match(messages_[i].payload)))
                         found = messages_[i];
                 return found.has_value();
             },
