@@ -226,8 +226,13 @@ TEST(GatewayBrokerTest, BrokerAwayFor10sTheGatewayPollsOnAndComesBackWithTheLate
         EXPECT_TRUE(sub.waitForMessage("k7700/gw/" + std::to_string(tag) + "/info", 5s)) << tag;
     }
     const long after = rssKiB(gw.pid());
+#ifndef __SANITIZE_ADDRESS__  // its quarantine keeps freed memory resident for a while
     EXPECT_LT(during - before, 1024) << before << " KiB before, " << during << " KiB during";
     EXPECT_LT(after - before, 1024) << before << " KiB before, " << after << " KiB after";
+#else
+    (void)during;
+    (void)after;
+#endif
 
     const int status = gw.stop(SIGTERM);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
