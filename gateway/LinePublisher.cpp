@@ -22,10 +22,7 @@ void LinePublisher::setTags(const std::vector<int>& tags) {
 }
 
 bool LinePublisher::step() {
-    if (const auto i = poll_.step()) {
-        afterPoll(*i, link_.clock().nowUs());
-        return true;
-    }
+    // A full line always has a sensor due: what is due besides the poll goes first.
     const std::int64_t now = link_.clock().nowUs();
     if (now >= nextHealthUs_) {
         publishHealth();
@@ -34,6 +31,10 @@ bool LinePublisher::step() {
     }
     if (const auto i = infoDue(now)) {
         readInfo(*i);
+        return true;
+    }
+    if (const auto i = poll_.step()) {
+        afterPoll(*i, link_.clock().nowUs());
         return true;
     }
     return false;

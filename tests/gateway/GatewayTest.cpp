@@ -189,6 +189,18 @@ TEST_F(LinePublisherTest, StateOnChangeAndEvery10sInfoOnceHealthEvery10s) {
     EXPECT_EQ(distance[0]["unit_of_measurement"].toString(), "cm");
 }
 
+TEST_F(LinePublisherTest, ALineReadBackToBackStillGetsItsInfoAndHealth) {
+    addSensor(1);
+    addSensor(2);
+    LinePublisher p(link, {"k7700", "full", kIn, false, 0}, sink);  // a sensor always due
+    p.setTags({1, 2});
+    run(p, 12);
+    EXPECT_EQ(sink.on("k7700/full/1/info").size(), 1u);
+    EXPECT_EQ(sink.on("k7700/full/2/info").size(), 1u);
+    EXPECT_EQ(sink.on("k7700/full/health").size(), 1u);
+    EXPECT_GT(sink.on("k7700/full/2/state").size(), 100u);
+}
+
 TEST_F(LinePublisherTest, SilentSensorKeepsItsLastReadingAndChangedSettingsAreRepublished) {
     addSensor(1).setTargetInches(20);
     LinePublisher p(link, {"k7700", "l", kIn, false}, sink);
