@@ -106,8 +106,8 @@ int line(int minutes) {
     MqttSubscriber sub(broker.port());
     Line l = startLine(broker, "bench");
     std::this_thread::sleep_for(40s);  // every sensor identified and its settings read
-    std::printf("one line, 32 sensors at 19200 baud; the line allows about 128 readings/s "
-                "(the overview's sweep: 32 sensors every quarter second)\n");
+    std::printf("one line, 32 sensors at 19200 baud, each read at most every 220 ms; the line "
+                "sets the pace (the overview's round-robin poll)\n");
     std::printf("minute  readings/s  latency median  p99  worst (ms)  gateway CPU %%  RSS KiB\n");
     Latencies all;
     for (int minute = 1; minute <= minutes; ++minute) {
