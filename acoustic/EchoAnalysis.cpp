@@ -252,13 +252,13 @@ std::string marginText(const EchoAnalysis& a) {
 }
 
 std::vector<std::pair<std::string, std::string>> analysisRows(const EchoAnalysis& a) {
-    std::vector<std::pair<std::string, std::string>> rows = {{"Result", verdictText(a.verdict)}};
+    std::vector<std::pair<std::string, std::string>> rows = {
+        {"Result", verdictText(a.verdict)}, {"Threshold", formatNumber(a.threshold, "0")}};
     if (const Echo* t = a.target()) {
         rows.push_back({"Target", distanceText(t->distance, a.unit)});
         rows.push_back({"Leading edge", distanceText(t->startDistance, a.unit)});
         rows.push_back({"Width", distanceText(t->width, a.unit)});
-        rows.push_back({"Peak", std::to_string(t->peakLevel) + (t->clipped() ? " (clipped)" : "") +
-                                    ", threshold " + formatNumber(a.threshold, "0")});
+        rows.push_back({"Peak", std::to_string(t->peakLevel) + (t->clipped() ? " (clipped)" : "")});
         rows.push_back({"Margin", marginText(a)});
     }
     rows.push_back({"Ringdown", a.ringdownEnd > 0 ? "to " + distanceText(a.ringdownDistance, a.unit)

@@ -158,7 +158,7 @@ void paintMarks(QPainter& p, const QRect& area, const PlotScale& scale, const Ec
             text += ", margin " + QString(e.clipped() ? "≥ " : "") +
                     QString("%1%2").arg(*a.margin() >= 0 ? "+" : "").arg(*a.margin());
         } else if (e.kind == EchoKind::Multiple) {
-            text += " multiple";
+            text += ", multiple";
         }
         label(text, tip, color);
     }

@@ -218,7 +218,6 @@ QWidget* frmScope::buildAnalysisPanel(QWidget* parent) {
     // As wide as the widest rows the analysis can have; longer differences wrap.
     lblAnalysis->setText(analysisHtml({{"Echo in ringdown", "at about 3048.0 cm"},
                                        {"Other echoes", "1234.00 in (multiple, peak 255)"},
-                                       {"Peak", "255 (clipped), threshold 175"},
                                        {"Margin", "at least +152 (2.48 ×)"}}));
     side->setFixedWidth(AnalysisFrame->sizeHint().width());
     AnalysisFrame->hide();

@@ -218,14 +218,16 @@ struct Options : LineChoice {
     std::string gain = "normal";
     std::string interval;                        // as given; log checks it
     std::string minMargin, baseline, threshold;  // as given; echo and analyze check them
+    AnalyzeOptions analysis;                     // ... into this
 };
 
 bool given(const Options& o, const char* option) {
     return std::find(o.given.begin(), o.given.end(), option) != o.given.end();
 }
 
-// The analysis options of echo and analyze, checked; an error for bad usage.
-std::optional<std::string> checkAnalysis(const Options& o, AnalyzeOptions& a) {
+// The analysis options of echo and analyze, checked into o.analysis; an error for bad usage.
+std::optional<std::string> checkAnalysis(Options& o) {
+    AnalyzeOptions& a = o.analysis;
     a.json = given(o, "--json");
     a.unit = o.units;
     if (given(o, "--min-margin")) {
@@ -350,18 +352,15 @@ const Command kCommands[] = {
          if (!given(o, "--analyze") && (given(o, "--json") || given(o, "--min-margin"))) {
              return "--json and --min-margin go with --analyze";
          }
-         AnalyzeOptions a;
-         return checkAnalysis(o, a);
+         return checkAnalysis(o);
      },
      [](Session& s, const Options& o) {
-         AnalyzeOptions a;
-         checkAnalysis(o, a);
          return s.doEcho(o.operands.front(), *gainNamed(o.gain), o.units,
-                         given(o, "--analyze") ? std::optional(a) : std::nullopt);
+                         given(o, "--analyze") ? std::optional(o.analysis) : std::nullopt);
      }},
     {"analyze",
      "FILE",
-     "analyse a saved acoustic data file, beside a baseline file; no sensor needed",
+     "the analysis of a saved acoustic data file, beside a baseline; no sensor needed",
      {"--units", "--baseline", "--json", "--min-margin", "--threshold"},
      Addressing::None,
      [](Options& o) -> std::optional<std::string> {
@@ -369,19 +368,16 @@ const Command kCommands[] = {
          if (o.simulate || !o.port.empty()) {
              return "analyze reads saved files: --port and --simulate do not apply";
          }
-         AnalyzeOptions a;
-         return checkAnalysis(o, a);
+         return checkAnalysis(o);
      },
      nullptr,
      1,
      false,
      false,
      [](const Options& o, std::ostream& out, std::ostream& err) {
-         AnalyzeOptions a;
-         checkAnalysis(o, a);
          return runAnalyze(o.operands.front(),
-                           given(o, "--baseline") ? std::optional(o.baseline) : std::nullopt, a,
-                           out, err);
+                           given(o, "--baseline") ? std::optional(o.baseline) : std::nullopt,
+                           o.analysis, out, err);
      }},
     {"save",
      "FILE",

@@ -18,7 +18,7 @@ struct EchoCommand {
     std::string file;
     Gain gain = Gain::Switching;
     int unit = 1;                           // of the CSV's distances: 0 cm, 1 in, 2 ft, 3 m
-    std::optional<AnalyzeOptions> analyze;  // its unit and threshold are taken from here
+    std::optional<AnalyzeOptions> analyze;  // print the analysis (unit and threshold: as above)
 };
 
 // "normal", "low", "high" -> the gain; nullopt for anything else.

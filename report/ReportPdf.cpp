@@ -195,7 +195,7 @@ private:
         const PlotScale scale =
             computePlotScale(e.samples, e.thresholdCode, e.kelvin, page.distanceUnit);
         if (page.echoAnalysis) {
-            const int width = (box.width() - columnGap()) * 36 / 100;
+            const int width = (box.width() - columnGap()) * 40 / 100;
             const ReportSection rows{
                 "ECHO ANALYSIS", [&page] {
                     std::vector<ReportRow> r;
@@ -209,12 +209,15 @@ private:
         const QFontMetrics body(f.body, &writer_);
         const QFontMetrics section(f.section, &writer_);
         const QFontMetrics small(f.small, &writer_);
-        p_.fillRect(QRect(box.left(), box.top(), box.width(), section.height() + mm(1.2)), kBand);
+        // The caption wraps rather than run past the plot.
+        const int wrap = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
+        const QRect caption = box.adjusted(mm(1), 0, -mm(1), 0);
+        const int captionHeight = section.boundingRect(caption, wrap, q(page.echoCaption)).height();
+        p_.fillRect(QRect(box.left(), box.top(), box.width(), captionHeight + mm(1.2)), kBand);
         p_.setFont(f.section);
         p_.setPen(kInk);
-        p_.drawText(box.adjusted(mm(1), 0, 0, 0), Qt::AlignLeft | Qt::AlignTop,
-                    q(page.echoCaption));
-        const int top = box.top() + section.height() + mm(3);
+        p_.drawText(caption, wrap, q(page.echoCaption));
+        const int top = box.top() + captionHeight + mm(3);
         const int labels = body.height() * 2 + mm(1);
         const int left = amplitudeLabelRoom(small);
         const QRect area(box.left() + left, top, box.width() - left - mm(4),

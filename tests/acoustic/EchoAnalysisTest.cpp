@@ -139,13 +139,14 @@ TEST(EchoAnalysis, RowsForAPerson) {
     const auto rows = analysisRows(analyse(s, kCm).a);
     std::vector<std::string> names;
     for (const auto& [name, value] : rows) names.push_back(name);
-    EXPECT_EQ(names,
-              (std::vector<std::string>{"Result", "Target", "Leading edge", "Width", "Peak",
-                                        "Margin", "Ringdown", "Noise floor", "Other echoes"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"Result", "Threshold", "Target", "Leading edge",
+                                               "Width", "Peak", "Margin", "Ringdown", "Noise floor",
+                                               "Other echoes"}));
     EXPECT_EQ(rows[0].second, "Target found");
-    EXPECT_NEAR(std::stod(rows[1].second), 50.8, 0.5);
-    EXPECT_EQ(rows[1].second.substr(rows[1].second.size() - 3), " cm");
-    EXPECT_NE(rows[5].second.find(" ×)"), std::string::npos);
+    EXPECT_EQ(rows[1].second, "103");
+    EXPECT_NEAR(std::stod(rows[2].second), 50.8, 0.5);
+    EXPECT_EQ(rows[2].second.substr(rows[2].second.size() - 3), " cm");
+    EXPECT_NE(rows[6].second.find(" ×)"), std::string::npos);
     EXPECT_NE(rows.back().second.find("(multiple, peak "), std::string::npos);
 }
 
