@@ -16,6 +16,10 @@ int holdSamples(int n) {
     return std::max(2, n / 160);
 }
 
+std::size_t unitIndex(int unit) {
+    return static_cast<std::size_t>(std::clamp(unit, 0, 3));
+}
+
 double median(std::vector<double> v) {
     const std::size_t mid = v.size() / 2;
     std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(mid), v.end());
@@ -238,16 +242,23 @@ const char* kindName(EchoKind k) {
     }
 }
 
+std::string distanceNumber(double distance, int unit) {
+    return formatNumber(distance, DistanceFormats{}.format[unitIndex(unit)]);
+}
+
 std::string distanceText(double distance, int unit) {
-    const auto u = static_cast<std::size_t>(std::clamp(unit, 0, 3));
-    return formatNumber(distance, DistanceFormats{}.format[u]) + " " + kUnitName[u];
+    return distanceNumber(distance, unit) + " " + kUnitName[unitIndex(unit)];
+}
+
+std::string signedCount(int counts) {
+    return (counts >= 0 ? "+" : "") + std::to_string(counts);
 }
 
 std::string marginText(const EchoAnalysis& a) {
     const std::optional<int> m = a.margin();
     if (!m) return "none";
-    const std::string text = (*m >= 0 ? "+" : "") + std::to_string(*m) + " (" +
-                             formatNumber(*a.marginRatio(), "0.00") + " ×)";
+    const std::string text =
+        signedCount(*m) + " (" + formatNumber(*a.marginRatio(), "0.00") + " ×)";
     return a.target()->clipped() ? "at least " + text : text;
 }
 

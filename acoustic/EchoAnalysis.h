@@ -63,8 +63,11 @@ const char* verdictKey(EchoVerdict v);
 const char* verdictText(EchoVerdict v);
 const char* kindName(EchoKind k);  // "target", "multiple", "echo"
 
-// A distance in the unit's display format with its unit: "25.02 in", "63.5 cm".
+// A distance in the unit's display format, "25.02", "63.5"; and with its unit, "25.02 in".
+std::string distanceNumber(double distance, int unit);
 std::string distanceText(double distance, int unit);
+// "+60", "-3".
+std::string signedCount(int counts);
 // "+109 (2.06 ×)", with "at least" for a clipped peak.
 std::string marginText(const EchoAnalysis& a);
 

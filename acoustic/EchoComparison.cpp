@@ -89,8 +89,7 @@ std::vector<std::string> differenceLines(const EchoDifferences& d) {
         lines.push_back("Target moved by " + signedDistance(*d.targetMoved, d.unit));
     }
     if (d.marginChanged && std::abs(*d.marginChanged) >= d.noiseCounts) {
-        lines.push_back("Margin changed by " + std::string(*d.marginChanged > 0 ? "+" : "") +
-                        std::to_string(*d.marginChanged));
+        lines.push_back("Margin changed by " + signedCount(*d.marginChanged));
     }
     if (std::fabs(d.ringdownChanged) >= d.holdSamples * d.sampleStep) {
         lines.push_back(std::string("Ringdown ") + (d.ringdownChanged > 0 ? "longer" : "shorter") +

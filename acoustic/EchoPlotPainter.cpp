@@ -2,7 +2,6 @@
 
 #include <QFontMetrics>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPolygonF>
 #include <algorithm>
 
@@ -155,8 +154,7 @@ void paintMarks(QPainter& p, const QRect& area, const PlotScale& scale, const Ec
         p.setBrush(Qt::NoBrush);
         QString text = q(distanceText(e.distance, a.unit));
         if (target) {
-            text += ", margin " + QString(e.clipped() ? "≥ " : "") +
-                    QString("%1%2").arg(*a.margin() >= 0 ? "+" : "").arg(*a.margin());
+            text += ", margin " + QString(e.clipped() ? "≥ " : "") + q(signedCount(*a.margin()));
         } else if (e.kind == EchoKind::Multiple) {
             text += ", multiple";
         }

@@ -5,7 +5,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <algorithm>
 #include <cmath>
 #include <ostream>
 
@@ -26,20 +25,13 @@ EchoAnalysis analysisOf(const SourcedRecord& r, const AnalyzeOptions& o) {
 }
 
 // Distances with as many places as the display unit shows.
-const std::string& distanceFormat(int unit) {
-    static const DistanceFormats formats;
-    return formats.format[static_cast<std::size_t>(std::clamp(unit, 0, 3))];
-}
-std::string distance(double d, int unit) {
-    return formatNumber(d, distanceFormat(unit));
-}
 std::string signedDistance(double d, int unit) {
-    return (d >= 0 ? "+" : "-") + distance(std::fabs(d), unit);
+    return (d >= 0 ? "+" : "-") + distanceNumber(std::fabs(d), unit);
 }
 double rounded(double d, int unit) {
-    const std::string& f = distanceFormat(unit);
-    const double scale = std::pow(10, static_cast<double>(f.size() - f.find('.') - 1));
-    return std::round(d * scale) / scale;
+    double number = 0;
+    parseNumber(distanceNumber(d, unit), &number);
+    return number;
 }
 std::string ratio(double r) {
     return formatNumber(r, "0.00");
@@ -71,20 +63,21 @@ void printText(const SourcedRecord& r, const EchoAnalysis& a, const EchoDifferen
     line("unit", kUnitName[static_cast<std::size_t>(u)]);
     line("threshold", plainText(a.threshold));
     line("result", verdictKey(a.verdict));
-    line("ringdown", distance(a.ringdownDistance, u));
-    if (a.ringdownEchoAt) line("ringdown_echo", distance(*a.ringdownEchoAt, u));
+    line("ringdown", distanceNumber(a.ringdownDistance, u));
+    if (a.ringdownEchoAt) line("ringdown_echo", distanceNumber(*a.ringdownEchoAt, u));
     line("noise_floor", a.noiseFloor ? plainText(*a.noiseFloor) : "none");
     if (const Echo* t = a.target()) {
-        line("target_distance", distance(t->distance, u));
-        line("target_start", distance(t->startDistance, u));
-        line("target_width", distance(t->width, u));
+        line("target_distance", distanceNumber(t->distance, u));
+        line("target_start", distanceNumber(t->startDistance, u));
+        line("target_width", distanceNumber(t->width, u));
         line("target_peak", t->peakLevel);
         line("target_clipped", t->clipped() ? "yes" : "no");
         line("margin", *a.margin());
         line("margin_ratio", ratio(*a.marginRatio()));
     }
     for (const Echo& e : a.echoes) {
-        line("echo", distance(e.distance, u), e.peakLevel, distance(e.width, u), kindName(e.kind));
+        line("echo", distanceNumber(e.distance, u), e.peakLevel, distanceNumber(e.width, u),
+             kindName(e.kind));
     }
     if (!d) return;
     line("baseline", baseline->source);
@@ -93,8 +86,8 @@ void printText(const SourcedRecord& r, const EchoAnalysis& a, const EchoDifferen
     if (d->targetMoved) line("target_moved", signedDistance(*d->targetMoved, u));
     if (d->marginChanged) line("margin_changed", *d->marginChanged);
     line("ringdown_changed", signedDistance(d->ringdownChanged, u));
-    for (const Echo& e : d->appeared) line("new_echo", distance(e.distance, u), e.peakLevel);
-    for (const Echo& e : d->gone) line("gone_echo", distance(e.distance, u), e.peakLevel);
+    for (const Echo& e : d->appeared) line("new_echo", distanceNumber(e.distance, u), e.peakLevel);
+    for (const Echo& e : d->gone) line("gone_echo", distanceNumber(e.distance, u), e.peakLevel);
     for (const std::string& text : differenceLines(*d)) line("difference", text);
 }
 
