@@ -343,7 +343,7 @@ const Command kCommands[] = {
      [](Session& s, const Options& o) { return s.doHistory(o.numbers[0]); }},
     {"echo",
      "FILE",
-     "the acoustic record into a data file (CSV for .csv); --analyze: its analysis",
+     "the acoustic record into a data file (CSV for .csv)",
      {"--id", "--units", "--gain", "--analyze", "--json", "--min-margin"},
      Addressing::IdRequired,
      [](Options& o) -> std::optional<std::string> {
@@ -360,7 +360,7 @@ const Command kCommands[] = {
      }},
     {"analyze",
      "FILE",
-     "the analysis of a saved acoustic data file, beside a baseline; no sensor needed",
+     "analysis of a saved acoustic data file, no sensor",
      {"--units", "--baseline", "--json", "--min-margin", "--threshold"},
      Addressing::None,
      [](Options& o) -> std::optional<std::string> {
