@@ -51,13 +51,20 @@ public:
         return false;
     }
 
-    std::vector<int> scan(bool firstOnly) {
+    // True (and said once) when the serial device has gone away.
+    bool lineGone() {
+        if (!link.line().deviceLost()) return false;
+        ui.reportLineGone(link.line().lossReason());
+        return true;
+    }
+
+    std::vector<int> scan(bool firstOnly, int attempts = kProbeAttempts) {
         std::vector<int> found;
         progress.setContext("search");
-        for (int tag = 1; tag <= 32; ++tag) {
+        for (int tag = 1; tag <= 32 && !lineGone(); ++tag) {
             progress.show("tag " + std::to_string(tag) + " of 32, " + std::to_string(found.size()) +
                           " found");
-            if (probeTag(link, tag)) {
+            if (probeTag(link, tag, attempts)) {
                 found.push_back(tag);
                 if (firstOnly) break;
             }
@@ -66,37 +73,51 @@ public:
         return found;
     }
 
+    // A search on a lossy line can miss a sensor: say so when the sensors found lost replies
+    // or the line brought bad ones.
+    void noteSearch(const std::vector<int>& found, int attempts) {
+        std::uint64_t bad = 0, resent = 0;
+        for (int tag = 0; tag <= 32; ++tag) bad += link.stats.tag(tag).badReplies;
+        for (int tag : found) resent += link.stats.tag(tag).resends;
+        if (bad == 0 && resent == 0) return;
+        err_ << "k7700-cli: search: " << found.size() << " of 32 tags answered, "
+             << 32 - found.size() << " did not (" << attempts << " attempts each); " << bad
+             << " bad replies, " << resent
+             << " answers needed a second request: the line loses replies and can hide a "
+                "sensor (--attempts N asks each tag up to N times)\n";
+    }
+
     // A quiet exchange: the reply's data byte 0, or nullopt.
     std::optional<int> ask(int command) {
-        link.SendRequest(command);
-        link.SuppressNoCommWindow = true;
-        link.ReadCommBlock();
-        if (!link.CommOK) return std::nullopt;
+        if (!link.exchange(command, {.quiet = true})) return std::nullopt;
         return link.dataByte(0);
     }
 
-    int doScan() {
-        const std::vector<int> found = scan(false);
+    int doScan(int attempts) {
+        const std::vector<int> found = scan(false, attempts);
+        if (lineGone()) return 1;
         if (found.empty()) {
             err_ << "k7700-cli: no sensor answered on tags 1 to 32\n";
             return 1;
         }
+        int status = 0;
         for (int tag : found) {
             ui.tag = std::to_string(tag);
-            out_ << "tag " << tag;
-            if (auto type = ask(cmd::SensorType)) {
-                out_ << ": type " << *type << " (" << sensorTypeInfo(*type).caption << ")";
-            } else {
-                out_ << ": type not reported";
+            const auto type = ask(cmd::SensorType);
+            const auto firmware = type ? ask(cmd::FirmwareVersion) : std::nullopt;
+            if (lineGone()) return 1;
+            if (!type || !firmware) {
+                // Found a moment ago: a sensor that stops now is a failure, not an answer.
+                err_ << "k7700-cli: sensor " << tag << " stopped answering ("
+                     << (type ? "firmware version" : "sensor type") << ")\n";
+                status = 1;
+                continue;
             }
-            if (auto fw = ask(cmd::FirmwareVersion)) {
-                out_ << ", firmware " << *fw;
-            } else {
-                out_ << ", firmware not reported";
-            }
-            out_ << "\n";
+            out_ << "tag " << tag << ": type " << *type << " (" << sensorTypeInfo(*type).caption
+                 << "), firmware " << *firmware << "\n";
         }
-        return 0;
+        noteSearch(found, attempts);
+        return status;
     }
 
     int doPeek(int addr, int count) {
@@ -169,13 +190,15 @@ public:
     }
 
     // The tags named, or every tag that answers a search.
-    int doHealth(std::vector<int> tags, int seconds) {
-        if (tags.empty()) tags = scan(false);
+    int doHealth(std::vector<int> tags, int seconds, int attempts) {
+        if (tags.empty()) tags = scan(false, attempts);
+        if (lineGone()) return 1;
         if (tags.empty()) {
             err_ << "k7700-cli: no sensor answered on tags 1 to 32\n";
             return 1;
         }
-        return runHealth(tags, seconds, link, progress, out_, err_);
+        SignalStop stop;
+        return runHealth(tags, seconds, link, stop, progress, out_, err_);
     }
 
     std::ostream& out() { return out_; }
@@ -203,6 +226,7 @@ const OptionHelp kCommandOptions[] = {
     {{"--min-margin", "X"}, "exit 1 unless the target's margin is X counts or more"},
     {{"--baseline", "FILE"}, "analyze: compare with this saved record"},
     {{"--threshold", "V"}, "analyze: the sensor's threshold, 1.7, 2.0 (default), 2.5, 3.0 or 3.5"},
+    {{"--attempts", "N"}, "scan, health: requests to each tag in the search (default 2)"},
 };
 
 struct Options : LineChoice {
@@ -215,6 +239,7 @@ struct Options : LineChoice {
     std::vector<int> ids;  // program, report, health and log take several
     int units = kIn;
     int seconds = 10;
+    int attempts = kProbeAttempts;
     std::string gain = "normal";
     std::string interval;                        // as given; log checks it
     std::string minMargin, baseline, threshold;  // as given; echo and analyze check them
@@ -294,10 +319,10 @@ const Command kCommands[] = {
     {"scan",
      "",
      "list the sensors that answer, with type and firmware",
-     {},
+     {"--attempts"},
      Addressing::None,
      [](Options& o) { return noOperandsBeyond(o, 0); },
-     [](Session& s, const Options&) { return s.doScan(); }},
+     [](Session& s, const Options& o) { return s.doScan(o.attempts); }},
     {"peek",
      "ADDR [COUNT]",
      "read EEPROM cells ADDR..ADDR+COUNT-1 (within 0..127)",
@@ -416,10 +441,10 @@ const Command kCommands[] = {
     {"health",
      "",
      "poll the tags of --id N[,N...] (default: all found) for S seconds, print line health",
-     {"--id", "--seconds"},
+     {"--id", "--seconds", "--attempts"},
      Addressing::None,
      [](Options& o) { return noOperandsBeyond(o, 0); },
-     [](Session& s, const Options& o) { return s.doHealth(o.ids, o.seconds); },
+     [](Session& s, const Options& o) { return s.doHealth(o.ids, o.seconds, o.attempts); },
      1,
      true},
     {"log",
@@ -541,6 +566,13 @@ std::optional<std::string> parse(const std::vector<std::string>& args, Options& 
         if (a.option == "--min-margin") o.minMargin = a.value;
         if (a.option == "--baseline") o.baseline = a.value;
         if (a.option == "--threshold") o.threshold = a.value;
+        if (a.option == "--attempts") {
+            double n = 0;
+            if (!parseNumber(a.value, &n) || n != static_cast<int>(n) || n < 1 || n > 20) {
+                return "--attempts must be a whole number from 1 to 20";
+            }
+            o.attempts = static_cast<int>(n);
+        }
         if (a.option == "--units") {
             const auto u = std::find(kUnitName.begin(), kUnitName.end(), a.value);
             if (u == kUnitName.end()) return "--units must be cm, in, ft or m";
@@ -603,8 +635,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     sim::SimBus bus;
     std::unique_ptr<SerialLine> line;
     if (o.simulate) {
-        sim::buildBus(o.sim, bus);
-        line = std::make_unique<sim::SimulatedLine>(bus, clock);
+        line = sim::buildSimulatedLine(o.sim, bus, clock);
     } else {
         line = std::make_unique<QtSerialLine>(clock);
     }
@@ -622,6 +653,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         s.ui.tag = std::to_string(*o.id);
     } else if (command->addressing == Addressing::IdOrFirst) {
         const std::vector<int> first = s.scan(true);
+        if (s.lineGone()) return command->failure;
         if (first.empty()) {
             err << "k7700-cli: no sensor answered on tags 1 to 32\n";
             return command->failure;

@@ -88,7 +88,13 @@ int runLog(Link& link, const LogCommand& c, LogStop& stop, std::ostream& out, st
     const std::int64_t end =
         c.seconds ? clock.nowUs() + static_cast<std::int64_t>(*c.seconds * 1e6) : INT64_MAX;
 
+    bool lost = false;
     while (!stop.requested() && clock.nowUs() < end && !link.ProgramEnding) {
+        if (link.line().deviceLost()) {
+            lost = true;
+            err << "k7700-cli: the serial device went away: " << link.line().lossReason() << "\n";
+            break;
+        }
         const std::optional<std::size_t> i = poll.step();
         if (!i) {
             stop.waitUntil(clock, std::min(poll.nextDueUs(), end));
@@ -97,8 +103,12 @@ int runLog(Link& link, const LogCommand& c, LogStop& stop, std::ostream& out, st
         const SensorRow& r = poll.rows()[*i];
         if (r.silent != reported[*i]) {
             reported[*i] = r.silent;
-            err << "k7700-cli: sensor " << r.tag
-                << (r.silent ? " does not answer; asking again every 2 s\n" : " answers again\n");
+            if (r.silent) {
+                err << "k7700-cli: sensor " << r.tag << " does not answer ("
+                    << RoundRobinPoll::silence(r) << "); asking again every 2 s\n";
+            } else {
+                err << "k7700-cli: sensor " << r.tag << " answers again\n";
+            }
         }
         if (r.readings == taken[*i]) continue;
         taken[*i] = r.readings;
@@ -113,7 +123,7 @@ int runLog(Link& link, const LogCommand& c, LogStop& stop, std::ostream& out, st
         err << "k7700-cli: no sensor gave a reading\n";
         return 1;
     }
-    return 0;
+    return lost ? 1 : 0;
 }
 
 }  // namespace k7

@@ -2,6 +2,7 @@
 
 #include <ostream>
 
+#include "app/CliLog.h"
 #include "app/CliUi.h"
 #include "app/TerminalProgress.h"
 #include "link/Commands.h"
@@ -48,17 +49,18 @@ int runReport(const ReportCommand& c, SerialLine& line, Clock& clock, TerminalPr
     return allAnswered ? 0 : 1;
 }
 
-int runHealth(const std::vector<int>& tags, int seconds, Link& link, TerminalProgress& progress,
-              std::ostream& out, std::ostream& err) {
+int runHealth(const std::vector<int>& tags, int seconds, Link& link, LogStop& stop,
+              TerminalProgress& progress, std::ostream& out, std::ostream& err) {
     Clock& clock = link.clock();
     const std::int64_t start = clock.nowUs();
     const std::int64_t end = start + std::int64_t{seconds} * 1'000'000;
+    auto over = [&] { return link.ProgramEnding || link.line().deviceLost() || stop.requested(); };
     progress.setContext("health");
-    for (std::int64_t shownSecond = -1; clock.nowUs() < end && !link.ProgramEnding;) {
+    for (std::int64_t shownSecond = -1; clock.nowUs() < end && !over();) {
         for (int tag : tags) {
             link.ui().setAddressedTagText(std::to_string(tag));
             link.exchange(cmd::Status, {.quiet = true});
-            if (link.ProgramEnding) break;
+            if (over()) break;
         }
         const std::int64_t second = (clock.nowUs() - start) / 1'000'000;
         if (second != shownSecond) {
@@ -67,8 +69,15 @@ int runHealth(const std::vector<int>& tags, int seconds, Link& link, TerminalPro
         }
     }
     progress.clear();
-    // A port that went away ends the polling; what was counted until then still shows.
-    if (link.ProgramEnding) err << "k7700-cli: the line stopped before the time was up\n";
+    // What was counted until the polling ended shows in any case.
+    const bool lost = link.line().deviceLost();
+    if (lost) {
+        err << "k7700-cli: the serial device went away: " << link.line().lossReason() << "\n";
+    } else if (link.ProgramEnding) {
+        err << "k7700-cli: the line stopped before the time was up\n";
+    } else if (clock.nowUs() < end) {
+        err << "k7700-cli: stopped after " << (clock.nowUs() - start) / 1'000'000 << " s\n";
+    }
     for (const std::string& note : link.stats.notes) err << "k7700-cli: note: " << note << "\n";
     auto line = [&out](const std::vector<std::string>& cells) {
         for (std::size_t i = 0; i < cells.size(); ++i) out << (i ? "\t" : "") << cells[i];
@@ -82,7 +91,7 @@ int runHealth(const std::vector<int>& tags, int seconds, Link& link, TerminalPro
         if (!h.lastAnswered) silent.push_back(tag);
     }
     for (int tag : silent) err << "k7700-cli: sensor " << tag << " never answered\n";
-    return silent.empty() && !link.ProgramEnding ? 0 : 1;
+    return silent.empty() && !link.ProgramEnding && !lost ? 0 : 1;
 }
 
 }  // namespace k7

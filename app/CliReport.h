@@ -9,6 +9,7 @@ namespace k7 {
 
 class Clock;
 class Link;
+class LogStop;
 class SerialLine;
 class TerminalProgress;
 
@@ -24,9 +25,10 @@ struct ReportCommand {
 int runReport(const ReportCommand& c, SerialLine& line, Clock& clock, TerminalProgress& progress,
               std::ostream& out, std::ostream& err);
 
-// Status exchanges with the tags in turn for `seconds`, then the line-health table (tab-
-// separated, a header line first). Exit status 0 when every tag answered at least once.
-int runHealth(const std::vector<int>& tags, int seconds, Link& link, TerminalProgress& progress,
-              std::ostream& out, std::ostream& err);
+// Status exchanges with the tags in turn for `seconds` (or until the stop, or the device goes
+// away), then the line-health table (tab-separated, a header line first). Exit status 0 when
+// every tag answered at least once and the device stayed.
+int runHealth(const std::vector<int>& tags, int seconds, Link& link, LogStop& stop,
+              TerminalProgress& progress, std::ostream& out, std::ostream& err);
 
 }  // namespace k7

@@ -24,8 +24,15 @@ public:
     NoCommChoice showNoCommWindow(bool, const std::string& deviceGone) override {
         noReply = true;
         closeProgressWindow();
-        if (!deviceGone.empty()) err_ << "k7700-cli: " << deviceGone << "\n";
+        if (!deviceGone.empty()) reportLineGone(deviceGone);
         return NoCommChoice::Exit;
+    }
+    // The serial device went away (an unplugged adapter): said once, in the system's words.
+    void reportLineGone(const std::string& why) {
+        if (lineGoneReported_) return;
+        lineGoneReported_ = true;
+        closeProgressWindow();
+        err_ << "k7700-cli: the serial device went away: " << why << "\n";
     }
     void showLinkMessage(const std::string& text) override {
         if (text == kVerifyFailedMessage) verifyFailed = true;
@@ -53,6 +60,7 @@ private:
     std::ostream& err_;
     std::string caption_;
     bool visible_ = false;
+    bool lineGoneReported_ = false;
 };
 
 }  // namespace k7

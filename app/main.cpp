@@ -43,8 +43,7 @@ int main(int argc, char** argv) {
     k7::sim::SimBus bus;
     std::unique_ptr<k7::SerialLine> line;
     if (opts.simulate) {
-        k7::sim::buildBus(opts.sim, bus);
-        line = std::make_unique<k7::sim::SimulatedLine>(bus, clock);
+        line = k7::sim::buildSimulatedLine(opts.sim, bus, clock);
     } else {
         line = std::make_unique<k7::QtSerialLine>(clock);
     }

@@ -2,13 +2,15 @@
 //   overview  the line overview window (offscreen) on 32 sensors served by k7700-sim over a
 //             pseudo-terminal at true 19200-baud pacing, for 15 s: the longest time between two
 //             readings of one row, the sweep, and CPU of this process.
-//   log       two sensors logged to CSV (and kept in the trend) for ten minutes of line time on
-//             the in-process simulator with a virtual clock: resident memory at 1 and 10 minutes.
-//   bench_line [overview|log|all]
+//   log       two sensors logged to CSV (and kept in the trend) for ten minutes (or MINUTES) of
+//             line time on the in-process simulator with a virtual clock: resident memory
+//             minute by minute (hour by hour past an hour).
+//   bench_line [overview|log [MINUTES]|all]
 #include <QApplication>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <string>
@@ -92,7 +94,7 @@ void overview() {
         32 * kExchangeMs, worstGapUs / 1000.0, 100 * cpu / wall);
 }
 
-void log() {
+void log(int minutes) {
     VirtualClock clock;
     sim::SimBus bus;
     for (int tag : {1, 2}) {
@@ -114,9 +116,11 @@ void log() {
     }
     TrendBuffer trend;
     std::vector<std::uint64_t> taken(2, 0);
-    std::string rss;  // resident memory at the end of each minute
+    // Resident memory at the end of each minute (of each hour for a long run).
+    const int every = minutes > 60 ? 60 : 1;
+    std::string rss;
     const auto t0 = std::chrono::steady_clock::now();
-    for (int minute = 1; minute <= 10; ++minute) {
+    for (int minute = 1; minute <= minutes; ++minute) {
         const std::int64_t end = std::int64_t{minute} * 60'000'000;
         while (clock.nowUs() < end) {
             const auto i = poll.step();
@@ -130,16 +134,17 @@ void log() {
             csv.write(*r.reading, r.formats);
             trend.add(*r.reading);
         }
-        rss += (minute > 1 ? " " : "") + std::to_string(residentKb());
+        if (minute % every == 0) rss += (rss.empty() ? "" : " ") + std::to_string(residentKb());
     }
     const double wall =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     std::printf(
-        "log: 2 sensors for 10 min of line time (virtual clock, %.2f s real): %llu rows; "
-        "resident memory (KiB) at the end of each minute: %s; the trend holds %zu of %zu "
+        "log: 2 sensors for %d min of line time (virtual clock, %.2f s real): %llu rows; "
+        "resident memory (KiB) at the end of each %s: %s; the trend holds %zu of %zu "
         "(full after %.1f min)\n",
-        wall, static_cast<unsigned long long>(csv.rows()), rss.c_str(), trend.size(),
-        trend.capacity(), trend.capacity() * 10.0 / double(csv.rows()));
+        minutes, wall, static_cast<unsigned long long>(csv.rows()), every == 1 ? "minute" : "hour",
+        rss.c_str(), trend.size(), trend.capacity(),
+        trend.capacity() * double(minutes) / double(csv.rows()));
     csv.close();
     std::remove(file.c_str());
 }
@@ -150,7 +155,7 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const std::string what = argc > 1 ? argv[1] : "all";
-    if (what == "log" || what == "all") log();
+    if (what == "log" || what == "all") log(argc > 2 ? std::atoi(argv[2]) : 10);
     if (what == "overview" || what == "all") overview();
     return 0;
 }

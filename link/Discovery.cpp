@@ -5,10 +5,10 @@
 namespace k7 {
 namespace {
 
-// A probe is quiet and quick (two attempts), and takes only a reply from the tag it probes:
-// a late answer from the tag before cannot make a sensor appear at this one.
-ReadOptions probe(int tag) {
-    return ReadOptions{.quiet = true, .attempts = 2, .onlyTag = tag};
+// A probe is quiet and quick, and takes only a reply from the tag it probes: a late answer
+// from the tag before cannot make a sensor appear at this one.
+ReadOptions probe(int tag, int attempts = kProbeAttempts) {
+    return ReadOptions{.quiet = true, .attempts = attempts, .onlyTag = tag};
 }
 
 bool openLoop(Link& link, DiscoveryState& d) {
@@ -57,14 +57,14 @@ bool chooseAndOpenPort(Link& link, DiscoveryState& d) {
     return openLoop(link, d);
 }
 
-bool answersProbe(Link& link, int tag) {
+bool answersProbe(Link& link, int tag, int attempts) {
     link.EEReadAddress = 45;
-    return link.exchangeWith(tag, cmd::ReadEeprom, probe(tag));
+    return link.exchangeWith(tag, cmd::ReadEeprom, probe(tag, attempts));
 }
 
-bool probeTag(Link& link, int tag) {
+bool probeTag(Link& link, int tag, int attempts) {
     link.ui().setAddressedTagText(std::to_string(tag));
-    return answersProbe(link, tag);
+    return answersProbe(link, tag, attempts);
 }
 
 SearchResult searchForSensors(Link& link, DiscoveryState& d) {

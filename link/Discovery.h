@@ -26,11 +26,14 @@ std::string portUnavailableMessage(const PortChoice& port);
 // What the progress window says once a whole search found no sensor.
 std::string noSensorAnsweredMessage(const PortChoice& port);
 
-// One quiet probe of a tag (its ID cell, two attempts, no window, only that tag's reply):
-// true when it answers. The ID field then names the tag, so what follows goes to it.
-bool probeTag(Link& link, int tag);
+// The documented search asks each tag twice.
+inline constexpr int kProbeAttempts = 2;
+
+// One quiet probe of a tag (its ID cell, no window, only that tag's reply): true when it
+// answers. The ID field then names the tag, so what follows goes to it.
+bool probeTag(Link& link, int tag, int attempts = kProbeAttempts);
 // The same probe, leaving the ID field as it is (a look along the line from another window).
-bool answersProbe(Link& link, int tag);
+bool answersProbe(Link& link, int tag, int attempts = kProbeAttempts);
 
 // Asks for a port when none is chosen, then opens it, asking again after every failed open.
 // False when the user chose to end the program.

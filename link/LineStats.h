@@ -24,7 +24,9 @@ struct LineStats {
     std::array<TagHealth, 33> tags{};     // index = ID tag 1..32; 0 collects anything else
     std::uint64_t echoes = 0;             // copies of our own request handed back by the adapter
     std::uint64_t lateCopiesDropped = 0;  // bytes of replies to re-sent copies, dropped
-    std::uint64_t foreignReplies = 0;     // replies from another tag while probing one
+    std::uint64_t foreignReplies = 0;     // replies from another tag while probing one, or
+                                          // owed by another tag to an earlier request
+    std::uint64_t leftovers = 0;          // replies too soon or too late for any open request
     std::uint64_t nestedRefused = 0;      // exchanges refused because the line was held
     std::vector<std::string> notes;       // one-off remarks about the line (low latency, loss)
 

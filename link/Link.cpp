@@ -15,10 +15,8 @@ namespace {
 constexpr std::int64_t kQuietGapUs = 1'100;
 // How long the line may keep babbling before a re-send goes out anyway.
 constexpr std::int64_t kQuietLimitUs = 50'000;
-// The latest a sensor is expected to answer a copy of a request; later answers are beyond
-// what the re-send rule can tell apart from the next request's reply.
-constexpr std::int64_t kLatestAnswerUs = 150'000;
-constexpr std::int64_t kLateMarginUs = 20'000;  // copies answered a little later than the first
+// A wait for a tag's late answers lets window events run this often.
+constexpr std::int64_t kEventsEveryUs = 50'000;
 
 bool isRequestFrame(const Frame& f) {
     return f[0] == kStartByte && frameChecksum(f) == f[5];
@@ -99,6 +97,16 @@ void Link::processEvents() {
     letEventsRun([this] { ui_.processEvents(); });
 }
 
+Link::~Link() {
+    letLateAnswersPass();
+}
+
+void Link::letLateAnswersPass() {
+    if (line_.deviceLost() || !line_.isOpen()) return;
+    const std::int64_t settled = timing.settledAtUs(clock_.nowUs());
+    if (settled > clock_.nowUs()) clock_.sleepUntil(settled);
+}
+
 void Link::reportError(const std::string& where, const std::exception& e) {
     const auto* re = dynamic_cast<const RuntimeError*>(&e);
     letEventsRun([&] { ui_.reportError(where, re ? re->number() : kErrDeviceIo, e.what()); });
@@ -176,9 +184,16 @@ void Link::sendRequestTo(std::uint8_t tag, int command) {
 }
 
 void Link::Send6() {
+    transmit(true);
+}
+
+void Link::transmit(bool newRequest) {
     if (ProgramEnding || refuseNested()) return;
+    const Hold held = hold();
     try {
         CommBlockOut[5] = frameChecksum(CommBlockOut);
+        if (newRequest) awaitOpenCopies(CommBlockOut[1]);
+        if (ProgramEnding) return;
         // Only bytes that arrive after this point count toward the reply. Nothing is dropped
         // after the write: an adapter that echoes hands our frame back whole, and the read
         // knows it for what it is.
@@ -186,9 +201,25 @@ void Link::Send6() {
         line_.write(CommBlockOut);
         lastSendUs_ = clock_.nowUs();
         LastSendTime = clock_.secondsSinceMidnight();
+        timing.sent(CommBlockOut[1], lastSendUs_);
     } catch (const std::exception& e) {
         reportError("Module2.Send6", e);
     }
+}
+
+void Link::awaitOpenCopies(int tag) {
+    // The tag may still answer copies sent before (a slow sensor, one that takes one request
+    // at a time): those answers must be on the line and gone before this request goes out.
+    bool waited = false;
+    for (std::int64_t now = clock_.nowUs(); timing.heard(tag) && !ProgramEnding;
+         now = clock_.nowUs()) {
+        const std::int64_t settled = timing.settledAtUs(tag, now);
+        if (settled <= now) break;
+        waited = true;
+        clock_.sleepUntil(std::min(settled, now + kEventsEveryUs));
+        processEvents();
+    }
+    if (waited) stats.lateCopiesDropped += static_cast<std::uint64_t>(line_.bytesWaiting());
 }
 
 bool Link::exchange(int command, const ReadOptions& options) {
@@ -217,7 +248,8 @@ bool Link::writeRaw(std::span<const std::uint8_t> bytes, const std::string& wher
 // Replies
 
 Link::Attempt Link::readOneReply(const ReadOptions& options) {
-    const std::int64_t deadline = lastSendUs_ + kReplyTimeoutUs;
+    const int wanted = options.onlyTag.value_or(requestTag());
+    const std::int64_t deadline = lastSendUs_ + timing.windowUs(wanted);
     for (;;) {
         if (!line_.waitForBytes(6, deadline)) return Attempt::TimedOut;
         Frame got{};
@@ -242,9 +274,21 @@ Link::Attempt Link::readOneReply(const ReadOptions& options) {
         rec.bytes = got;
         rec.time = static_cast<float>(clock_.secondsSinceMidnight());
         if (!replyIsGood(got)) return Attempt::Bad;
-        if (options.onlyTag && got[0] != *options.onlyTag) {
-            // Another sensor's late answer while this one is probed: not ours, keep waiting.
-            ++stats.foreignReplies;
+        const std::int64_t now = clock_.nowUs();
+        if (got[0] != wanted) {
+            // Another tag's answer. It is that tag's late answer to an earlier request when the
+            // tag still owes one (or when only the probed tag's reply counts): keep waiting.
+            const bool owed = timing.expecting(got[0], now);
+            if (owed) timing.answered(got[0], now);
+            if (owed || options.onlyTag) {
+                ++stats.foreignReplies;
+                continue;
+            }
+            return Attempt::Good;  // taken, as any tag's reply is when none is owed
+        }
+        if (timing.answered(wanted, now) == AnswerTiming::Match::Leftover) {
+            // Too soon for this request, or an answer no copy still open can have given.
+            ++stats.leftovers;
             continue;
         }
         return Attempt::Good;
@@ -267,18 +311,6 @@ void Link::settleBeforeResend(bool heardSomething) {
     // end after the discard and put the re-sent copy's reply out of step too. A line with
     // nothing on it costs no wait.
     if (heardSomething || line_.bytesWaiting() > 0) waitForQuiet(clock_.nowUs() + kQuietLimitUs);
-    line_.discardInput();
-}
-
-void Link::dropLateCopies(std::int64_t firstSendUs, std::int64_t answeredUs) {
-    // The reply may have answered the first copy; then each later copy can still be answered
-    // as late after it was sent. Wait for those answers and drop them, so none is taken for the
-    // next request.
-    const std::int64_t lateness = std::min(answeredUs - firstSendUs, kLatestAnswerUs);
-    const std::int64_t until = lastSendUs_ + lateness + kLateMarginUs;
-    if (clock_.nowUs() < until) clock_.sleepUntil(until);
-    waitForQuiet(clock_.nowUs() + kQuietLimitUs);
-    stats.lateCopiesDropped += static_cast<std::uint64_t>(line_.bytesWaiting());
     line_.discardInput();
 }
 
@@ -313,7 +345,6 @@ bool Link::ReadCommBlock(const ReadOptions& options) {
             if (ProgramEnding) break;
             TagHealth& health = stats.tag(options.onlyTag.value_or(requestTag()));
             ++health.exchanges;
-            const std::int64_t firstSendUs = lastSendUs_;
             const int limit = attemptLimit(*this, options);
             int attempts = 0;
             Attempt result = Attempt::TimedOut;
@@ -326,14 +357,13 @@ bool Link::ReadCommBlock(const ReadOptions& options) {
                 if (++attempts >= limit) break;
                 settleBeforeResend(result == Attempt::Bad);
                 ++health.resends;
-                Send6();
+                transmit(false);
             }
             if (result == Attempt::Good) {
                 ReplyWord34 = 256 * dataByte(0) + dataByte(1);
                 ReplyWord45 = 256 * dataByte(1) + dataByte(2);
                 CommOK = 1;
                 health.lastAnswered = clock_.secondsSinceMidnight();
-                if (attempts > 0) dropLateCopies(firstSendUs, clock_.nowUs());
                 break;
             }
             ++health.failures;
@@ -390,6 +420,7 @@ std::vector<std::uint8_t> Link::readStream(std::size_t count, std::int64_t deadl
     }
     readUpTo(count);
     if (out.size() > count) out.resize(count);
+    if (out.size() == count) timing.streamAnswered(requestTag());
     return out;
 }
 

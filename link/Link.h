@@ -10,9 +10,11 @@
 // exchange started there anyway puts nothing on the line and reads nothing.
 //
 // A reply is only ever taken for the request it answers. A reply does not say which request it
-// answers, so after an exchange that needed a re-send the link waits out the copies that may
-// still be answered and drops them; before a re-send it lets a reply in flight end and drops
-// it; it skips the echo of its own request that some two-wire adapters hand back.
+// answers, so the link tells by time (AnswerTiming): a new request to a tag waits until every
+// copy sent to that tag before has been answered or can no longer be, a reply that comes
+// sooner than its tag can answer is dropped, and a reply from another tag that still owes an
+// answer is that tag's, not ours. Before a re-send the link lets a reply in flight end and
+// drops it; it skips the echo of its own request that some two-wire adapters hand back.
 #include <array>
 #include <cstdint>
 #include <exception>
@@ -21,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "link/AnswerTiming.h"
 #include "link/Clock.h"
 #include "link/CommHistory.h"
 #include "link/Frame.h"
@@ -30,7 +33,6 @@
 
 namespace k7 {
 
-inline constexpr std::int64_t kReplyTimeoutUs = 75'000;
 inline constexpr const char* kVerifyFailedMessage = "Comm verification failed on EEPROM write";
 
 // How one read behaves, where a caller needs something other than the program-wide flags.
@@ -43,6 +45,8 @@ struct ReadOptions {
 class Link {
 public:
     Link(SerialLine& line, Clock& clock, LinkUi& ui) : line_(line), clock_(clock), ui_(ui) {}
+    // Lets the answers still owed by the sensors pass first (see letLateAnswersPass).
+    ~Link();
     Link(const Link&) = delete;
     Link& operator=(const Link&) = delete;
 
@@ -65,6 +69,7 @@ public:
     std::uint8_t ProgressTotal = 0;
     CommHistory history;
     LineStats stats;
+    AnswerTiming timing;  // when each tag answers, and what it may still answer
 
     // --- mode flags set by the other parts of the program ---
     bool QuickFail = false;             // sensor search: give up after 2 attempts
@@ -109,6 +114,9 @@ public:
     // Lets pending window events run. Whatever they try on the line is refused, and the
     // exchange state of whoever holds the line is kept as it was.
     void processEvents();
+    // Sleeps until no sensor that has answered can still answer a copy sent before, so that
+    // whoever uses the line next (another link, another program) meets no stale answer.
+    void letLateAnswersPass();
 
     // --- the protocol's routines ---
     void SendRequest(int command);
@@ -164,7 +172,10 @@ private:
     bool verifiedWrite(std::uint8_t tag, std::uint8_t address, std::uint8_t value);
     Attempt readOneReply(const ReadOptions& options);
     void settleBeforeResend(bool heardSomething);
-    void dropLateCopies(std::int64_t firstSendUs, std::int64_t answeredUs);
+    // Puts CommBlockOut on the line; a new request (not a re-sent copy) first waits until its
+    // tag can no longer answer anything sent before.
+    void transmit(bool newRequest);
+    void awaitOpenCopies(int tag);
     bool waitForQuiet(std::int64_t deadlineUs);
     NoCommChoice noCommWindow();
     void noteLineLoss();

@@ -24,6 +24,10 @@ struct FaultConfig {
     // (a slow sensor; set it past the 75 ms window to have re-sent copies answered late).
     std::int64_t replyDelayUs = 0;
     std::int64_t replyJitterUs = 0;
+    // One request at a time, as a small controller with one serial port: a request that
+    // arrives while the sensor is still working on one before waits its turn, so the answer to
+    // a re-sent copy comes a full delay after the answer to the first.
+    bool busy = false;
     // Raw streams (the acoustic record, the RAM dump) start this much later again: a sensor
     // slow to put its record together.
     std::int64_t streamDelayUs = 0;

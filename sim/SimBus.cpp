@@ -62,17 +62,25 @@ void SimBus::byteArrived(std::uint8_t b, double atUs) {
 
 void SimBus::frameArrived(const Frame& frame, double atUs) {
     const std::int64_t t = toUs(atUs);
+    if (received_.size() == kMaxRecordedFrames) received_.pop_front();
     received_.push_back({t, frame});
     for (auto& s : stations_) {
         if (!s->sensor.hears(frame, t)) continue;
         const FaultInjector::Admission a = s->faults.admit(frame, t);
         if (!a.deliver) continue;
         const Reply reply = s->sensor.handle(frame, t);
-        if (a.suppressReply || reply.bytes.empty()) continue;
+        const bool busy = s->faults.config().busy;
+        const bool answers = !a.suppressReply && !reply.bytes.empty();
+        // A busy sensor spends its delay on every request it takes, answered or not.
+        if (!answers && !busy) continue;
         const std::int64_t streamDelay = reply.isFrame ? 0 : s->faults.config().streamDelayUs;
-        const double delay =
-            static_cast<double>(turnaroundUs_ + s->faults.replyDelayUs() + streamDelay);
-        transmit(s->faults.shape(reply), atUs + delay);
+        const double start = busy ? std::max(atUs, s->freeAtUs) : atUs;
+        const double replyAt =
+            start + static_cast<double>(turnaroundUs_ + s->faults.replyDelayUs() + streamDelay);
+        if (busy) {
+            s->freeAtUs = replyAt + static_cast<double>(reply.bytes.size()) * kByteTimeUs;
+        }
+        if (answers) transmit(s->faults.shape(reply), replyAt);
     }
 }
 

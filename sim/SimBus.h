@@ -73,7 +73,10 @@ public:
     void settle(std::int64_t nowUs);
 
     // --- what the host sent ---
-    const std::vector<ReceivedFrame>& received() const { return received_; }
+    // The latest kMaxRecordedFrames frames received (a simulator serving for a week must not
+    // grow without bound).
+    const std::deque<ReceivedFrame>& received() const { return received_; }
+    static constexpr std::size_t kMaxRecordedFrames = 1u << 16;
     // Every byte received, the latest kMaxRecordedBytes of them.
     const std::deque<ReceivedByte>& receivedBytes() const { return receivedBytes_; }
     static constexpr std::size_t kMaxRecordedBytes = 1u << 18;
@@ -90,6 +93,7 @@ private:
         explicit Station(const SensorConfig& config) : sensor(config) {}
         SimSensor sensor;
         FaultInjector faults;
+        double freeAtUs = 0;  // a busy sensor takes no new request before this
     };
 
     void byteArrived(std::uint8_t b, double atUs);
@@ -112,7 +116,7 @@ private:
     double lastPartialByteUs_ = 0;
     std::deque<std::pair<std::int64_t, std::uint8_t>> outbound_;
 
-    std::vector<ReceivedFrame> received_;
+    std::deque<ReceivedFrame> received_;
     std::deque<ReceivedByte> receivedBytes_;
     std::int64_t receivedByteCount_ = 0;
 };

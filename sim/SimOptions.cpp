@@ -125,6 +125,11 @@ std::optional<std::string> applyFault(const std::string& rule, FaultConfig& faul
         faults.firstAttemptLost = true;
         return std::nullopt;
     }
+    if (name == "busy") {
+        if (eq != std::string::npos) return bad + "busy takes no value";
+        faults.busy = true;
+        return std::nullopt;
+    }
     if (eq == std::string::npos) {
         if (name == "drop" || name == "checksum" || name == "badtag" || name == "short" ||
             name == "noise" || name == "junk" || name == "delay" || name == "refuse" ||
@@ -197,7 +202,7 @@ std::optional<std::string> applyFault(const std::string& rule, FaultConfig& faul
     }
     return bad +
            "unknown fault (known: drop, checksum, badtag, short, noise, junk, delay, refuse, "
-           "fail-writes, lost-first, silent-after, status-fault, stream-delay, echo)";
+           "fail-writes, lost-first, busy, silent-after, status-fault, stream-delay, echo, unplug)";
 }
 
 std::optional<std::string> addFaults(const std::string& list, SimSetup& setup) {
@@ -210,6 +215,13 @@ std::optional<std::string> addFaults(const std::string& list, SimSetup& setup) {
             // The adapter's, not a sensor's: it echoes every request on the line.
             if (rule.tag) return "fault " + quoted(item) + ": echo is the line's, not one sensor's";
             echo = true;
+            continue;
+        }
+        if (rule.text.rfind("unplug=", 0) == 0) {
+            if (rule.tag) return "fault " + quoted(item) + ": unplug is the line's, not one sensor's";
+            auto ms = inRange(rule.text.substr(7), 0, 86'400'000);
+            if (!ms) return "fault " + quoted(item) + ": expected unplug=MS (milliseconds)";
+            setup.unplugAfterUs = std::int64_t{*ms} * 1000;
             continue;
         }
         FaultConfig scratch;
@@ -335,6 +347,14 @@ void buildBus(const SimSetup& setup, SimBus& bus) {
     bus.setAdapterLatencyUs(setup.adapterLatencyUs);
 }
 
+std::unique_ptr<SimulatedLine> buildSimulatedLine(const SimSetup& setup, SimBus& bus,
+                                                  Clock& clock) {
+    buildBus(setup, bus);
+    auto line = std::make_unique<SimulatedLine>(bus, clock);
+    line->setUnplugAfter(setup.unplugAfterUs);
+    return line;
+}
+
 std::optional<std::string> applySensorOption(const Arg& arg, SimSetup& setup) {
     if (arg.option == "--sensors") return addSensors(arg.value, setup);
     if (arg.option == "--fault") return addFaults(arg.value, setup);
@@ -399,10 +419,13 @@ std::string toolUsage() {
            "  --fault [TAG/]FAULT[,...]              faults, for all sensors or one tag:\n"
            "          drop=P checksum=P badtag=P short=P noise=P junk=P  (P: 0..1)\n"
            "          delay=MS[:JITTER_MS]  replies that much later (past 75 ms: late)\n"
+           "          busy                  one request at a time: a request that comes\n"
+           "                                while one is worked on waits its turn\n"
            "          stream-delay=MS       acoustic records and RAM dumps that much later\n"
            "          refuse=CELL fail-writes=CELL:N lost-first silent-after=N\n"
            "          status-fault=BITS\n"
            "          echo        the adapter hands back every byte sent (whole line)\n"
+           "          unplug=MS   the adapter is pulled out MS ms after the start\n"
            "  --scene [TAG/]ITEM[,...]               the target and the acoustic record, for\n"
            "                                         all sensors or one tag (inches, counts):\n"
            "          target=IN|none amplitude=H false-echo=IN[:H] multiple[=RATIO]\n"

@@ -30,6 +30,7 @@
 //   noise=SPREAD                  ± counts of the noise floor (default 4)
 //   ringdown=IN                   how far the transmit burst rings above the threshold
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -38,6 +39,7 @@
 #include "sim/Faults.h"
 #include "sim/SimBus.h"
 #include "sim/SimSensor.h"
+#include "sim/SimulatedLine.h"
 
 namespace k7::sim {
 
@@ -54,6 +56,8 @@ struct SimSetup {
     std::int64_t turnaroundUs = SimBus::kDefaultTurnaroundUs;
     bool echo = false;
     std::int64_t adapterLatencyUs = 0;
+    // The adapter is pulled out this long after the line was opened.
+    std::optional<std::int64_t> unplugAfterUs;
 };
 
 // Each returns an error message, or nullopt when the text was taken.
@@ -84,6 +88,9 @@ FaultConfig faultsFor(const SimSetup& setup, int tag);
 
 // Puts the configured sensors, faults and turnaround on an empty bus.
 void buildBus(const SimSetup& setup, SimBus& bus);
+// The same, and the host's line to that bus with the line's own faults (an unplugged adapter).
+std::unique_ptr<SimulatedLine> buildSimulatedLine(const SimSetup& setup, SimBus& bus,
+                                                  Clock& clock);
 
 // Command-line arguments of the simulator tool (program name excluded):
 // --sensors LIST, --fault LIST, --scene LIST (all repeatable), --seed N, --turnaround-us N,

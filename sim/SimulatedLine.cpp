@@ -14,6 +14,7 @@ void SimulatedLine::open(const std::string& device, const std::string& settings)
     settings_ = settings;
     open_ = true;
     lost_ = false;
+    openedAtUs_ = clock_.nowUs();
     // A USB adapter's driver passes bytes on at once when asked (about a 1 ms timer).
     if (askLowLatency_ && bus_.adapterLatencyUs() > 1000) bus_.setAdapterLatencyUs(1000);
     bus_.discard(clock_.nowUs());  // nothing from before the open is seen
@@ -33,6 +34,10 @@ void SimulatedLine::reopen() {
 
 std::int64_t SimulatedLine::now() {
     const std::int64_t t = clock_.nowUs();
+    if (unplugAfterUs_ && t >= openedAtUs_ + *unplugAfterUs_) {
+        unplugAfterUs_.reset();
+        setUnplugged(true);
+    }
     bus_.settle(t);
     return t;
 }
@@ -46,7 +51,8 @@ void SimulatedLine::discardInput() {
 }
 
 void SimulatedLine::write(std::span<const std::uint8_t> bytes) {
-    if (open_) bus_.receive(bytes, now());
+    const std::int64_t t = now();
+    if (open_) bus_.receive(bytes, t);
 }
 
 std::optional<std::uint8_t> SimulatedLine::readByte() {

@@ -2,6 +2,7 @@
 // The serial line of the link, wired to a simulated bus instead of a port. On a closed line
 // every operation is harmless, as on the real line: nothing is waiting, writes go nowhere and
 // a wait sleeps out its deadline. It can also be unplugged, as a USB adapter can.
+#include <optional>
 #include <set>
 #include <string>
 
@@ -20,6 +21,8 @@ public:
     const std::string& device() const { return device_; }
     // Pulls the adapter out (the open line is lost) or puts it back (it can be reopened).
     void setUnplugged(bool unplugged);
+    // Pulls the adapter out this long after the line is opened (nullopt: never).
+    void setUnplugAfter(std::optional<std::int64_t> us) { unplugAfterUs_ = us; }
     // Whether opening asks the adapter for low latency, as the real line does (a benchmark
     // turns it off to show what it saves).
     void setAskLowLatency(bool ask) { askLowLatency_ = ask; }
@@ -50,6 +53,8 @@ private:
     bool lost_ = false;
     bool unplugged_ = false;
     bool askLowLatency_ = true;
+    std::optional<std::int64_t> unplugAfterUs_;
+    std::int64_t openedAtUs_ = 0;
 };
 
 }  // namespace k7::sim

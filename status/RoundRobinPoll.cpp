@@ -10,9 +10,8 @@
 namespace k7 {
 namespace {
 
-// Two attempts, no window: as quick to give up as the sensor search.
-constexpr ReadOptions kAsk{.quiet = true, .attempts = 2};
-constexpr ReadOptions kAskSilent{.quiet = true, .attempts = 1};
+constexpr ReadOptions kAsk{.quiet = true, .attempts = RoundRobinPoll::kAttempts};
+constexpr ReadOptions kAskSilent{.quiet = true, .attempts = RoundRobinPoll::kSilentAttempts};
 
 }  // namespace
 
@@ -59,10 +58,13 @@ std::optional<std::size_t> RoundRobinPoll::step() {
     if (!held) return std::nullopt;
     SensorRow& r = *next;
     if (!r.identified) {
-        const bool known = identify(r);
-        r.silent = !known;
-        // A sensor just identified is read at once.
-        r.dueUs = known ? link_.clock().nowUs() : now + kSilentRetryUs;
+        if (identify(r)) {
+            r.silent = false;
+            r.missedExchanges = r.missedRequests = 0;
+            r.dueUs = link_.clock().nowUs();  // a sensor just identified is read at once
+        } else {
+            missed(r, now);
+        }
     } else {
         // The next turn counts from this one's start: a short line is read at the poll's
         // pace, a full one back to back.
@@ -113,10 +115,21 @@ bool RoundRobinPoll::identify(SensorRow& r) {
     return true;
 }
 
+std::string RoundRobinPoll::silence(const SensorRow& r) {
+    return "no reply to " + std::to_string(r.missedRequests) + " requests in a row";
+}
+
+void RoundRobinPoll::missed(SensorRow& r, std::int64_t nowUs) {
+    r.missedRequests += r.silent ? kSilentAttempts : kAttempts;
+    r.silent = ++r.missedExchanges >= kMissesBeforeSilent;
+    // Until then it is asked again at its next turn.
+    r.dueUs = r.silent ? link_.clock().nowUs() + kSilentRetryUs : nowUs + periodUs_;
+}
+
 void RoundRobinPoll::readStatus(SensorRow& r) {
+    const std::int64_t now = link_.clock().nowUs();
     if (!link_.exchangeWith(r.tag, cmd::Status, r.silent ? kAskSilent : kAsk)) {
-        r.silent = true;
-        r.dueUs = link_.clock().nowUs() + kSilentRetryUs;
+        missed(r, now);
         return;
     }
     StatusReading reading =
@@ -129,6 +142,7 @@ void RoundRobinPoll::readStatus(SensorRow& r) {
     r.reading = reading;
     r.lastSeen = reading.timeOfDay;
     r.silent = false;
+    r.missedExchanges = r.missedRequests = 0;
     ++r.readings;
 }
 

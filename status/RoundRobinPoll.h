@@ -6,6 +6,7 @@
 // Toolkit-free; requests go to each sensor's tag without touching the ID field.
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "link/Link.h"
@@ -27,7 +28,9 @@ struct SensorRow {
     // The last status it gave, and when.
     std::optional<StatusReading> reading;
     std::optional<double> lastSeen;  // time of day of the last answer
-    bool silent = false;             // the last question went unanswered
+    bool silent = false;             // several exchanges in a row went unanswered
+    int missedExchanges = 0;         // exchanges in a row without an answer
+    int missedRequests = 0;          // request copies in a row without an answer
     std::uint64_t readings = 0;      // status replies taken
     std::int64_t dueUs = 0;          // when it is asked next, on the link's clock
 };
@@ -36,8 +39,16 @@ class RoundRobinPoll {
 public:
     // The status poll's pace: no sensor is asked oftener than this.
     static constexpr std::int64_t kDefaultPeriodUs = 220'000;
-    // A silent sensor is asked again this often (one attempt), not at every turn.
+    // A sensor is asked with the status poll's own rule (ten attempts), and called silent
+    // only after this many such exchanges in a row went unanswered: a lossy line is no reason.
+    static constexpr int kAttempts = 10;
+    static constexpr int kMissesBeforeSilent = 2;
+    // A silent sensor is asked again this often (two attempts), not at every turn.
     static constexpr std::int64_t kSilentRetryUs = 2'000'000;
+    static constexpr int kSilentAttempts = 2;
+
+    // What made a row silent, in words: "no reply to 20 requests in a row".
+    static std::string silence(const SensorRow& r);
 
     // `formats` are the program's distance formats; each row adapts them to its model.
     RoundRobinPoll(Link& link, const DistanceFormats& formats,
@@ -62,6 +73,8 @@ public:
 private:
     bool identify(SensorRow& r);
     void readStatus(SensorRow& r);
+    // Counts an unanswered exchange; the row turns silent after kMissesBeforeSilent of them.
+    void missed(SensorRow& r, std::int64_t nowUs);
 
     Link& link_;
     DistanceFormats formats_;

@@ -1,6 +1,7 @@
 // k7700-sim: simulated K7700 sensors on a pseudo-terminal. Prints the device path as its
 // first line, then serves the sensors in real time until SIGINT or SIGTERM.
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -84,15 +85,26 @@ int main(int argc, char** argv) {
     sigemptyset(&stopSignals);
     sigaddset(&stopSignals, SIGINT);
     sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGALRM);
     sigset_t waitMask;
     sigprocmask(SIG_BLOCK, &stopSignals, &waitMask);
     sigdelset(&waitMask, SIGINT);
     sigdelset(&waitMask, SIGTERM);
+    sigdelset(&waitMask, SIGALRM);
     struct sigaction action {};
     action.sa_handler = onStopSignal;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGALRM, &action, nullptr);
+    if (parsed.setup.unplugAfterUs) {
+        // An unplugged adapter: the device goes away, as when the simulator is stopped.
+        itimerval unplug{};
+        unplug.it_value.tv_sec = static_cast<time_t>(*parsed.setup.unplugAfterUs / 1'000'000);
+        unplug.it_value.tv_usec = static_cast<suseconds_t>(*parsed.setup.unplugAfterUs % 1'000'000);
+        if (*parsed.setup.unplugAfterUs == 0) unplug.it_value.tv_usec = 1;
+        setitimer(ITIMER_REAL, &unplug, nullptr);
+    }
     std::signal(SIGPIPE, SIG_IGN);
 
     try {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <regex>
 #include <sstream>
@@ -181,6 +182,76 @@ TEST(Cli, EchoRefusals) {
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("sensor 2 does not answer"), std::string::npos) << r.err;
     EXPECT_FALSE(std::filesystem::exists(file));
+}
+
+}  // namespace
+}  // namespace k7
+
+namespace k7 {
+namespace {
+
+bool has(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+TEST(CliLine, ALostDeviceOrAStoppedSensorIsAFailure) {
+    CliRun r = cli({"scan", "--simulate", "--sensors", "1,2", "--fault", "unplug=40"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(has(r.err, "the serial device went away: No such device")) << r.err;
+    // Tag 2 answers its probe and nothing after it.
+    r = cli({"scan", "--simulate", "--sensors", "1,2", "--fault", "2/silent-after=1"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "tag 1: type 0 (Sensor: 220 kHz 8 degree beam), firmware 25\n");
+    EXPECT_TRUE(has(r.err, "sensor 2 stopped answering (sensor type)")) << r.err;
+    r = cli({"health", "--simulate", "--id", "1", "--seconds", "10", "--fault", "unplug=3000"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(has(r.err, "the serial device went away")) << r.err;
+    EXPECT_TRUE(has(r.out, "ID tag\t")) << r.out;  // what was counted still shows
+}
+
+TEST(CliLine, ALossySearchSaysSoAndMoreAttemptsFindEverySensor) {
+    // Two of the three sensors lose both replies to their probes.
+    CliRun r = cli({"scan", "--simulate", "--sensors", "1,2,3", "--fault", "drop=0.45",
+                    "--seed", "3"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(has(r.err, "1 of 32 tags answered")) << r.err;
+    EXPECT_TRUE(has(r.err, "--attempts N")) << r.err;
+    r = cli({"scan", "--simulate", "--sensors", "1,2,3", "--fault", "drop=0.45", "--seed", "3",
+             "--attempts", "12"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 3) << r.out;
+    EXPECT_EQ(cli({"scan", "--simulate", "--attempts", "0"}).status, 2);
+}
+
+TEST(CliLine, SlowSensorsAreReadRightOrNotAtAll) {
+    const std::string clean = cli({"peek", "0", "128", "--simulate", "--id", "1"}).out;
+    test::TempDir dir;
+    const std::string cleanFile = dir.file("clean.txt");
+    ASSERT_EQ(cli({"save", cleanFile, "--simulate", "--id", "1"}).status, 0);
+    auto settings = [](const std::string& path) {  // the lines after the header
+        std::vector<std::string> lines = readTextLines(path).value_or(std::vector<std::string>{});
+        if (!lines.empty()) lines.erase(lines.begin());
+        return lines;
+    };
+    for (const char* delay : {"delay=100", "delay=150:30", "delay=300"}) {
+        for (bool echo : {false, true}) {
+            std::vector<std::string> line = {"--simulate", "--id", "1", "--fault", delay,
+                                             "--fault", "busy"};
+            if (echo) line.insert(line.end(), {"--fault", "echo"});
+            auto with = [&](std::vector<std::string> args) {
+                args.insert(args.end(), line.begin(), line.end());
+                return cli(args);
+            };
+            CliRun r = with({"peek", "0", "128"});
+            EXPECT_EQ(r.status, 0) << delay << r.err;
+            EXPECT_EQ(r.out, clean) << delay << (echo ? " echo" : "");
+            const std::string file = dir.file("slow.txt");
+            ASSERT_EQ(with({"save", file}).status, 0) << delay;
+            EXPECT_EQ(settings(file), settings(cleanFile)) << delay;
+            r = with({"diff", file});
+            EXPECT_EQ(r.status, 0) << delay << (echo ? " echo\n" : "\n") << r.out;
+        }
+    }
 }
 
 }  // namespace

@@ -83,36 +83,37 @@ TEST_F(LineFaultsTest, EchoOfTheRequestIsSkippedAndCounted) {
     bus.setEcho(true);
     EXPECT_EQ(wrongValues(s, 40, 1), 0);
     EXPECT_EQ(link.stats.echoes, 88u);
-    // A command whose reply nobody reads leaves its echo on the line for the next read.
+    // A command whose reply nobody reads: the next request waits until it cannot be answered
+    // any more, and its echo is gone with what was waiting.
     link.SendRequest(cmd::CurrentCalMode);
     ASSERT_TRUE(link.exchange(cmd::SensorType));
     EXPECT_EQ(link.stats.tag(1).resends, 0u);
-    EXPECT_EQ(link.stats.echoes, 90u);
+    EXPECT_EQ(link.stats.echoes, 89u);
     // Streams too: the RAM dump follows the echo of its request.
     link.SendRequest(cmd::RamDump);
     const auto dump = link.readStream(kRamDumpBytes, clock.nowUs() + 1'000'000);
     EXPECT_EQ(dump.size(), static_cast<std::size_t>(kRamDumpBytes));
     EXPECT_NE(dump[0], kStartByte);
-    EXPECT_EQ(link.stats.echoes, 91u);
+    EXPECT_EQ(link.stats.echoes, 90u);
 }
 
 TEST_F(LineFaultsTest, ASearchTakesOnlyTheProbedTagsReply) {
-    // Tag 3 answers within the probe's second attempt: found, and its late copy is dropped.
+    // Tag 3 answers so late that its replies land in the probe of tag 4: no sensor at 4. Heard
+    // that way, it is given the time it needs on the next pass, and found.
     addSensor(3);
-    setFaults(0, "delay=100");
+    setFaults(0, "delay=160");
     DiscoveryState d;
     ASSERT_EQ(searchForSensors(link, d), SearchResult::Found);
     EXPECT_EQ(d.found, (std::vector<int>{3}));
-
-    // Tag 3 answers so late that its replies land in the probe of tag 4: no sensor at 4.
-    setFaults(0, "delay=160");
-    ui.onProcessEvents = [&] {
-        if (ui.listClears == 2 && ui.processEventsCalls > 200) link.ProgramEnding = true;
-    };
-    ui.listClears = 1;
-    EXPECT_EQ(searchForSensors(link, d), SearchResult::Ending);
-    EXPECT_TRUE(ui.listed.empty());
+    EXPECT_EQ(ui.listClears, 2);
+    EXPECT_EQ(ui.listed, (std::vector<int>{3}));
     EXPECT_GT(link.stats.foreignReplies, 0u);
+
+    // Tag 3 answers within the probe's second attempt: found, and its late copy is dropped.
+    Link fresh(line, clock, ui);
+    setFaults(0, "delay=100");
+    ASSERT_EQ(searchForSensors(fresh, d), SearchResult::Found);
+    EXPECT_EQ(d.found, (std::vector<int>{3}));
 }
 
 TEST_F(LineFaultsTest, NothingRunsOnTheLineInsideAVerifiedWrite) {

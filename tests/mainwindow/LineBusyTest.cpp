@@ -41,7 +41,7 @@ protected:
         sequence();
         stray.stop();
         EXPECT_GT(ticks, 0) << "the poll never fell due inside the sequence";
-        return bus.received();
+        return {bus.received().begin(), bus.received().end()};
     }
     static void expectOnly(const std::vector<sim::ReceivedFrame>& frames,
                            std::initializer_list<int> writableCells) {
