@@ -116,6 +116,9 @@ ReportPage sensorPage(const Module2& m, const ScreenValues& screen, const Sensor
         page.echo = e->second;
         page.echoCaption =
             "ACOUSTIC SIGNAL (" + e->second.gainCaption + ", captured " + e->second.time + ")";
+        const CapturedEcho& c = e->second;
+        page.echoAnalysis = analyzeEcho(
+            c.samples, computePlotScale(c.samples, c.thresholdCode, c.kelvin, page.distanceUnit));
     } else {
         page.sensor.push_back({"ACOUSTIC SIGNAL", {{"Captured", "not in this run"}}});
     }
