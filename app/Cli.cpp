@@ -7,6 +7,7 @@
 #include <optional>
 #include <ostream>
 
+#include "app/CliAnalyze.h"
 #include "app/CliEcho.h"
 #include "app/CliLog.h"
 #include "app/CliPublish.h"
@@ -172,8 +173,9 @@ public:
         return 0;
     }
 
-    int doEcho(const std::string& file, Gain gain, int units) {
-        return runEcho(link.line(), link.clock(), ui, {file, gain, units}, out_, err_);
+    int doEcho(const std::string& file, Gain gain, int units,
+               std::optional<AnalyzeOptions> analyze) {
+        return runEcho(link.line(), link.clock(), ui, {file, gain, units, analyze}, out_, err_);
     }
 
     // save, diff and program: on the main window's setup-file code (CliSetup).
@@ -222,6 +224,11 @@ const OptionHelp kCommandOptions[] = {
     {{"--gain", "G"}, "the acoustic record's gain: normal (default), low or high"},
     {{"--seconds", "S"}, "health: how long it polls (default 10); log: how long it logs"},
     {{"--interval", "MS"}, "log, publish: each sensor read every MS ms (default 220)"},
+    {{"--analyze"}, "echo: print the analysis of the record too"},
+    {{"--json"}, "the analysis as JSON"},
+    {{"--min-margin", "X"}, "exit 1 unless the target's margin is X counts or more"},
+    {{"--baseline", "FILE"}, "analyze: compare with this saved record"},
+    {{"--threshold", "V"}, "analyze: the sensor's threshold, 1.7, 2.0 (default), 2.5, 3.0 or 3.5"},
     {{"--attempts", "N"}, "scan, health: requests to each tag in the search (default 2)"},
     {{"--broker", "URL"}, "publish: the MQTT broker, mqtt://HOST[:PORT] or mqtts://..."},
     {{"--line", "NAME"}, "publish: the line's topic level (default: the port's name)"},
@@ -246,9 +253,35 @@ struct Options : LineChoice {
     int seconds = 10;
     int attempts = kProbeAttempts;
     std::string gain = "normal";
-    std::string interval;  // as given; log checks it
-    std::map<std::string, std::string> texts;  // every command option as written
+    std::string interval;                        // as given; log checks it
+    std::string minMargin, baseline, threshold;  // as given; echo and analyze check them
+    AnalyzeOptions analysis;                     // ... into this
+    std::map<std::string, std::string> texts;    // every command option as written
 };
+
+bool given(const Options& o, const char* option) {
+    return std::find(o.given.begin(), o.given.end(), option) != o.given.end();
+}
+
+// The analysis options of echo and analyze, checked into o.analysis; an error for bad usage.
+std::optional<std::string> checkAnalysis(Options& o) {
+    AnalyzeOptions& a = o.analysis;
+    a.json = given(o, "--json");
+    a.unit = o.units;
+    if (given(o, "--min-margin")) {
+        double x = 0;
+        if (!parseNumber(o.minMargin, &x) || x < -255 || x > 255) {
+            return "--min-margin must be a number of counts, -255 to 255";
+        }
+        a.minMargin = x;
+    }
+    if (given(o, "--threshold")) {
+        const std::optional<int> code = thresholdCodeOfVolts(o.threshold);
+        if (!code) return "--threshold must be 1.7, 2.0, 2.5, 3.0 or 3.5 (volts)";
+        a.thresholdCode = *code;
+    }
+    return std::nullopt;
+}
 
 // Which sensor a command talks to.
 enum class Addressing { None, IdOrFirst, IdRequired };
@@ -266,6 +299,8 @@ struct Command {
     int failure = 1;           // the exit status when the port or the sensor fails
     bool severalTags = false;  // --id takes a comma list
     bool realTime = false;     // runs on the clock even with simulated sensors
+    // A command on saved files: no line is opened, and run is not used.
+    int (*runAlone)(const Options& o, std::ostream& out, std::ostream& err) = nullptr;
 };
 
 // Operand i as a whole number within lo..hi.
@@ -366,15 +401,40 @@ const Command kCommands[] = {
     {"echo",
      "FILE",
      "the acoustic record into a data file (CSV for .csv)",
-     {"--id", "--units", "--gain"},
+     {"--id", "--units", "--gain", "--analyze", "--json", "--min-margin"},
      Addressing::IdRequired,
      [](Options& o) -> std::optional<std::string> {
          if (auto e = oneFile(o)) return e;
          if (!gainNamed(o.gain)) return "--gain must be normal, low or high";
-         return std::nullopt;
+         if (!given(o, "--analyze") && (given(o, "--json") || given(o, "--min-margin"))) {
+             return "--json and --min-margin go with --analyze";
+         }
+         return checkAnalysis(o);
      },
      [](Session& s, const Options& o) {
-         return s.doEcho(o.operands.front(), *gainNamed(o.gain), o.units);
+         return s.doEcho(o.operands.front(), *gainNamed(o.gain), o.units,
+                         given(o, "--analyze") ? std::optional(o.analysis) : std::nullopt);
+     }},
+    {"analyze",
+     "FILE",
+     "analysis of a saved acoustic data file, no sensor",
+     {"--units", "--baseline", "--json", "--min-margin", "--threshold"},
+     Addressing::None,
+     [](Options& o) -> std::optional<std::string> {
+         if (auto e = oneFile(o)) return e;
+         if (o.simulate || !o.port.empty()) {
+             return "analyze reads saved files: --port and --simulate do not apply";
+         }
+         return checkAnalysis(o);
+     },
+     nullptr,
+     1,
+     false,
+     false,
+     [](const Options& o, std::ostream& out, std::ostream& err) {
+         return runAnalyze(o.operands.front(),
+                           given(o, "--baseline") ? std::optional(o.baseline) : std::nullopt,
+                           o.analysis, out, err);
      }},
     {"save",
      "FILE",
@@ -475,7 +535,8 @@ std::string usage() {
     std::string u =
         "usage: k7700-cli COMMAND [OPERANDS] [OPTIONS] --port DEVICE\n"
         "       k7700-cli COMMAND [OPERANDS] [OPTIONS] --simulate [--sensors LIST]\n"
-        "                 [--fault RULE]... [--seed N]\n"
+        "                 [--fault RULE]... [--scene LIST]... [--seed N]\n"
+        "       k7700-cli analyze FILE [OPTIONS]            (saved files: no port)\n"
         "Talks to K7700 sensors on the same link as the desktop program; never waits for a\n"
         "window. Exit status: 0 done, 1 the port could not be opened or a sensor did not\n"
         "answer or take a write, 2 bad usage. Options take --name VALUE or --name=VALUE.\n"
@@ -506,6 +567,7 @@ std::string usage() {
     row("--sensors LIST", "simulated sensors, TAG[:TYPE[:FIRMWARE]],... (or --sensor)");
     row("--fault RULE", "a simulated fault, repeatable (see k7700-sim --help)");
     row("--seed N", "seed of the simulated faults");
+    row("--scene LIST", "simulated target and acoustic record (see k7700-sim --help)");
     for (const OptionHelp& o : kCommandOptions) row(optionSynopsis(o.form), o.meaning);
     row("-h, --help", "this text");
     row("--version", "the program's version");
@@ -557,6 +619,9 @@ std::optional<std::string> parse(const std::vector<std::string>& args, Options& 
             o.seconds = static_cast<int>(s);
         }
         if (a.option == "--interval") o.interval = a.value;
+        if (a.option == "--min-margin") o.minMargin = a.value;
+        if (a.option == "--baseline") o.baseline = a.value;
+        if (a.option == "--threshold") o.threshold = a.value;
         if (a.option == "--attempts") {
             double n = 0;
             if (!parseNumber(a.value, &n) || n != static_cast<int>(n) || n < 1 || n > 20) {
@@ -583,7 +648,9 @@ std::optional<std::string> parse(const std::vector<std::string>& args, Options& 
         }
     }
     if (auto e = checkLineChoice(o)) return e;
-    if (!o.simulate && o.port.empty()) return "name a port with --port DEVICE, or use --simulate";
+    if (!command->runAlone && !o.simulate && o.port.empty()) {
+        return "name a port with --port DEVICE, or use --simulate";
+    }
     if (auto e = command->check(o)) return e;
     if (command->addressing == Addressing::IdRequired && !o.id) {
         // A write never goes to whichever sensor happened to answer first.
@@ -614,6 +681,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         out << "k7700-cli " << versionText() << "\n";
         return 0;
     }
+    if (command->runAlone) return command->runAlone(o, out, err);
 
     // Simulated sensors run on a virtual clock (started at the time of day): same exchanges,
     // no waiting. The logger keeps real time: it runs until its time is up or it is stopped.

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "acoustic/EchoAnalysis.h"
 #include "settings/Module2.h"
 #include "settings/ScreenValues.h"
 #include "settings/ThisRun.h"
@@ -33,6 +34,7 @@ struct ReportPage {
     std::vector<ReportSection> settings;  // the main screen's groups
     std::optional<CapturedEcho> echo;     // the last record captured in this run
     std::string echoCaption;
+    std::optional<EchoAnalysis> echoAnalysis;  // of that record, in the page's unit
     int distanceUnit = kIn;
 };
 

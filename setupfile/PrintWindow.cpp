@@ -6,6 +6,8 @@
 #include <QPrinter>
 #include <QWidget>
 
+#include "common/RegularFile.h"
+
 namespace k7 {
 namespace {
 
@@ -45,6 +47,12 @@ private:
 }  // namespace
 
 bool printWindowImage(QWidget* window, QWidget* content, QPrinter& printer, QString* error) {
+    // Printed to a file: a FIFO would block the window, a read-only file be written over.
+    const std::string file = printer.outputFileName().toStdString();
+    if (const auto refused = file.empty() ? std::nullopt : writeRefusal(file)) {
+        if (error) *error = QString::fromStdString("Printer error: " + refused->message);
+        return false;
+    }
     QImage image;
     {
         const WhiteForPrinting white(window);

@@ -45,11 +45,13 @@ public:
     ReadingLog& operator=(const ReadingLog&) = delete;
     ~ReadingLog() { close(); }
 
-    // Creates (or replaces) the file and writes the header. Times of the rows are the date
-    // and time now, moved on by the link's clock (ReadingTimes). An error names the file.
+    // Creates (or empties) the file and writes the header; a read-only file, a FIFO or a
+    // device is refused. Times of the rows are the date and time now, moved on by the link's
+    // clock (ReadingTimes). An error names the file.
     std::optional<std::string> open(const std::string& path, LogUnits units, Clock& clock);
-    // Writes one row; on an error (disk full, device gone) the log closes and the error names
-    // the file. A reading that is neither a status nor a fault report is not written.
+    // Writes one row; on an error (disk full, device gone) the part of the row written is
+    // taken back, the log closes and the error names the file and the readings it holds. A
+    // reading that is neither a status nor a fault report is not written.
     std::optional<std::string> write(const StatusReading& r, const DistanceFormats& formats);
     void close();
 
@@ -65,6 +67,7 @@ private:
     std::string path_;
     LogUnits units_;
     std::uint64_t rows_ = 0;
+    std::uint64_t wholeBytes_ = 0;  // the file's length up to its last whole line
     std::optional<ReadingTimes> times_;
 };
 
