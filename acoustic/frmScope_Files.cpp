@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGroupBox>
 #include <QLabel>
 #include <QPlainTextEdit>
 
@@ -21,6 +22,11 @@ namespace k7 {
 namespace {
 
 constexpr const char* kAllFiles = "all files (*)";
+
+// A data file keeps no date of its own: the time it was last written stands for it.
+std::string fileDate(const QString& path) {
+    return QFileInfo(path).lastModified().toString("yyyy-MM-dd HH:mm:ss").toStdString();
+}
 
 }  // namespace
 
@@ -78,7 +84,7 @@ void frmScope::RecallData_Click() {
     }
     if (m_.link.ProgramEnding || leaving_) return;
     record_ = std::move(*file.record);
-    record_.date = QFileInfo(path).lastModified().toString("yyyy-MM-dd HH:mm:ss").toStdString();
+    record_.date = fileDate(path);
     hasRecord_ = true;
     kelvin_ = recallKelvin(record_.temperatureC);
     txtUserComments->setPlainText(QString::fromStdString(record_.comments));
@@ -90,6 +96,39 @@ void frmScope::RecallData_Click() {
     DrawPlot();
     Plot->show();
     setInfoLabelsVisible(true);
+    setCaptureControls(false);
+}
+
+void frmScope::CompareWith_Click() {
+    if (capturing_ || leaving_ || !hasRecord_) return;
+    Running running(this);
+    const QString path = chooseFile(false, "Compare with Acoustic Data", kAllFiles, {});
+    if (!path.isEmpty()) compareWith(path);
+}
+
+void frmScope::compareWith(const QString& path) {
+    RecalledFile file = recallAcousticFile(path.toStdString());
+    if (!file.record) {
+        showFileError(file.error);
+        return;
+    }
+    if (leaving_) return;
+    baseline_ = std::move(file.record);
+    baseline_->date = fileDate(path);
+    // A long name is cut in its middle: the panel keeps its width.
+    const QFontMetrics fm = BaselineFrame->fontMetrics();
+    BaselineFrame->setTitle(fm.elidedText("Compared with " + QFileInfo(path).fileName(),
+                                          Qt::ElideMiddle,
+                                          BaselineFrame->parentWidget()->width() - fm.height()));
+    BaselineFrame->setToolTip(path);
+    DrawPlot();
+    setCaptureControls(false);
+}
+
+void frmScope::ClearBaseline_Click() {
+    if (capturing_ || leaving_) return;
+    baseline_.reset();
+    DrawPlot();
     setCaptureControls(false);
 }
 

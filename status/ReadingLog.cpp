@@ -30,6 +30,14 @@ std::string isoLocalTime(std::chrono::system_clock::time_point t) {
     return text;
 }
 
+ReadingTimes::ReadingTimes(Clock& clock)
+    : wallStart_(std::chrono::system_clock::now()), clockStartUs_(clock.nowUs()) {}
+
+std::string ReadingTimes::iso(std::int64_t clockUs) const {
+    const auto time = wallStart_ + std::chrono::microseconds(clockUs - clockStartUs_);
+    return isoLocalTime(std::chrono::time_point_cast<std::chrono::system_clock::duration>(time));
+}
+
 std::string readingLogHeader(LogUnits u) {
     const std::string unit = kUnitName[static_cast<std::size_t>(u.distance)];
     return "time,tag,distance (" + unit + "),distance (in x 128),current (mA),output A,output B," +
@@ -74,18 +82,14 @@ std::optional<std::string> ReadingLog::open(const std::string& path, LogUnits un
     units_ = units;
     rows_ = 0;
     wholeBytes_ = 0;
-    wallStart_ = std::chrono::system_clock::now();
-    clockStartUs_ = clock.nowUs();
+    times_.emplace(clock);
     return put(readingLogHeader(units));
 }
 
 std::optional<std::string> ReadingLog::write(const StatusReading& r,
                                              const DistanceFormats& formats) {
     if (fd_ < 0 || r.kind == StatusReading::Kind::Ignored) return std::nullopt;
-    const auto time = wallStart_ + std::chrono::microseconds(r.timeUs - clockStartUs_);
-    auto error = put(readingLogRow(
-        r, isoLocalTime(std::chrono::time_point_cast<std::chrono::system_clock::duration>(time)),
-        units_, formats));
+    auto error = put(readingLogRow(r, times_->iso(r.timeUs), units_, formats));
     if (!error) ++rows_;
     return error;
 }
