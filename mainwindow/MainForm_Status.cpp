@@ -9,6 +9,7 @@
 #include "mainwindow/MainForm.h"
 #include "settings/Module2.h"
 #include "status/StatusDecode.h"
+#include "windows/DisabledWhileBusy.h"
 
 namespace k7 {
 
@@ -18,7 +19,7 @@ constexpr int kDeferredPollMs = 50;
 }  // namespace
 
 void MainForm::Timer3_Timer() {
-    Link::Hold held = m_.link.hold();
+    Link::Hold held = m_.link.holdInBackground();
     if (!held) {
         Timer3->start(kDeferredPollMs);
         return;
@@ -95,11 +96,23 @@ void MainForm::ResetError_Click() {
     const Link::Hold held = lineForUser();
     if (!held) return;
     const PollPause pause(*this);
+    const auto busy = DisabledWhileBusy::contentsOf(this);
     for (int cell : {124, 125}) m_.link.writeCell(cell, 0);
     m_.link.SendRequest(cmd::ResetFaults);
     ClearErrorMessage();
     m_.link.SendRequest(cmd::Restart);
     ShowUnitSelections();
+}
+
+void MainForm::showRestarting(bool restarting) {
+    // On the quiet band, unless it says something that matters more (a fault, a failed write).
+    if (restarting && (Message->text().isEmpty() || Message->text() == doneText_)) {
+        setMessageBand(false);
+        Message->setText(kRestartingText);
+        Message->repaint();
+    } else if (!restarting && Message->text() == kRestartingText) {
+        Message->clear();
+    }
 }
 
 bool MainForm::pollRunning() const {

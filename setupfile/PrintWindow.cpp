@@ -5,6 +5,7 @@
 #include <QPixmap>
 #include <QPrinter>
 #include <QWidget>
+#include <algorithm>
 
 namespace k7 {
 namespace {
@@ -44,12 +45,32 @@ private:
 
 }  // namespace
 
-bool printWindowImage(QWidget* window, QWidget* content, QPrinter& printer, QString* error) {
-    QImage image;
+QImage windowImage(QWidget* window, const std::vector<QWidget*>& parts) {
+    std::vector<QImage> images;
     {
         const WhiteForPrinting white(window);
-        image = content->grab().toImage();
+        for (QWidget* part : parts) {
+            images.push_back(part->grab().toImage());
+            images.back().setDevicePixelRatio(1);  // put together pixel for pixel
+        }
     }
+    QSize size;
+    for (const QImage& i : images) {
+        size = QSize(std::max(size.width(), i.width()), size.height() + i.height());
+    }
+    if (images.empty()) return {};
+    QImage image(size, images.front().format());
+    image.fill(Qt::white);
+    QPainter p(&image);
+    int y = 0;
+    for (const QImage& i : images) {
+        p.drawImage(QPoint(0, y), i);
+        y += i.height();
+    }
+    return image;
+}
+
+bool printImage(const QImage& image, QPrinter& printer, QString* error) {
     QPainter painter;
     if (!painter.begin(&printer)) {
         if (error) {

@@ -356,7 +356,7 @@ TEST_F(SetupWindowTest, PrintFailureIsReportedAndTheWindowComesBack) {
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(path("no/such/folder/x.pdf"));
     QString error;
-    EXPECT_FALSE(printWindowImage(form.get(), form->centralWidget(), printer, &error));
+    EXPECT_FALSE(printImage(form->pageImage(), printer, &error));
     EXPECT_TRUE(error.contains("cannot write")) << error.toStdString();
     EXPECT_TRUE(form->isVisible());
     EXPECT_EQ(form->palette().color(QPalette::Window),
