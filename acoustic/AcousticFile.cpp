@@ -1,7 +1,6 @@
 #include "acoustic/AcousticFile.h"
 
 #include <cmath>
-#include <filesystem>
 
 #include "common/NumberFormat.h"
 #include "common/RuntimeError.h"
@@ -158,12 +157,11 @@ RecalledFile recallAcousticFile(const std::string& path) {
     std::string error;
     const auto lines = readTextLines(path, &error, kAcousticFileMaxBytes);
     if (!lines) {
-        std::error_code ec;
         if (error == "File too large") return {std::nullopt, cannotInterpretMessage(path)};
-        if (!std::filesystem::exists(path, ec)) {
-            return {std::nullopt, FileError{kErrFileNotFound, "File not found"}.text()};
-        }
-        return {std::nullopt, FileError{kErrPathFileAccess, "Path/File access error"}.text()};
+        // Anything else in the reader's words: a FIFO or device is refused unread, named.
+        return {std::nullopt,
+                FileError{error == "File not found" ? kErrFileNotFound : kErrPathFileAccess, error}
+                    .text()};
     }
     std::optional<EchoRecord> record = parseAcousticFile(*lines);
     if (!record) return {std::nullopt, cannotInterpretMessage(path)};

@@ -12,6 +12,8 @@ namespace {
 
 constexpr double kSoundCoefficient = 789.9147;  // inches per second per √kelvin
 constexpr double kRoomKelvin = 293.15;
+// Room above 255, as a share of the range below it.
+constexpr double kHeadroom = 0.06;
 // How long a record lasts: 320 samples span 7.886 ms, 1600 samples 39.146 ms.
 constexpr double kShortRecordSeconds = 0.007886;
 constexpr double kLongRecordSeconds = 0.039146;
@@ -83,6 +85,8 @@ PlotScale computePlotScale(std::span<const std::uint8_t> samples, int thresholdC
     const std::uint8_t lowest =
         samples.empty() ? 0 : *std::min_element(samples.begin(), samples.end());
     s.base = lowest - 10.0;
+    s.top = kTopLevel + kHeadroom * (kTopLevel - s.base);
+    s.unit = std::clamp(unit, 0, 3);
     s.thresholdLevel = thresholdLevel(thresholdCode);
     const UnitAxis& axis = axisOf(unit);
     s.axisCaption = axis.caption;
@@ -101,12 +105,36 @@ PlotScale computePlotScale(std::span<const std::uint8_t> samples, int thresholdC
     return s;
 }
 
+void includeLevels(PlotScale& s, std::span<const std::uint8_t> more) {
+    if (more.empty()) return;
+    s.base = std::min(s.base, *std::min_element(more.begin(), more.end()) - 10.0);
+    s.top = kTopLevel + kHeadroom * (kTopLevel - s.base);
+}
+
+std::vector<int> amplitudeTicks(const PlotScale& s) {
+    // The roundest step that still gives three labels or more.
+    const double range = kTopLevel - s.base;
+    int step = 1;
+    for (int candidate : {100, 50, 20, 10, 5, 2}) {
+        if (range / candidate >= 3) {
+            step = candidate;
+            break;
+        }
+    }
+    std::vector<int> levels;
+    for (int level = static_cast<int>(std::ceil(s.base / step)) * step; level <= kTopLevel;
+         level += step) {
+        levels.push_back(level);
+    }
+    return levels;
+}
+
 double pixelX(const PlotScale& s, const PlotArea& a, double x) {
     return a.left + x * a.width / std::max(s.sampleCount, 1);
 }
 
 double pixelY(const PlotScale& s, const PlotArea& a, double level) {
-    return a.top + (kTopLevel - level) * a.height / (kTopLevel - s.base);
+    return a.top + (s.top - level) * a.height / (s.top - s.base);
 }
 
 int pixelRow(const PlotScale& s, const PlotArea& a, double level) {

@@ -1,12 +1,14 @@
 #pragma once
 // The arithmetic of the acoustic plot: its vertical range, the threshold line, the distance
-// scale from the speed of sound, and the 26 distance ticks with their labels; and where each
-// of them lands in a plot area of any pixel size. The plot widget only paints what this says.
+// scale from the speed of sound, the 26 distance ticks with their labels and the amplitude
+// axis; and where each of them lands in a plot area of any pixel size. The plot widget only
+// paints what this says; the echo analysis measures on the same scale.
 #include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace k7 {
 
@@ -20,8 +22,10 @@ struct PlotTick {
 };
 
 struct PlotScale {
-    int sampleCount = 0;  // N: the horizontal axis runs 0..N
-    double base = 0;      // the bottom of the vertical axis: the lowest sample - 10
+    int sampleCount = 0;     // N: the horizontal axis runs 0..N
+    double base = 0;         // the bottom of the vertical axis: the lowest sample - 10
+    double top = kTopLevel;  // 255 and room above it, so a peak at 255 stays in sight
+    int unit = 1;            // the display unit of the distances
     double thresholdLevel = 0;
     double samplesPerUnit = 0;  // p
     double tickSpacing = 0;     // s, display units
@@ -48,6 +52,11 @@ std::string tickLabel(float value);
 
 PlotScale computePlotScale(std::span<const std::uint8_t> samples, int thresholdCode, double kelvin,
                            int unit);
+// Lowers the bottom of the vertical axis, when it must, to show `more` samples too (a baseline
+// drawn over the record).
+void includeLevels(PlotScale& s, std::span<const std::uint8_t> more);
+// The levels of the amplitude axis' labels: multiples of a round step within base..255.
+std::vector<int> amplitudeTicks(const PlotScale& s);
 
 // A plot area in pixels, within a surface whose own origin is (0, 0).
 struct PlotArea {
@@ -61,7 +70,7 @@ int pixelRow(const PlotScale& s, const PlotArea& a, double level);
 int pixelColumn(const PlotScale& s, const PlotArea& a, double x);
 // Left edge of a tick label of `labelWidth` pixels centred under its tick, at least 1.
 int tickLabelLeft(const PlotScale& s, const PlotArea& a, int tickX, int labelWidth);
-// A tick runs from the bottom up by 3 % of the vertical range.
+// A tick runs from the bottom up by 3 % of the vertical range below 255.
 double tickTopLevel(const PlotScale& s);
 
 }  // namespace k7

@@ -2,13 +2,12 @@
 
 #include <QLabel>
 #include <QPainter>
-
-#include "acoustic/EchoPlotPainter.h"
+#include <algorithm>
 
 namespace k7 {
 namespace {
 
-// Room left and right of the plot for half a tick label at either end.
+// Room right of the plot for half a tick label; the left has the amplitude labels.
 constexpr int kSideMargin = 16;
 constexpr int kTopMargin = 1;
 // The plot area at the window's default size.
@@ -42,28 +41,34 @@ QColor ScopePlot::tickColor() {
     return echoTickColor();
 }
 
+int ScopePlot::leftMargin() const {
+    return std::max(kSideMargin, amplitudeLabelRoom(fontMetrics()));
+}
+
 int ScopePlot::labelStripHeight() const {
     return fontMetrics().height() + 3;
 }
 
 QSize ScopePlot::sizeHint() const {
-    return {kDefaultPlotWidth + 2 * kSideMargin,
+    return {kDefaultPlotWidth + leftMargin() + kSideMargin,
             kDefaultPlotHeight + kTopMargin + labelStripHeight()};
 }
 
 QSize ScopePlot::minimumSizeHint() const {
-    return {200 + 2 * kSideMargin, 100 + kTopMargin + labelStripHeight()};
+    return {200 + leftMargin() + kSideMargin, 100 + kTopMargin + labelStripHeight()};
 }
 
 PlotArea ScopePlot::plotArea() const {
-    return {static_cast<double>(kSideMargin), static_cast<double>(kTopMargin),
-            static_cast<double>(std::max(1, width() - 2 * kSideMargin)),
+    return {static_cast<double>(leftMargin()), static_cast<double>(kTopMargin),
+            static_cast<double>(std::max(1, width() - leftMargin() - kSideMargin)),
             static_cast<double>(std::max(1, height() - kTopMargin - labelStripHeight()))};
 }
 
-void ScopePlot::showRecord(std::vector<std::uint8_t> samples, const PlotScale& scale) {
+void ScopePlot::showRecord(std::vector<std::uint8_t> samples, const PlotScale& scale,
+                           EchoMarks marks) {
     samples_ = std::move(samples);
     scale_ = scale;
+    marks_ = std::move(marks);
     hasRecord_ = !samples_.empty();
     for (int i = 0; i < kTickCount; ++i) {
         const PlotTick& t = scale_.ticks[static_cast<std::size_t>(i)];
@@ -105,7 +110,7 @@ void ScopePlot::paintEvent(QPaintEvent*) {
     const QRect area(static_cast<int>(a.left), static_cast<int>(a.top), static_cast<int>(a.width),
                      static_cast<int>(a.height));
     const std::span<const std::uint8_t> shown = samples_;
-    paintEchoPlot(p, area, hasRecord_ ? shown : shown.first(0), scale_);
+    paintEchoPlot(p, area, hasRecord_ ? shown : shown.first(0), scale_, 1, &marks_);
 }
 
 }  // namespace k7

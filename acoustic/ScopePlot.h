@@ -1,12 +1,14 @@
 #pragma once
 // The plot of the acoustic display: the record against distance, the threshold line, the
-// distance ticks and their 26 labels (lblTicks(0)..lblTicks(25)) under the plot. It paints
-// and places what PlotScale computes, at whatever size the window gives it.
+// distance ticks and their 26 labels (lblTicks(0)..lblTicks(25)) under the plot, the amplitude
+// axis, and the marks of the echo analysis and a baseline over it. It paints and places what
+// PlotScale computes, at whatever size the window gives it.
 #include <QWidget>
 #include <array>
 #include <cstdint>
 #include <vector>
 
+#include "acoustic/EchoPlotPainter.h"
 #include "acoustic/PlotScale.h"
 
 class QLabel;
@@ -18,10 +20,12 @@ class ScopePlot : public QWidget {
 public:
     explicit ScopePlot(QWidget* parent = nullptr);
 
-    void showRecord(std::vector<std::uint8_t> samples, const PlotScale& scale);
+    void showRecord(std::vector<std::uint8_t> samples, const PlotScale& scale,
+                    EchoMarks marks = {});
     void clearPlot();
     bool hasRecord() const { return hasRecord_; }
     const PlotScale& scale() const { return scale_; }
+    const EchoMarks& marks() const { return marks_; }
     // Where the record is drawn, in this widget's pixels.
     PlotArea plotArea() const;
 
@@ -41,9 +45,11 @@ protected:
 private:
     void placeTicks();
     int labelStripHeight() const;
+    int leftMargin() const;
 
     std::vector<std::uint8_t> samples_;
     PlotScale scale_;
+    EchoMarks marks_;
     bool hasRecord_ = false;
 };
 

@@ -18,6 +18,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "acoustic/EchoComparison.h"
 #include "acoustic/ScopePlot.h"
 #include "common/RuntimeError.h"
 #include "common/VbText.h"
@@ -62,9 +63,12 @@ frmScope::frmScope(const ScopeContext& context)
     plotPanel = new QWidget(central);
     plotPanel->setObjectName("plotPanel");
     plotPanel->setAutoFillBackground(true);
-    auto* panel = new QVBoxLayout(plotPanel);
-    panel->setContentsMargins(0, 0, 0, 0);
+    auto* beside = new QHBoxLayout(plotPanel);
+    beside->setContentsMargins(0, 0, 0, 0);
+    auto* panel = new QVBoxLayout;
     panel->setSpacing(2);
+    beside->addLayout(panel, 1);
+    beside->addWidget(buildAnalysisPanel(plotPanel));
     lblCurrentPlot = label("", plotPanel, "lblCurrentPlot");
     lblCurrentPlot->setAlignment(Qt::AlignHCenter);
     QFont bold = lblCurrentPlot->font();
@@ -174,6 +178,63 @@ QWidget* frmScope::buildTop() {
     return top;
 }
 
+namespace {
+
+// The rows as a table of two columns, names and values.
+QString analysisHtml(const std::vector<std::pair<std::string, std::string>>& rows) {
+    QString html = "<table cellspacing=0 cellpadding=1>";
+    for (const auto& [name, value] : rows) {
+        html += "<tr><td style='padding-right:6px'>" +
+                QString::fromStdString(name).toHtmlEscaped() + "</td><td>" +
+                QString::fromStdString(value).toHtmlEscaped().replace("\n", "<br>") + "</td></tr>";
+    }
+    return html + "</table>";
+}
+
+}  // namespace
+
+QWidget* frmScope::buildAnalysisPanel(QWidget* parent) {
+    auto* side = new QWidget(parent);
+    auto* column = new QVBoxLayout(side);
+    column->setContentsMargins(0, 0, 0, 0);
+    AnalysisFrame = new QGroupBox("Echo Analysis", side);
+    AnalysisFrame->setObjectName("AnalysisFrame");
+    lblAnalysis = label("", AnalysisFrame, "lblAnalysis");
+    lblAnalysis->setTextFormat(Qt::RichText);
+    lblAnalysis->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblAnalysis->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    (new QVBoxLayout(AnalysisFrame))->addWidget(lblAnalysis);
+    BaselineFrame = new QGroupBox("Compared with Baseline", side);
+    BaselineFrame->setObjectName("BaselineFrame");
+    lblDifferences = label("", BaselineFrame, "lblDifferences");
+    lblDifferences->setWordWrap(true);
+    lblDifferences->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    (new QVBoxLayout(BaselineFrame))->addWidget(lblDifferences);
+    // Each frame as tall as its text; what is left stays below them.
+    AnalysisFrame->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
+    column->addWidget(AnalysisFrame);
+    column->addWidget(BaselineFrame);
+    column->addStretch(1);
+    // As wide as the widest rows the analysis can have; longer differences wrap.
+    lblAnalysis->setText(analysisHtml({{"Echo in ringdown", "at about 3048.0 cm"},
+                                       {"Other echoes", "1234.00 in (multiple, peak 255)"},
+                                       {"Margin", "at least +152 (2.48 ×)"}}));
+    side->setFixedWidth(AnalysisFrame->sizeHint().width());
+    AnalysisFrame->hide();
+    BaselineFrame->hide();
+    return side;
+}
+
+void frmScope::showAnalysis(const EchoAnalysis& analysis,
+                            const std::vector<std::string>& differences) {
+    lblAnalysis->setText(analysisHtml(analysisRows(analysis)));
+    AnalysisFrame->show();
+    QStringList lines;
+    for (const std::string& l : differences) lines << QString::fromStdString(l);
+    lblDifferences->setText(lines.join("\n"));
+    BaselineFrame->setVisible(baseline_.has_value());
+}
+
 void frmScope::buildMenu() {
     mnuFile = menuBar()->addMenu("&File");
     mnuFile->setObjectName("mnuFile");
@@ -190,6 +251,9 @@ void frmScope::buildMenu() {
     ExportSamples =
         item("Export Samples as &CSV ...", "ExportSamples", &frmScope::ExportSamples_Click);
     mnuFile->addSeparator();
+    CompareWith = item("Compare &with ...", "CompareWith", &frmScope::CompareWith_Click);
+    ClearBaseline = item("Clear &Baseline", "ClearBaseline", &frmScope::ClearBaseline_Click);
+    mnuFile->addSeparator();
     ExitDisplay = item("E&xit Acoustic Display", "ExitDisplay", &frmScope::btnExit_Click);
 }
 
@@ -200,8 +264,9 @@ void frmScope::setCaptureControls(bool capturing) {
     ExitDisplay->setEnabled(!capturing);
     GainFrame->setEnabled(!capturing);
     RecallData->setEnabled(!capturing);
-    for (QAction* a : {SaveData, ExportPlot, ExportSamples})
+    for (QAction* a : {SaveData, ExportPlot, ExportSamples, CompareWith})
         a->setEnabled(!capturing && hasRecord_);
+    ClearBaseline->setEnabled(!capturing && baseline_);
 }
 
 void frmScope::setInfoLabelsVisible(bool visible) {
@@ -299,11 +364,28 @@ void frmScope::DrawPlot() {
     try {
         if (!hasRecord_) {
             Plot->clearPlot();
+            AnalysisFrame->hide();
+            BaselineFrame->hide();
             return;
         }
-        const PlotScale s =
-            computePlotScale(record_.samples, thresholdCode_, kelvin_, m_.DistanceUnit);
-        Plot->showRecord(record_.samples, s);
+        PlotScale s = computePlotScale(record_.samples, thresholdCode_, kelvin_, m_.DistanceUnit);
+        EchoMarks marks;
+        marks.analysis = analyzeEcho(record_.samples, s);
+        std::vector<std::string> differences;
+        if (baseline_) {
+            // The baseline on its own distance scale, at the threshold of today's sensor.
+            const PlotScale b =
+                computePlotScale(baseline_->samples, thresholdCode_,
+                                 recallKelvin(baseline_->temperatureC), m_.DistanceUnit);
+            differences =
+                differenceLines(compareEchoes(*marks.analysis, analyzeEcho(baseline_->samples, b),
+                                              record_.gainCaption, baseline_->gainCaption));
+            marks.baseline =
+                BaselineTrace{baseline_->samples, b.samplesPerUnit, "Baseline " + baseline_->date};
+            includeLevels(s, baseline_->samples);
+        }
+        showAnalysis(*marks.analysis, differences);
+        Plot->showRecord(record_.samples, s, std::move(marks));
         lblDistanceUnits->setText(QString::fromStdString(s.axisCaption));
     } catch (const std::exception& e) {
         report("frmScope.DrawPlot", e);

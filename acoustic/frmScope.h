@@ -1,11 +1,13 @@
 #pragma once
 // The acoustic display: captures the sensor's echo record in the chosen gain, plots it against
-// distance with the detection threshold, keeps the sensor in display mode between captures,
-// saves, recalls and exports records, and restarts the sensor when it is left. The main
-// window is hidden and its status poll paused while it is up.
+// distance with the detection threshold and the marks of its analysis beside the analysis
+// itself, keeps the sensor in display mode between captures, saves, recalls and exports
+// records, compares the record with a saved baseline, and restarts the sensor when it is left. The
+// main window is hidden and its status poll paused while it is up.
 #include <QMainWindow>
 #include <optional>
 
+#include "acoustic/EchoAnalysis.h"
 #include "acoustic/EchoCapture.h"
 #include "acoustic/EchoRecord.h"
 #include "acoustic/ScopeContext.h"
@@ -38,11 +40,16 @@ public:
     void RecallData_Click();
     void ExportPlot_Click();
     void ExportSamples_Click();
+    void CompareWith_Click();
+    // The saved record in `path` as the baseline (a message when it is none).
+    void compareWith(const QString& path);
+    void ClearBaseline_Click();
     void DrawPlot();
 
     bool capturing() const { return capturing_; }
     bool hasRecord() const { return hasRecord_; }
     const EchoRecord& record() const { return record_; }
+    const std::optional<EchoRecord>& baseline() const { return baseline_; }
 
     // Controls, by their program names.
     ScopePlot* Plot = nullptr;
@@ -61,6 +68,8 @@ public:
     QAction* RecallData = nullptr;
     QAction* ExportPlot = nullptr;
     QAction* ExportSamples = nullptr;
+    QAction* CompareWith = nullptr;
+    QAction* ClearBaseline = nullptr;
     QAction* ExitDisplay = nullptr;
     QLabel* lblComments = nullptr;
     QPlainTextEdit* txtUserComments = nullptr;
@@ -69,6 +78,10 @@ public:
     QLabel* lblSerialNumberData = nullptr;
     QLabel* lblTemperature = nullptr;
     QLabel* lblTemperatureData = nullptr;
+    QGroupBox* AnalysisFrame = nullptr;
+    QLabel* lblAnalysis = nullptr;
+    QGroupBox* BaselineFrame = nullptr;
+    QLabel* lblDifferences = nullptr;
     QTimer* PlotTimer = nullptr;
     QTimer* MaintainCommTimer = nullptr;
 
@@ -92,6 +105,8 @@ private:
 
     void buildMenu();
     QWidget* buildTop();
+    QWidget* buildAnalysisPanel(QWidget* parent);
+    void showAnalysis(const EchoAnalysis& analysis, const std::vector<std::string>& differences);
     void MaintainCommTimer_Timer();
     void setCaptureControls(bool capturing);
     void setInfoLabelsVisible(bool visible);
@@ -108,6 +123,7 @@ private:
     EchoCapture capture_;
     EchoRecord record_;
     bool hasRecord_ = false;
+    std::optional<EchoRecord> baseline_;  // drawn over the record and compared with it
     double kelvin_ = 293.15;
     int thresholdCode_ = 0;
     bool capturing_ = false;

@@ -1,16 +1,18 @@
 // The acoustic display's File menu: acoustic data files, and the plot and samples exported.
 #include <QAction>
+#include <QBuffer>
 #include <QDateTime>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGroupBox>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QSaveFile>
 
 #include "acoustic/AcousticFile.h"
 #include "acoustic/EchoCsv.h"
 #include "acoustic/ScopePlot.h"
 #include "acoustic/frmScope.h"
+#include "common/RegularFile.h"
 #include "common/RuntimeError.h"
 #include "service/ThresholdChange.h"
 #include "settings/Module2.h"
@@ -20,6 +22,11 @@ namespace k7 {
 namespace {
 
 constexpr const char* kAllFiles = "all files (*)";
+
+// A data file keeps no date of its own: the time it was last written stands for it.
+std::string fileDate(const QString& path) {
+    return QFileInfo(path).lastModified().toString("yyyy-MM-dd HH:mm:ss").toStdString();
+}
 
 }  // namespace
 
@@ -77,7 +84,7 @@ void frmScope::RecallData_Click() {
     }
     if (m_.link.ProgramEnding || leaving_) return;
     record_ = std::move(*file.record);
-    record_.date = QFileInfo(path).lastModified().toString("yyyy-MM-dd HH:mm:ss").toStdString();
+    record_.date = fileDate(path);
     hasRecord_ = true;
     kelvin_ = recallKelvin(record_.temperatureC);
     txtUserComments->setPlainText(QString::fromStdString(record_.comments));
@@ -92,15 +99,54 @@ void frmScope::RecallData_Click() {
     setCaptureControls(false);
 }
 
+void frmScope::CompareWith_Click() {
+    if (capturing_ || leaving_ || !hasRecord_) return;
+    Running running(this);
+    const QString path = chooseFile(false, "Compare with Acoustic Data", kAllFiles, {});
+    if (!path.isEmpty()) compareWith(path);
+}
+
+void frmScope::compareWith(const QString& path) {
+    RecalledFile file = recallAcousticFile(path.toStdString());
+    if (!file.record) {
+        showFileError(file.error);
+        return;
+    }
+    if (leaving_) return;
+    baseline_ = std::move(file.record);
+    baseline_->date = fileDate(path);
+    // A long name is cut in its middle: the panel keeps its width.
+    const QFontMetrics fm = BaselineFrame->fontMetrics();
+    BaselineFrame->setTitle(fm.elidedText("Compared with " + QFileInfo(path).fileName(),
+                                          Qt::ElideMiddle,
+                                          BaselineFrame->parentWidget()->width() - fm.height()));
+    BaselineFrame->setToolTip(path);
+    DrawPlot();
+    setCaptureControls(false);
+}
+
+void frmScope::ClearBaseline_Click() {
+    if (capturing_ || leaving_) return;
+    baseline_.reset();
+    DrawPlot();
+    setCaptureControls(false);
+}
+
 void frmScope::ExportPlot_Click() {
     if (capturing_ || leaving_ || !hasRecord_) return;
     Running running(this);
     const QString path = chooseFile(true, "Export Plot as PNG", "PNG images (*.png)", "png");
     if (path.isEmpty()) return;
-    const QPixmap image = plotPanel->grab();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit()) {
-        showFileError(FileError{kErrPathFileAccess, file.errorString().toStdString()}.text());
+    QBuffer png;
+    png.open(QIODevice::WriteOnly);
+    plotPanel->grab().save(&png, "PNG");
+    FileRefusal failure;
+    const QByteArray& bytes = png.data();
+    if (!replaceFileContents(path.toStdString(),
+                             {bytes.constData(), static_cast<std::size_t>(bytes.size())},
+                             &failure)) {
+        showFileError(
+            FileError{fileErrorNumber(failure.systemError, false), failure.message}.text());
     }
 }
 

@@ -25,8 +25,8 @@ std::optional<std::string> parseAppOptions(const std::vector<std::string>& args,
 
 std::string appUsage() {
     return "usage: k7700 [--port DEVICE] [ONESENSOR] [AUTORESETERROR]\n"
-           "       k7700 --simulate [--sensors LIST] [--fault RULE]... [--seed N] [ONESENSOR]\n"
-           "             [AUTORESETERROR]\n"
+           "       k7700 --simulate [--sensors LIST] [--fault RULE]... [--scene LIST]...\n"
+           "             [--seed N] [ONESENSOR] [AUTORESETERROR]\n"
            "The K7700 configuration and diagnostic program. Without --port or --simulate it\n"
            "opens the port kept in K7700.ini in the current folder (the port window asks for\n"
            "one on the first start). Exit status: 0 when the program ends, 2 bad usage.\n"
@@ -40,6 +40,8 @@ std::string appUsage() {
            "  --fault RULE     simulated fault, e.g. drop=0.2, refuse=90, status-fault=0x18\n"
            "                   (k7700-sim --help lists them); repeatable\n"
            "  --seed N         seed of the simulated faults\n"
+           "  --scene LIST     simulated target and acoustic record, e.g. target=30,multiple\n"
+           "                   (k7700-sim --help lists them); repeatable\n"
            "  ONESENSOR        stop the sensor search at the first sensor found\n"
            "  AUTORESETERROR   reset sensor faults automatically\n"
            "  -h, --help       this text\n"

@@ -1,12 +1,16 @@
 #include "app/Cli.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <map>
 #include <memory>
 #include <optional>
 #include <ostream>
 
+#include "app/CliAnalyze.h"
 #include "app/CliEcho.h"
 #include "app/CliLog.h"
+#include "app/CliPublish.h"
 #include "app/CliReport.h"
 #include "app/CliSetup.h"
 #include "app/CliUi.h"
@@ -169,8 +173,9 @@ public:
         return 0;
     }
 
-    int doEcho(const std::string& file, Gain gain, int units) {
-        return runEcho(link.line(), link.clock(), ui, {file, gain, units}, out_, err_);
+    int doEcho(const std::string& file, Gain gain, int units,
+               std::optional<AnalyzeOptions> analyze) {
+        return runEcho(link.line(), link.clock(), ui, {file, gain, units, analyze}, out_, err_);
     }
 
     // save, diff and program: on the main window's setup-file code (CliSetup).
@@ -218,8 +223,22 @@ const OptionHelp kCommandOptions[] = {
     {{"--units", "U"}, "distances shown in cm, in (default), ft or m"},
     {{"--gain", "G"}, "the acoustic record's gain: normal (default), low or high"},
     {{"--seconds", "S"}, "health: how long it polls (default 10); log: how long it logs"},
-    {{"--interval", "MS"}, "log: each sensor read every MS ms (default 220)"},
+    {{"--interval", "MS"}, "log, publish: each sensor read every MS ms (default 220)"},
+    {{"--analyze"}, "echo: print the analysis of the record too"},
+    {{"--json"}, "the analysis as JSON"},
+    {{"--min-margin", "X"}, "exit 1 unless the target's margin is X counts or more"},
+    {{"--baseline", "FILE"}, "analyze: compare with this saved record"},
+    {{"--threshold", "V"}, "analyze: the sensor's threshold, 1.7, 2.0 (default), 2.5, 3.0 or 3.5"},
     {{"--attempts", "N"}, "scan, health: requests to each tag in the search (default 2)"},
+    {{"--broker", "URL"}, "publish: the MQTT broker, mqtt://HOST[:PORT] or mqtts://..."},
+    {{"--line", "NAME"}, "publish: the line's topic level (default: the port's name)"},
+    {{"--topic-prefix", "P"}, "publish: the topics' prefix (default k7700)"},
+    {{"--client-id", "ID"}, "publish: the MQTT client id (default k7700-HOST-LINE)"},
+    {{"--username", "U"}, "publish: the broker's user name"},
+    {{"--password-file", "F"},
+     "publish: the password's file (or K7700_MQTT_PASSWORD; never an option)"},
+    {{"--tls-ca", "FILE"}, "publish: the CA that signed an mqtts:// broker's certificate"},
+    {{"--discovery", "homeassistant"}, "publish: Home Assistant's discovery configs too"},
 };
 
 struct Options : LineChoice {
@@ -234,8 +253,35 @@ struct Options : LineChoice {
     int seconds = 10;
     int attempts = kProbeAttempts;
     std::string gain = "normal";
-    std::string interval;  // as given; log checks it
+    std::string interval;                        // as given; log checks it
+    std::string minMargin, baseline, threshold;  // as given; echo and analyze check them
+    AnalyzeOptions analysis;                     // ... into this
+    std::map<std::string, std::string> texts;    // every command option as written
 };
+
+bool given(const Options& o, const char* option) {
+    return std::find(o.given.begin(), o.given.end(), option) != o.given.end();
+}
+
+// The analysis options of echo and analyze, checked into o.analysis; an error for bad usage.
+std::optional<std::string> checkAnalysis(Options& o) {
+    AnalyzeOptions& a = o.analysis;
+    a.json = given(o, "--json");
+    a.unit = o.units;
+    if (given(o, "--min-margin")) {
+        double x = 0;
+        if (!parseNumber(o.minMargin, &x) || x < -255 || x > 255) {
+            return "--min-margin must be a number of counts, -255 to 255";
+        }
+        a.minMargin = x;
+    }
+    if (given(o, "--threshold")) {
+        const std::optional<int> code = thresholdCodeOfVolts(o.threshold);
+        if (!code) return "--threshold must be 1.7, 2.0, 2.5, 3.0 or 3.5 (volts)";
+        a.thresholdCode = *code;
+    }
+    return std::nullopt;
+}
 
 // Which sensor a command talks to.
 enum class Addressing { None, IdOrFirst, IdRequired };
@@ -253,6 +299,8 @@ struct Command {
     int failure = 1;           // the exit status when the port or the sensor fails
     bool severalTags = false;  // --id takes a comma list
     bool realTime = false;     // runs on the clock even with simulated sensors
+    // A command on saved files: no line is opened, and run is not used.
+    int (*runAlone)(const Options& o, std::ostream& out, std::ostream& err) = nullptr;
 };
 
 // Operand i as a whole number within lo..hi.
@@ -274,6 +322,25 @@ std::optional<std::string> oneFile(Options& o) {
     if (auto extra = noOperandsBeyond(o, 1)) return extra;
     if (o.operands.empty()) return o.command + " FILE: name one file";
     return std::nullopt;
+}
+
+// --interval (default 220) into o.numbers.
+std::optional<std::string> checkInterval(Options& o) {
+    double interval = 220;
+    if (!o.interval.empty() &&
+        (!parseNumber(o.interval, &interval) || interval != static_cast<int>(interval) ||
+         interval < 0 || interval > 3'600'000)) {
+        return "--interval must be a whole number of milliseconds, 0 to 3600000";
+    }
+    o.numbers = {static_cast<int>(interval)};
+    return std::nullopt;
+}
+
+// publish's broker and topics; the line is named after the port unless --line names it.
+std::optional<std::string> publishSettings(const Options& o, PublishSettings& s) {
+    const std::string line =
+        o.simulate ? "simulated" : o.port.substr(o.port.find_last_of('/') + 1);
+    return readPublishSettings(o.texts, line, std::getenv(kPasswordVariable), s);
 }
 
 int setupCommand(Session& s, const Options& o) {
@@ -334,15 +401,40 @@ const Command kCommands[] = {
     {"echo",
      "FILE",
      "the acoustic record into a data file (CSV for .csv)",
-     {"--id", "--units", "--gain"},
+     {"--id", "--units", "--gain", "--analyze", "--json", "--min-margin"},
      Addressing::IdRequired,
      [](Options& o) -> std::optional<std::string> {
          if (auto e = oneFile(o)) return e;
          if (!gainNamed(o.gain)) return "--gain must be normal, low or high";
-         return std::nullopt;
+         if (!given(o, "--analyze") && (given(o, "--json") || given(o, "--min-margin"))) {
+             return "--json and --min-margin go with --analyze";
+         }
+         return checkAnalysis(o);
      },
      [](Session& s, const Options& o) {
-         return s.doEcho(o.operands.front(), *gainNamed(o.gain), o.units);
+         return s.doEcho(o.operands.front(), *gainNamed(o.gain), o.units,
+                         given(o, "--analyze") ? std::optional(o.analysis) : std::nullopt);
+     }},
+    {"analyze",
+     "FILE",
+     "analysis of a saved acoustic data file, no sensor",
+     {"--units", "--baseline", "--json", "--min-margin", "--threshold"},
+     Addressing::None,
+     [](Options& o) -> std::optional<std::string> {
+         if (auto e = oneFile(o)) return e;
+         if (o.simulate || !o.port.empty()) {
+             return "analyze reads saved files: --port and --simulate do not apply";
+         }
+         return checkAnalysis(o);
+     },
+     nullptr,
+     1,
+     false,
+     false,
+     [](const Options& o, std::ostream& out, std::ostream& err) {
+         return runAnalyze(o.operands.front(),
+                           given(o, "--baseline") ? std::optional(o.baseline) : std::nullopt,
+                           o.analysis, out, err);
      }},
     {"save",
      "FILE",
@@ -394,14 +486,7 @@ const Command kCommands[] = {
      Addressing::IdRequired,
      [](Options& o) -> std::optional<std::string> {
          if (auto e = oneFile(o)) return e;
-         double interval = 220;
-         if (!o.interval.empty() &&
-             (!parseNumber(o.interval, &interval) || interval != static_cast<int>(interval) ||
-              interval < 0 || interval > 3'600'000)) {
-             return "--interval must be a whole number of milliseconds, 0 to 3600000";
-         }
-         o.numbers = {static_cast<int>(interval)};
-         return std::nullopt;
+         return checkInterval(o);
      },
      [](Session& s, const Options& o) {
          LogCommand c{o.operands.front(), o.ids, std::nullopt, o.numbers[0], {o.units, kCelsius}};
@@ -414,13 +499,44 @@ const Command kCommands[] = {
      1,
      true,
      true},
+    {"publish",
+     "",
+     "publish the sensors of --id N[,N...] (default: all found) to an MQTT broker",
+     {"--id", "--units", "--interval", "--broker", "--line", "--topic-prefix", "--client-id",
+      "--username", "--password-file", "--tls-ca", "--discovery"},
+     Addressing::None,
+     [](Options& o) -> std::optional<std::string> {
+         if (auto e = noOperandsBeyond(o, 0)) return e;
+         if (auto e = checkInterval(o)) return e;
+         PublishSettings checked;
+         return publishSettings(o, checked);
+     },
+     [](Session& s, const Options& o) {
+         PublishCommand c{{}, o.ids, o.numbers[0], o.units};
+         if (auto e = publishSettings(o, c.settings)) {  // a file gone since the check
+             s.err() << "k7700-cli: " << *e << "\n";
+             return 2;
+         }
+         if (c.tags.empty()) c.tags = s.scan(false);
+         if (s.lineGone()) return 1;
+         if (c.tags.empty()) {
+             s.err() << "k7700-cli: no sensor answered on tags 1 to 32\n";
+             return 1;
+         }
+         SignalStop stop;
+         return runPublish(s.link, c, stop, s.out(), s.err());
+     },
+     1,
+     true,
+     true},
 };
 
 std::string usage() {
     std::string u =
         "usage: k7700-cli COMMAND [OPERANDS] [OPTIONS] --port DEVICE\n"
         "       k7700-cli COMMAND [OPERANDS] [OPTIONS] --simulate [--sensors LIST]\n"
-        "                 [--fault RULE]... [--seed N]\n"
+        "                 [--fault RULE]... [--scene LIST]... [--seed N]\n"
+        "       k7700-cli analyze FILE [OPTIONS]            (saved files: no port)\n"
         "Talks to K7700 sensors on the same link as the desktop program; never waits for a\n"
         "window. Exit status: 0 done, 1 the port could not be opened or a sensor did not\n"
         "answer or take a write, 2 bad usage. Options take --name VALUE or --name=VALUE.\n"
@@ -451,6 +567,7 @@ std::string usage() {
     row("--sensors LIST", "simulated sensors, TAG[:TYPE[:FIRMWARE]],... (or --sensor)");
     row("--fault RULE", "a simulated fault, repeatable (see k7700-sim --help)");
     row("--seed N", "seed of the simulated faults");
+    row("--scene LIST", "simulated target and acoustic record (see k7700-sim --help)");
     for (const OptionHelp& o : kCommandOptions) row(optionSynopsis(o.form), o.meaning);
     row("-h, --help", "this text");
     row("--version", "the program's version");
@@ -476,6 +593,7 @@ std::optional<std::string> parse(const std::vector<std::string>& args, Options& 
         if (auto e = applyLineOption(a, o, taken)) return e;
         if (taken) continue;
         o.given.push_back(a.option);
+        o.texts[a.option] = a.value;
         if (a.option == "--unlock") o.unlock = true;
         if (a.option == "--id") {
             o.ids.clear();
@@ -484,8 +602,8 @@ std::optional<std::string> parse(const std::vector<std::string>& args, Options& 
                 double n = 0;
                 if (!parseNumber(a.value.substr(start, comma - start), &n) ||
                     n != static_cast<int>(n) || n < 1 || n > 32) {
-                    return "--id must be a tag from 1 to 32 (program, report, health, log: a "
-                           "comma list)";
+                    return "--id must be a tag from 1 to 32 (program, report, health, log, "
+                           "publish: a comma list)";
                 }
                 o.ids.push_back(static_cast<int>(n));
                 start = comma + 1;
@@ -501,6 +619,9 @@ std::optional<std::string> parse(const std::vector<std::string>& args, Options& 
             o.seconds = static_cast<int>(s);
         }
         if (a.option == "--interval") o.interval = a.value;
+        if (a.option == "--min-margin") o.minMargin = a.value;
+        if (a.option == "--baseline") o.baseline = a.value;
+        if (a.option == "--threshold") o.threshold = a.value;
         if (a.option == "--attempts") {
             double n = 0;
             if (!parseNumber(a.value, &n) || n != static_cast<int>(n) || n < 1 || n > 20) {
@@ -527,14 +648,16 @@ std::optional<std::string> parse(const std::vector<std::string>& args, Options& 
         }
     }
     if (auto e = checkLineChoice(o)) return e;
-    if (!o.simulate && o.port.empty()) return "name a port with --port DEVICE, or use --simulate";
+    if (!command->runAlone && !o.simulate && o.port.empty()) {
+        return "name a port with --port DEVICE, or use --simulate";
+    }
     if (auto e = command->check(o)) return e;
     if (command->addressing == Addressing::IdRequired && !o.id) {
         // A write never goes to whichever sensor happened to answer first.
         return o.command + " changes the sensors it names: name them with --id N";
     }
     if (o.ids.size() > 1 && !command->severalTags) {
-        return "--id: only program, report, health and log take several tags";
+        return "--id: only program, report, health, log and publish take several tags";
     }
     return std::nullopt;
 }
@@ -558,6 +681,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         out << "k7700-cli " << versionText() << "\n";
         return 0;
     }
+    if (command->runAlone) return command->runAlone(o, out, err);
 
     // Simulated sensors run on a virtual clock (started at the time of day): same exchanges,
     // no waiting. The logger keeps real time: it runs until its time is up or it is stopped.

@@ -98,10 +98,17 @@ int runEcho(SerialLine& line, Clock& clock, LinkUi& ui, const EchoCommand& c, st
         err << "k7700-cli: " << c.file << ": " << error << "\n";
         return 1;
     }
-    out << "tag " << tag << ": " << record.samples.size() << " samples, " << record.gainCaption
-        << (r.switchingUnavailable ? " (no gain-switch position came)" : "") << ", written to "
-        << c.file << "\n";
-    return 0;
+    // JSON alone on standard output, for the script that reads it.
+    std::ostream& told = c.analyze && c.analyze->json ? err : out;
+    told << "tag " << tag << ": " << record.samples.size() << " samples, " << record.gainCaption
+         << (r.switchingUnavailable ? " (no gain-switch position came)" : "") << ", written to "
+         << c.file << "\n";
+    if (!c.analyze) return 0;
+    AnalyzeOptions o = *c.analyze;
+    o.unit = c.unit;
+    o.thresholdCode = r.thresholdCode;
+    const SourcedRecord captured{record, captureKelvin(record.temperatureC), c.file, record.date};
+    return printAnalysis(captured, nullptr, o, out, err);
 }
 
 }  // namespace k7

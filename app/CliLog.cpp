@@ -7,7 +7,6 @@
 #include <ctime>
 #include <ostream>
 
-#include "status/RoundRobinPoll.h"
 
 namespace k7 {
 namespace {
@@ -74,6 +73,17 @@ void SignalStop::waitUntil(Clock& clock, std::int64_t us) {
     }
 }
 
+void reportSilence(const SensorRow& r, bool& reported, std::ostream& err) {
+    if (r.silent == reported) return;
+    reported = r.silent;
+    if (r.silent) {
+        err << "k7700-cli: sensor " << r.tag << " does not answer (" << RoundRobinPoll::silence(r)
+            << "); asking again every 2 s\n";
+    } else {
+        err << "k7700-cli: sensor " << r.tag << " answers again\n";
+    }
+}
+
 int runLog(Link& link, const LogCommand& c, LogStop& stop, std::ostream& out, std::ostream& err) {
     Clock& clock = link.clock();
     ReadingLog log;
@@ -101,15 +111,9 @@ int runLog(Link& link, const LogCommand& c, LogStop& stop, std::ostream& out, st
             continue;
         }
         const SensorRow& r = poll.rows()[*i];
-        if (r.silent != reported[*i]) {
-            reported[*i] = r.silent;
-            if (r.silent) {
-                err << "k7700-cli: sensor " << r.tag << " does not answer ("
-                    << RoundRobinPoll::silence(r) << "); asking again every 2 s\n";
-            } else {
-                err << "k7700-cli: sensor " << r.tag << " answers again\n";
-            }
-        }
+        bool said = reported[*i];
+        reportSilence(r, said, err);
+        reported[*i] = said;
         if (r.readings == taken[*i]) continue;
         taken[*i] = r.readings;
         if (auto e = log.write(*r.reading, r.formats)) {

@@ -11,6 +11,7 @@
 #include "link/Clock.h"
 #include "link/Link.h"
 #include "status/ReadingLog.h"
+#include "status/RoundRobinPoll.h"
 
 namespace k7 {
 
@@ -42,6 +43,10 @@ public:
     bool requested() override;
     void waitUntil(Clock& clock, std::int64_t us) override;
 };
+
+// Says on `err` when the sensor of row r stopped answering (with what happened) or answers
+// again; `reported` keeps what was said last.
+void reportSilence(const SensorRow& r, bool& reported, std::ostream& err);
 
 // Exit status: 0 the log was written (until the time was up or the stop), 1 the file could
 // not be written or no sensor gave a reading.

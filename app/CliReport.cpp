@@ -5,6 +5,7 @@
 #include "app/CliLog.h"
 #include "app/CliUi.h"
 #include "app/TerminalProgress.h"
+#include "common/RegularFile.h"
 #include "link/Commands.h"
 #include "link/LineHealth.h"
 #include "report/ReportModel.h"
@@ -15,6 +16,11 @@ namespace k7 {
 
 int runReport(const ReportCommand& c, SerialLine& line, Clock& clock, TerminalProgress& progress,
               std::ostream& out, std::ostream& err) {
+    // A file that could never be written is refused before the sensors are read.
+    if (const auto refused = writeRefusal(c.file)) {
+        err << "k7700-cli: " << namingFile(c.file, refused->message) << "\n";
+        return 1;
+    }
     std::vector<ReportPage> pages;
     bool allAnswered = true;
     const std::string made = localDateTimeText();
@@ -41,7 +47,7 @@ int runReport(const ReportCommand& c, SerialLine& line, Clock& clock, TerminalPr
     const std::string error = writeReportPdf(c.file, pages);
     progress.clear();
     if (!error.empty()) {
-        err << "k7700-cli: " << c.file << ": " << error << "\n";
+        err << "k7700-cli: " << namingFile(c.file, error) << "\n";
         return 1;
     }
     out << "report of " << pages.size() << (pages.size() == 1 ? " sensor" : " sensors")

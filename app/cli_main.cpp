@@ -6,8 +6,10 @@
 
 #include "app/Cli.h"
 #include "app/TerminalProgress.h"
+#include "common/RegularFile.h"
 
 int main(int argc, char** argv) {
+    k7::failWritesPastFileSizeLimit();
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
     // QSerialPort wants an application object for its notifiers, though the tool only waits in

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "app/AppOptions.h"
+#include "common/RegularFile.h"
 #include "common/Version.h"
 #include "link/Clock.h"
 #include "link/QtSerialLine.h"
@@ -15,6 +16,7 @@
 #include "sim/SimulatedLine.h"
 
 int main(int argc, char** argv) {
+    k7::failWritesPastFileSizeLimit();
     // The command line is read before any window system starts, so --help, --version and a
     // usage error work without a display. Qt's own settings come from its environment
     // variables (QT_QPA_PLATFORM, QT_SCALE_FACTOR, ...), not from the arguments.

@@ -1,13 +1,16 @@
 // Measures the acoustic display: a capture over a pseudo-terminal against k7700-sim at true
-// 19200-baud pacing, against what the wire dictates; and the plot's redraw of a long record,
-// at the window's default size and near full screen.
-//   bench_acoustic [capture|plot|all]
+// 19200-baud pacing, against what the wire dictates; the plot's redraw of a long record, at
+// the window's default size and near full screen; the echo analysis of a long record; and the
+// redraw with the analysis' marks and a baseline.
+//   bench_acoustic [capture|plot|analysis|marks|all]
 #include <QApplication>
 #include <QImage>
 #include <cstdio>
 #include <random>
 
+#include "acoustic/EchoAnalysis.h"
 #include "acoustic/EchoCapture.h"
+#include "acoustic/EchoComparison.h"
 #include "acoustic/PlotScale.h"
 #include "acoustic/ScopePlot.h"
 #include "bench/Served.h"
@@ -43,13 +46,19 @@ void capture(std::vector<std::string> simArgs, int sensorClass) {
         samples, each, good, n, wire, each / wire, 100 * cpu / wall);
 }
 
-// A simulated sensor's record, or noise over the whole range (the costliest line to draw).
-std::vector<std::uint8_t> record(bool noise) {
+// A simulated sensor's record with a false echo and a multiple (a baseline: another capture
+// without them), or noise over the whole range (the costliest line to draw).
+std::vector<std::uint8_t> record(bool noise, bool baseline = false) {
     if (!noise) {
         sim::AcousticScene scene;
         scene.sampleCount = 1600;
         scene.targetInches = 100;
         scene.highGain = true;
+        scene.noiseSeed = baseline ? 2 : 1;
+        if (!baseline) {
+            scene.shape.falseEchoInches = 60;
+            scene.shape.multiple = 0.5;
+        }
         return sim::acousticRecord(scene);
     }
     std::mt19937 rng(1);
@@ -70,9 +79,53 @@ void plot(int width, int height, bool noise) {
             widget.render(&image);
         }
     });
-    std::printf("plot: 1600-sample %s computed and redrawn at %dx%d: %.3f ms each\n",
+    std::printf("plot: 1600-sample %s computed and redrawn at %dx%d: %.3f ms each (CPU %.3f ms)\n",
                 noise ? "noise over the whole range" : "simulated record", width, height,
-                wall * 1000 / n);
+                wall * 1000 / n, cpu * 1000 / n);
+}
+
+void analysis(bool noise) {
+    const std::vector<std::uint8_t> samples = record(noise);
+    const int n = 5000;
+    std::size_t echoes = 0;
+    auto [wall, cpu] = measure([&] {
+        for (int i = 0; i < n; ++i) {
+            echoes += analyzeEcho(samples, computePlotScale(samples, 5, 293.15, kIn)).echoes.size();
+        }
+    });
+    std::printf(
+        "analysis: 1600-sample %s (%zu echoes), scale and analysis: %.1f us each (CPU %.1f us)\n",
+        noise ? "noise over the whole range" : "simulated record", echoes / n, wall * 1e6 / n,
+        cpu * 1e6 / n);
+}
+
+// What the window does for each redraw of a record with its baseline: scales, analyses,
+// comparison of the two and the painting of both with the marks.
+void marks(int width, int height, bool noise) {
+    const std::vector<std::uint8_t> samples = record(noise);
+    const std::vector<std::uint8_t> before = record(false, true);
+    ScopePlot widget;
+    widget.resize(width, height);
+    QImage image(widget.size(), QImage::Format_ARGB32_Premultiplied);
+    const int n = 200;
+    auto [wall, cpu] = measure([&] {
+        for (int i = 0; i < n; ++i) {
+            PlotScale s = computePlotScale(samples, 5, 293.15, kIn);
+            const PlotScale b = computePlotScale(before, 5, 293.15, kIn);
+            EchoMarks m;
+            m.analysis = analyzeEcho(samples, s);
+            differenceLines(compareEchoes(*m.analysis, analyzeEcho(before, b)));
+            m.baseline = BaselineTrace{before, b.samplesPerUnit, "Baseline 2026-12-06 09:30:00"};
+            includeLevels(s, before);
+            widget.showRecord(samples, s, std::move(m));
+            widget.render(&image);
+        }
+    });
+    std::printf(
+        "marks: 1600-sample %s with its analysis and a baseline, redrawn at %dx%d: "
+        "%.3f ms each (CPU %.3f ms)\n",
+        noise ? "noise over the whole range" : "simulated record", width, height, wall * 1000 / n,
+        cpu * 1000 / n);
 }
 
 }  // namespace
@@ -84,6 +137,16 @@ int main(int argc, char** argv) {
     if (what == "capture" || what == "all") {
         capture({"--sensor", "1"}, 220);
         capture({"--sensor", "1:1"}, 92);
+    }
+    if (what == "analysis" || what == "all") {
+        for (bool noise : {false, true}) analysis(noise);
+    }
+    if (what == "marks" || what == "all") {
+        const QSize size = ScopePlot().sizeHint();
+        for (bool noise : {false, true}) {
+            marks(size.width(), size.height(), noise);
+            marks(1900, 1000, noise);
+        }
     }
     if (what == "plot" || what == "all") {
         const QSize size = ScopePlot().sizeHint();

@@ -125,6 +125,7 @@ public:
             bus_.setFaults(bus_.sensorCount() - 1, sim::faultsFor(setup, p.tag), seed + p.tag);
         }
         bus_.setEcho(true);
+        bus_.setRecording(false);  // the simulator's own record is no part of the program
         line_.open("SOAK", kLineSettings);
         poll_.setTags({1, 2, 3});
     }

@@ -10,7 +10,8 @@
 namespace k7 {
 
 // Lines of the file without their line ends; nullopt (with *error set) when the file cannot be
-// read or is larger than maxBytes.
+// read or is larger than maxBytes ("File too large"), is missing ("File not found") or is no
+// regular file (the error names it).
 std::optional<std::vector<std::string>> readTextLines(const std::string& path,
                                                       std::string* error = nullptr,
                                                       std::size_t maxBytes = 16u << 20);
@@ -21,20 +22,21 @@ struct FirstLines {
     ReadStatus status = ReadStatus::Ok;
     std::vector<std::string> lines;  // without line ends; fewer than asked when the file ends
     int systemError = 0;             // errno when the file could not be read
+    std::string error;               // why not, naming the file when it is no regular file
 };
 
 // The first `count` lines of a file, for readers that need only its head: whatever follows
 // is never read, and a line longer than maxLineBytes is cut there (its rest skipped), so no
 // file can make the reader hold more than count * maxLineBytes. Missing: no such file (or a
-// link to none); Unreadable: it is there but cannot be read (permissions, a folder, I/O).
+// link to none); Unreadable: it is there but cannot be read (permissions, a folder, I/O, a
+// FIFO or a device).
 FirstLines readFirstLines(const std::string& path, std::size_t count,
                           std::size_t maxLineBytes = 64u << 10);
 
-// Writes the UTF-8 text, converted to Windows-1252, replacing the file atomically. A symbolic
-// link is written through (the link stays, its target gets the text); a file without write
-// permission (read-only) is refused and left as it is; a replaced file keeps its permissions.
-// The new text is on the disk before it replaces the old file. On failure *error gets the
-// system's description and *systemError its errno.
+// Writes the UTF-8 text, converted to Windows-1252, replacing the file atomically
+// (replaceFileContents): a read-only file, a FIFO or a device is refused and left as it is. On
+// failure *error gets the description (naming the file when it was refused) and *systemError
+// the errno (0 for a file that is not a regular one).
 bool writeTextFile(const std::string& path, const std::string& utf8Text,
                    std::string* error = nullptr, int* systemError = nullptr);
 

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "link/SerialLock.h"
+
 namespace k7 {
 namespace {
 
@@ -54,13 +56,24 @@ void QtSerialLine::open(const std::string& device, const std::string& settings) 
     lost_ = false;
     lossReason_.clear();
     port_.setPortName(QString::fromStdString(device));
-    if (!port_.open(QIODevice::ReadWrite)) {
-        const int savedErrno = errno;
+    bool opened = port_.open(QIODevice::ReadWrite);
+    int savedErrno = errno;
+    // Qt reports a port another program holds as a permission error too; the file's own
+    // access rights tell the two apart.
+    const bool locked = !opened && port_.error() == QSerialPort::PermissionError;
+    const bool denied = locked && ::access(device.c_str(), R_OK | W_OK) != 0 && errno == EACCES;
+    std::optional<StaleLock> stale;
+    if (locked && !denied) {
+        // A lock file that names no live program is taken over.
+        stale = removeStaleSerialLock(serialLockPath(device));
+        if (stale && stale->removed) {
+            port_.clearError();
+            opened = port_.open(QIODevice::ReadWrite);
+            savedErrno = errno;
+        }
+    }
+    if (!opened) {
         const QSerialPort::SerialPortError kind = port_.error();
-        // Qt reports a port another program holds as a permission error too; the file's own
-        // access rights tell the two apart.
-        const bool denied = kind == QSerialPort::PermissionError &&
-                            ::access(device.c_str(), R_OK | W_OK) != 0 && errno == EACCES;
         std::string reason;
         if (denied) {
             reason = std::strerror(EACCES);
@@ -72,7 +85,9 @@ void QtSerialLine::open(const std::string& device, const std::string& settings) 
             reason = savedErrno ? std::strerror(savedErrno) : port_.errorString().toStdString();
         }
         port_.clearError();
-        throw LineError(openFailureText(device, reason, denied));
+        const bool leftLocked = kind == QSerialPort::PermissionError && stale && !stale->removed;
+        throw LineError(openFailureText(device, reason, denied) +
+                        (leftLocked ? ". " + staleLockText(*stale) : ""));
     }
     bool ok = port_.setBaudRate(s.baud) &&
               port_.setDataBits(static_cast<QSerialPort::DataBits>(s.dataBits)) &&

@@ -33,6 +33,7 @@ class QScrollArea;
 namespace k7 {
 
 struct Module2;
+struct ModelScreen;
 class GuiLinkUi;
 class ReadingLog;
 class FilteredField;
@@ -73,7 +74,7 @@ public:
     void refillScreen(const ScreenValues& v);  // applyScreenValues, not counted as an edit
     void ShowUnitSelections();
     void SensorID_Click();
-    void G503Visibility(bool flag);
+    void G503Visibility(const ModelScreen& shown);
     void Visibility();
     void UnitInfoVisibility(bool visible);
     void ShowNoEchoTime();

@@ -19,6 +19,7 @@
 #include "settings/CommandLine.h"
 #include "settings/Module2.h"
 #include "settings/Programming.h"
+#include "settings/SensorTypes.h"
 #include "settings/Validation.h"
 #include "windows/DisabledWhileBusy.h"
 
@@ -180,7 +181,7 @@ void MainForm::EditMode(bool editing) {
     }
     ShowTemperatureRow();
     for (QWidget* w : std::initializer_list<QWidget*>{Label6, CurrentOut, Label39}) {
-        w->setVisible(v && m_.SensorType != 4 && m_.SensorType != 3);
+        w->setVisible(v && modelScreen(m_.SensorType).outputCurrent);
     }
     for (QWidget* w :
          std::initializer_list<QWidget*>{ProgramModule, EditModeLabel, cmdCancelEdit}) {

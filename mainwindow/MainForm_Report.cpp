@@ -8,6 +8,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 
+#include "common/RegularFile.h"
 #include "link/frmCommHistory.h"
 #include "mainwindow/Fields.h"
 #include "mainwindow/MainForm.h"
@@ -118,8 +119,8 @@ void MainForm::MenuReport_Click() {
     const std::string error = writeReportPdf(path->toStdString(), pages);
     if (!error.empty()) {
         QMessageBox::warning(this, kReportCaption,
-                             QString("The report could not be saved to %1: %2")
-                                 .arg(*path, QString::fromStdString(error)));
+                             QString::fromStdString("The report could not be saved: " +
+                                                    namingFile(path->toStdString(), error)));
         return;
     }
     const auto silent =

@@ -244,7 +244,7 @@ void MainForm::applyTypeExtras() {
         ScopeMode->setVisible(true);
     }
     showDiagnosticsMenu();
-    if (isMaxRangeModel(m_.SensorType)) setCaption(Label11, kMaxRangeGroup);
+    setCaption(Label11, modelScreen(m_.SensorType).outputGroup);
     // The Velkor model's trigger mode is fixed at the factory.
     TriggerMode->setEnabled(m_.SensorType != 5);
     updateSensorCaptions();
@@ -261,9 +261,9 @@ void MainForm::ShowUnitSelections() {
         const std::string note = readSensorSettings(m_, sv);
         if (m_.link.ProgramEnding) return;
         applyScreenValues(sv);
-        const bool family = m_.G503Sensor || m_.link.SlowSensor;
-        G503Visibility(family);
-        if (!family) setCaption(Label11, kCurrentLoopGroup);
+        const ModelScreen shown = modelScreen(m_.SensorType);
+        G503Visibility(shown);
+        setCaption(Label11, shown.outputGroup);
         menuPresetTemp->setChecked(m_.TemperatureCompensation == 1);
         menuAutoTemp->setChecked(m_.TemperatureCompensation == 0);
         ShowTemperature();

@@ -8,6 +8,7 @@
 #include "link/Commands.h"
 #include "mainwindow/MainForm.h"
 #include "settings/Module2.h"
+#include "settings/SensorTypes.h"
 #include "status/StatusDecode.h"
 #include "windows/DisabledWhileBusy.h"
 
@@ -88,8 +89,9 @@ void MainForm::StatusInfoVisibility(bool visible) {
              AvgDist, MinOut, MaxOut, TargOut, TargetStrength, SerialNumber, FactoryDescription}) {
         w->setVisible(v);
     }
-    if (!m_.TemperatureHidden && !m_.G503Sensor && !m_.link.SlowSensor) Temperature->setVisible(v);
-    if (m_.SensorType != 3 && !m_.link.SlowSensor) CurrentOut->setVisible(v);
+    const ModelScreen shown = modelScreen(m_.SensorType);
+    if (!m_.TemperatureHidden && shown.temperature) Temperature->setVisible(v);
+    if (shown.outputCurrent) CurrentOut->setVisible(v);
 }
 
 void MainForm::ResetError_Click() {

@@ -13,6 +13,7 @@
 #include "mainwindow/MainForm.h"
 #include "settings/Lists.h"
 #include "settings/Module2.h"
+#include "settings/SensorTypes.h"
 #include "settings/Validation.h"
 
 namespace k7 {
@@ -128,24 +129,21 @@ void MainForm::applyScreenValues(const ScreenValues& v) {
     setCaption(FactoryDescription, q(v.FactoryDescription));
 }
 
-void MainForm::G503Visibility(bool flag) {
-    for (QWidget* w : std::initializer_list<QWidget*>{Label18, UserMaxRange, LabelUnits[5]}) {
-        w->setVisible(flag);
-    }
-    for (QWidget* w : std::initializer_list<QWidget*>{
-             LowCurrentDistance, Dist04, LabelUnits[1], Label13, Dist20, LabelUnits[2], Label12,
-             OutputSpan, Label8, NoTargetCurrent, Label43, Label23, TriggerMode, Label6, CurrentOut,
-             Label39, Label36, TargLL}) {
-        w->setVisible(!flag);
-    }
-    MenuTools->menuAction()->setVisible(!flag);
-    menuTempComp->menuAction()->setVisible(!flag);
-    menuTempUnits->menuAction()->setVisible(!flag);
-    if (!m_.TemperatureHidden) {
-        for (QWidget* w : std::initializer_list<QWidget*>{Temperature, LabelTempUnits, Label4}) {
-            w->setVisible(!flag);
-        }
-    }
+void MainForm::G503Visibility(const ModelScreen& shown) {
+    auto show = [](std::initializer_list<QWidget*> widgets, bool visible) {
+        for (QWidget* w : widgets) w->setVisible(visible);
+    };
+    show({Label18, UserMaxRange, LabelUnits[5]}, !shown.currentLoop);
+    show({LowCurrentDistance, Dist04, LabelUnits[1], Label13, Dist20, LabelUnits[2], Label12,
+          OutputSpan, Label8, NoTargetCurrent, Label43},
+         shown.currentLoop);
+    show({Label23, TriggerMode}, shown.triggerMode);
+    show({Label6, CurrentOut, Label39}, shown.outputCurrent);
+    show({Label36, TargLL}, shown.echoOutputWithNoEcho);
+    MenuTools->menuAction()->setVisible(shown.currentLoop);
+    menuTempComp->menuAction()->setVisible(shown.temperature);
+    menuTempUnits->menuAction()->setVisible(shown.temperature);
+    if (!m_.TemperatureHidden) show({Temperature, LabelTempUnits, Label4}, shown.temperature);
 }
 
 void MainForm::UnitInfoVisibility(bool visible) {
@@ -245,9 +243,8 @@ void MainForm::ShowTemperatureRow() {
         }
         statusGrid_->addWidget(FactoryDescription, 9, 0, 1, 3);
     }
-    // The G503 and G615 screens never show the temperature reading.
     const bool show =
-        !m_.TemperatureHidden && !m_.EditModeActive && !m_.G503Sensor && !m_.link.SlowSensor;
+        !m_.TemperatureHidden && !m_.EditModeActive && modelScreen(m_.SensorType).temperature;
     for (QWidget* w : std::initializer_list<QWidget*>{Label4, Temperature, LabelTempUnits}) {
         w->setVisible(show);
     }

@@ -36,10 +36,14 @@ ReportSection liveReading(const Module2& m, const StatusView& v) {
     s.rows.push_back(
         {"Average Distance",
          v.AvgDist + (number ? kUnitSuffix[static_cast<std::size_t>(m.DistanceUnit)] : "")});
-    if (m.TemperatureReceived && !m.G503Sensor && !m.link.SlowSensor) {
+    // The readings the main screen shows for the model.
+    const ModelScreen shown = modelScreen(m.SensorType);
+    if (m.TemperatureReceived && shown.temperature) {
         s.rows.push_back({"Temperature", temperatureText(m, m.MeasuredTemperatureC)});
     }
-    if (v.CurrentOut) s.rows.push_back({"Current OUTPUT", *v.CurrentOut + " mA"});
+    if (v.CurrentOut && shown.outputCurrent) {
+        s.rows.push_back({"Current OUTPUT", *v.CurrentOut + " mA"});
+    }
     s.rows.push_back({"Setpoint OUTPUT A", v.MinOut});
     s.rows.push_back({"Setpoint OUTPUT B", v.MaxOut});
     s.rows.push_back({"Echo Status OUTPUT", v.TargOut});
@@ -82,6 +86,16 @@ ReportSection lineHealth(const Module2& m, int tag) {
 
 }  // namespace
 
+std::vector<ReportSection> settingsSummary(const Module2& m, const ScreenValues& screen) {
+    std::vector<ReportSection> sections;
+    const SetupValues values = setupValuesFrom(m, screen);
+    for (const CompareRow& r : compareSetups(values, values, m)) {
+        if (sections.empty() || sections.back().title != r.group) sections.push_back({r.group, {}});
+        sections.back().rows.push_back({r.setting, r.sensor});
+    }
+    return sections;
+}
+
 ReportPage sensorPage(const Module2& m, const ScreenValues& screen, const SensorAnswers& answers,
                       int tag, const std::string& dateTime) {
     ReportPage page;
@@ -100,18 +114,15 @@ ReportPage sensorPage(const Module2& m, const ScreenValues& screen, const Sensor
     page.sensor.push_back(programming(m, tag));
     page.sensor.push_back(lineHealth(m, tag));
 
-    const SetupValues values = setupValuesFrom(m, screen);
-    for (const CompareRow& r : compareSetups(values, values, m)) {
-        if (page.settings.empty() || page.settings.back().title != r.group) {
-            page.settings.push_back({r.group, {}});
-        }
-        page.settings.back().rows.push_back({r.setting, r.sensor});
-    }
+    page.settings = settingsSummary(m, screen);
 
     if (const auto e = m.thisRun.echoes.find(tag); e != m.thisRun.echoes.end()) {
         page.echo = e->second;
         page.echoCaption =
             "ACOUSTIC SIGNAL (" + e->second.gainCaption + ", captured " + e->second.time + ")";
+        const CapturedEcho& c = e->second;
+        page.echoAnalysis = analyzeEcho(
+            c.samples, computePlotScale(c.samples, c.thresholdCode, c.kelvin, page.distanceUnit));
     } else {
         page.sensor.push_back({"ACOUSTIC SIGNAL", {{"Captured", "not in this run"}}});
     }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "acoustic/EchoAnalysis.h"
 #include "settings/Module2.h"
 #include "settings/ScreenValues.h"
 #include "settings/ThisRun.h"
@@ -33,6 +34,7 @@ struct ReportPage {
     std::vector<ReportSection> settings;  // the main screen's groups
     std::optional<CapturedEcho> echo;     // the last record captured in this run
     std::string echoCaption;
+    std::optional<EchoAnalysis> echoAnalysis;  // of that record, in the page's unit
     int distanceUnit = kIn;
 };
 
@@ -42,6 +44,10 @@ struct SensorAnswers {
     std::optional<int> firmware;
     StatusView status;  // Ignored when the status request went unanswered
 };
+
+// The settings read into m and screen as the page shows them: the main screen's groups, each
+// setting with its value in m's display unit.
+std::vector<ReportSection> settingsSummary(const Module2& m, const ScreenValues& screen);
 
 // The page of a sensor whose settings were read into m and screen.
 ReportPage sensorPage(const Module2& m, const ScreenValues& screen, const SensorAnswers& answers,

@@ -1,16 +1,17 @@
 #include "report/ReportPdf.h"
 
+#include <QBuffer>
 #include <QFont>
 #include <QFontMetrics>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <algorithm>
 
 #include "acoustic/EchoPlotPainter.h"
 #include "acoustic/PlotScale.h"
+#include "common/RegularFile.h"
 #include "common/Version.h"
 
 namespace k7 {
@@ -189,21 +190,43 @@ private:
         return y + mm(5);
     }
 
+    // The plot with the marks of its analysis, and the analysis beside it.
     void paintPlot(const ReportPage& page, const Fonts& f, QRect box) {
         const CapturedEcho& e = *page.echo;
         const PlotScale scale =
             computePlotScale(e.samples, e.thresholdCode, e.kelvin, page.distanceUnit);
+        if (page.echoAnalysis) {
+            const int width = (box.width() - columnGap()) * 40 / 100;
+            const ReportSection rows{
+                "ECHO ANALYSIS", [&page] {
+                    std::vector<ReportRow> r;
+                    for (auto& [label, value] : analysisRows(*page.echoAnalysis))
+                        r.push_back({label, value});
+                    return r;
+                }()};
+            Column(&writer_, f, width).layout({rows}, &p_, QPoint(box.right() - width, box.top()));
+            box.setRight(box.right() - width - columnGap());
+        }
         const QFontMetrics body(f.body, &writer_);
         const QFontMetrics section(f.section, &writer_);
-        p_.fillRect(QRect(box.left(), box.top(), box.width(), section.height() + mm(1.2)), kBand);
+        const QFontMetrics small(f.small, &writer_);
+        // The caption wraps rather than run past the plot.
+        const int wrap = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
+        const QRect caption = box.adjusted(mm(1), 0, -mm(1), 0);
+        const int captionHeight = section.boundingRect(caption, wrap, q(page.echoCaption)).height();
+        p_.fillRect(QRect(box.left(), box.top(), box.width(), captionHeight + mm(1.2)), kBand);
         p_.setFont(f.section);
         p_.setPen(kInk);
-        p_.drawText(box.adjusted(mm(1), 0, 0, 0), Qt::AlignLeft | Qt::AlignTop,
-                    q(page.echoCaption));
-        const int top = box.top() + section.height() + mm(3);
+        p_.drawText(caption, wrap, q(page.echoCaption));
+        const int top = box.top() + captionHeight + mm(3);
         const int labels = body.height() * 2 + mm(1);
-        const QRect area(box.left() + mm(4), top, box.width() - mm(8), box.bottom() - top - labels);
-        paintEchoPlot(p_, area, e.samples, scale, mm(0.25));
+        const int left = amplitudeLabelRoom(small);
+        const QRect area(box.left() + left, top, box.width() - left - mm(4),
+                         box.bottom() - top - labels);
+        EchoMarks marks;
+        marks.analysis = page.echoAnalysis;
+        p_.setFont(f.small);
+        paintEchoPlot(p_, area, e.samples, scale, mm(0.25), &marks);
         // The distance labels under their ticks, as the window places its labels.
         p_.setFont(f.body);
         p_.setPen(kInk);
@@ -241,10 +264,12 @@ private:
 }  // namespace
 
 std::string writeReportPdf(const std::string& path, const std::vector<ReportPage>& pages) {
-    QSaveFile file(q(path));
-    if (!file.open(QIODevice::WriteOnly)) return file.errorString().toStdString();
+    // A special or read-only file is refused before the pages are painted.
+    if (const auto refused = writeRefusal(path)) return refused->message;
+    QBuffer pdf;
+    pdf.open(QIODevice::WriteOnly);
     {
-        QPdfWriter writer(&file);
+        QPdfWriter writer(&pdf);
         writer.setResolution(kDpi);
         writer.setTitle(kReportTitle);
         writer.setCreator(q("K-7700 configuration tool " + versionText()));
@@ -259,7 +284,13 @@ std::string writeReportPdf(const std::string& path, const std::vector<ReportPage
         }
         p.end();
     }
-    if (!file.commit()) return file.errorString().toStdString();
+    // Written as every other file of the program: atomically, keeping the old file's mode.
+    FileRefusal failure;
+    const QByteArray& bytes = pdf.data();
+    if (!replaceFileContents(path, {bytes.constData(), static_cast<std::size_t>(bytes.size())},
+                             &failure)) {
+        return failure.message;
+    }
     return {};
 }
 

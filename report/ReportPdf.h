@@ -8,8 +8,8 @@
 
 namespace k7 {
 
-// Writes the pages to `path`, replacing the file only once the new one is complete. Returns
-// an error text, empty when written.
+// Writes the pages to `path`, replacing the file only once the new one is complete (a read-only
+// file, a FIFO or a device is refused). Returns an error text, empty when written.
 std::string writeReportPdf(const std::string& path, const std::vector<ReportPage>& pages);
 
 }  // namespace k7

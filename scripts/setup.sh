@@ -10,6 +10,7 @@ packages=(
   clang libclang-rt-dev
   xvfb xauth
   desktop-file-utils dpkg-dev
+  libmosquitto-dev mosquitto openssl
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "common/VbText.h"
+#include "settings/Lists.h"
 
 namespace k7 {
 
@@ -34,6 +35,20 @@ std::string modelName(int type) {
     const std::string caption = sensorTypeInfo(type).caption;
     const std::string prefix = "Sensor: ";
     return caption.rfind(prefix, 0) == 0 ? caption.substr(prefix.size()) : caption;
+}
+
+ModelScreen modelScreen(int type) {
+    const SensorTypeInfo info = sensorTypeInfo(type);
+    const bool maxRange = info.g503 || info.slow;
+    ModelScreen s;
+    s.currentLoop = !maxRange;
+    s.outputGroup = maxRange ? kMaxRangeGroup : kCurrentLoopGroup;
+    s.triggerMode = !maxRange;
+    s.triggerDelay = !info.slow;
+    s.echoOutputWithNoEcho = !maxRange;
+    s.temperature = !maxRange;
+    s.outputCurrent = !maxRange;
+    return s;
 }
 
 SensorLimits limitsFor(int type, int sensorClass, double userMaxRangeInches) {

@@ -29,6 +29,22 @@ inline bool isMaxRangeModel(int type) {
     return type == 3 || type == 4;
 }
 
+// Which settings and readings the main screen shows for a model. The G503 and G615 show their
+// maximum range in place of the current loop and have no trigger mode, no setting for the echo
+// output without an echo, no temperature and no output current to show; the G615 has no
+// trigger delay either. The main window, the report, the comparison and `diff` all follow it.
+struct ModelScreen {
+    bool currentLoop = true;  // 4 and 20 mA distances, span, no-echo current; else maximum range
+    const char* outputGroup = "";  // the title of the group that holds either
+    bool triggerMode = true;
+    bool triggerDelay = true;          // when the trigger mode asks for it
+    bool echoOutputWithNoEcho = true;  // "Echo Status OUTPUT with No Echo"
+    bool temperature = true;           // compensation, preset and measured temperature (and menus)
+    bool outputCurrent = true;         // the live current OUTPUT
+};
+
+ModelScreen modelScreen(int type);
+
 struct SensorLimits {
     double MinDistance = 12;  // inches
     double MaxDistance = 240;

@@ -7,6 +7,8 @@
 #include <QWidget>
 #include <algorithm>
 
+#include "common/RegularFile.h"
+
 namespace k7 {
 namespace {
 
@@ -71,6 +73,12 @@ QImage windowImage(QWidget* window, const std::vector<QWidget*>& parts) {
 }
 
 bool printImage(const QImage& image, QPrinter& printer, QString* error) {
+    // Printed to a file: a FIFO would block the window, a read-only file be written over.
+    const std::string file = printer.outputFileName().toStdString();
+    if (const auto refused = file.empty() ? std::nullopt : writeRefusal(file)) {
+        if (error) *error = QString::fromStdString("Printer error: " + refused->message);
+        return false;
+    }
     QPainter painter;
     if (!painter.begin(&printer)) {
         if (error) {

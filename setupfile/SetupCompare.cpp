@@ -7,6 +7,7 @@
 #include "common/NumberFormat.h"
 #include "common/VbText.h"
 #include "settings/Lists.h"
+#include "settings/SensorTypes.h"
 #include "settings/Validation.h"
 
 namespace k7 {
@@ -113,19 +114,18 @@ std::string padded(const std::string& text, std::size_t width) {
 
 std::vector<CompareRow> compareSetups(const SetupValues& file, const SetupValues& sensor,
                                       const Module2& m) {
-    const int type = m.SensorType;
-    const bool g615 = type == 4;
-    const bool maxRange = isMaxRangeModel(type);
+    const ModelScreen shown = modelScreen(m.SensorType);
     Rows r(file, sensor, m);
-    r.group = maxRange ? kMaxRangeGroup : kCurrentLoopGroup;
-    r.distance(sensor.OutputSpan == 0 ? "0 mA Distance" : "4 mA Distance", DistField::Dist04);
-    r.distance("20 mA Distance", DistField::Dist20);
-    if (!g615) {
+    r.group = shown.outputGroup;
+    if (shown.currentLoop) {
+        r.distance(sensor.OutputSpan == 0 ? "0 mA Distance" : "4 mA Distance", DistField::Dist04);
+        r.distance("20 mA Distance", DistField::Dist20);
         r.list("OUTPUT Span", kOutputSpanEntries, &SetupValues::OutputSpan);
         r.list("No Echo OUTPUT Current", kNoTargetCurrentEntries, &SetupValues::NoTargetCurrent,
                " mA");
+    } else {
+        r.distance("Maximum Range", DistField::UserMaxRange);
     }
-    if (maxRange) r.distance("Maximum Range", DistField::UserMaxRange);
     r.group = kSetpointGroup;
     r.distance("Close Setpoint Distance", DistField::CloseSetPoint);
     r.distance("Far Setpoint Distance", DistField::FarSetPoint);
@@ -142,16 +142,16 @@ std::vector<CompareRow> compareSetups(const SetupValues& file, const SetupValues
     r.sampleRate();
     r.list("Average", kAverageSamplesEntries, &SetupValues::AverageSamples, " Samples");
     r.list("Average type", kAverageTypeEntries, &SetupValues::AverageType);
-    if (!g615) {
-        r.list("Trigger Mode", kTriggerModeEntries, &SetupValues::TriggerMode);
-        r.whole("Trigger Delay", &SetupValues::TriggerDelay, " mSec.");
-    }
-    if (!maxRange) {
+    if (shown.triggerMode) r.list("Trigger Mode", kTriggerModeEntries, &SetupValues::TriggerMode);
+    if (shown.triggerDelay) r.whole("Trigger Delay", &SetupValues::TriggerDelay, " mSec.");
+    if (shown.temperature) {
         r.compensation();
         r.presetTemperature();
     }
     r.group = kEchoGroup;
-    r.toggle("Echo Status OUTPUT with No Echo", &SetupValues::TargLL);
+    if (shown.echoOutputWithNoEcho) {
+        r.toggle("Echo Status OUTPUT with No Echo", &SetupValues::TargLL);
+    }
     r.whole("No Echo Time Out", &SetupValues::NoEchoTimeout, " Samples");
     r.description();
     return std::move(r.rows);

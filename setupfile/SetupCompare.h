@@ -17,8 +17,8 @@ struct CompareRow {
     std::string group;  // the main screen's group title
 };
 
-// One row per setting that programming writes into a sensor of m's type, in the order and
-// groups of the main screen. A row differs when the two values would program different cells (a
+// One row per setting the main screen shows for m's model (modelScreen), in its order and
+// groups. A row differs when the two values would program different cells (a
 // distance by its stored count, a typed number by the whole number it programs); a distance whose
 // two texts read the same in the current unit then shows its stored counts too.
 std::vector<CompareRow> compareSetups(const SetupValues& file, const SetupValues& sensor,

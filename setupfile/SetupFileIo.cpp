@@ -1,7 +1,5 @@
 #include "setupfile/SetupFileIo.h"
 
-#include <cstring>
-
 #include "common/RuntimeError.h"
 #include "common/TextFile.h"
 #include "common/VbText.h"
@@ -32,7 +30,7 @@ SetupRead readSetupFile(const std::string& path, int sensorType) {
         readFirstLines(path, static_cast<std::size_t>(valueLines) + 1, kMaxLineBytes);
     if (file.status != ReadStatus::Ok) {
         r.status = SetupRead::Status::OpenFailed;
-        r.error = {fileErrorNumber(file.systemError, true), std::strerror(file.systemError)};
+        r.error = {fileErrorNumber(file.systemError, true), file.error};
         return r;
     }
     const auto values = parseSetupLines(file.lines, valueLines);

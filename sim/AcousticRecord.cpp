@@ -25,20 +25,35 @@ private:
 
 std::vector<std::uint8_t> acousticRecord(const AcousticScene& scene) {
     const int n = std::max(scene.sampleCount, 1);
+    const EchoShape& shape = scene.shape;
     const double gain = scene.highGain ? 2.5 : 1.0;
     const double floorLevel = scene.highGain ? 45 : 20;
-    const double floorSpread = scene.highGain ? 10 : 4;
-    const double ringTau = n * 0.02;  // ring-down fades over the first few percent
+    const double floorSpread = gain * shape.noise;
     const double ringPeak = scene.highGain ? 400 : 210;
+    // The host plots sample k (from 1) at k record periods / n: index k - 1 here.
+    auto indexAt = [&](double inches) { return sampleAtDistance(inches, scene.celsius, n) - 1; };
+    // The ringing decays from its peak to the default threshold's excess over the low-gain
+    // floor (83 counts) where it is asked to end.
+    const double ringTau =
+        shape.ringdownInches ? std::max(indexAt(*shape.ringdownInches), 0.5) / std::log(210.0 / 83)
+                             : n * 0.02;
     const double width = n / 160.0;
 
-    std::optional<double> echoAt;
-    double echoHeight = 0;
+    struct Pulse {
+        double at;
+        double height;
+    };
+    std::vector<Pulse> pulses;
     if (scene.targetInches) {
-        // The host plots sample k (from 1) at k record periods / n: index k - 1 here.
-        echoAt = sampleAtDistance(*scene.targetInches, scene.celsius, n) - 1;
+        const double at = indexAt(*scene.targetInches);
         // Further targets give weaker echoes.
-        echoHeight = gain * 150 * std::exp(-echoAt.value() / (1.5 * n));
+        const double height = gain * shape.amplitude.value_or(150 * std::exp(-at / (1.5 * n)));
+        pulses.push_back({at, height});
+        // The second bounce: sensor, target, sensor face, target, sensor.
+        if (shape.multiple > 0) pulses.push_back({2 * (at + 1) - 1, shape.multiple * height});
+    }
+    if (shape.falseEchoInches) {
+        pulses.push_back({indexAt(*shape.falseEchoInches), gain * shape.falseEchoHeight});
     }
 
     Noise noise(scene.noiseSeed);
@@ -46,9 +61,9 @@ std::vector<std::uint8_t> acousticRecord(const AcousticScene& scene) {
     for (int k = 0; k < n; ++k) {
         double v = floorLevel + floorSpread * noise.next();
         v += ringPeak * std::exp(-k / ringTau);
-        if (echoAt) {
-            const double z = (k - *echoAt) / width;
-            v += echoHeight * std::exp(-z * z / 2);
+        for (const Pulse& p : pulses) {
+            const double z = (k - p.at) / width;
+            v += p.height * std::exp(-z * z / 2);
         }
         samples[static_cast<std::size_t>(k)] =
             static_cast<std::uint8_t>(std::clamp(std::lround(v), 0L, 255L));

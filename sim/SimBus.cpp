@@ -34,8 +34,10 @@ void SimBus::receive(std::span<const std::uint8_t> bytes, std::int64_t nowUs) {
     for (std::uint8_t b : bytes) {
         lastInboundUs_ = std::max(static_cast<double>(nowUs), lastInboundUs_) + kByteTimeUs;
         ++receivedByteCount_;
-        if (receivedBytes_.size() == kMaxRecordedBytes) receivedBytes_.pop_front();
-        receivedBytes_.push_back({toUs(lastInboundUs_), b});
+        if (recording_) {
+            if (receivedBytes_.size() == kMaxRecordedBytes) receivedBytes_.pop_front();
+            receivedBytes_.push_back({toUs(lastInboundUs_), b});
+        }
         if (echo_) queueOutbound(toUs(lastInboundUs_), b);
         byteArrived(b, lastInboundUs_);
     }
@@ -62,8 +64,10 @@ void SimBus::byteArrived(std::uint8_t b, double atUs) {
 
 void SimBus::frameArrived(const Frame& frame, double atUs) {
     const std::int64_t t = toUs(atUs);
-    if (received_.size() == kMaxRecordedFrames) received_.pop_front();
-    received_.push_back({t, frame});
+    if (recording_) {
+        if (received_.size() == kMaxRecordedFrames) received_.pop_front();
+        received_.push_back({t, frame});
+    }
     for (auto& s : stations_) {
         if (!s->sensor.hears(frame, t)) continue;
         const FaultInjector::Admission a = s->faults.admit(frame, t);

@@ -73,8 +73,9 @@ public:
     void settle(std::int64_t nowUs);
 
     // --- what the host sent ---
-    // The latest kMaxRecordedFrames frames received (a simulator serving for a week must not
-    // grow without bound).
+    // Tests look at what was sent; a simulator that serves for days has no use for it.
+    void setRecording(bool on) { recording_ = on; }
+    // The latest kMaxRecordedFrames frames received.
     const std::deque<ReceivedFrame>& received() const { return received_; }
     static constexpr std::size_t kMaxRecordedFrames = 1u << 16;
     // Every byte received, the latest kMaxRecordedBytes of them.
@@ -116,6 +117,7 @@ private:
     double lastPartialByteUs_ = 0;
     std::deque<std::pair<std::int64_t, std::uint8_t>> outbound_;
 
+    bool recording_ = true;
     std::deque<ReceivedFrame> received_;
     std::deque<ReceivedByte> receivedBytes_;
     std::int64_t receivedByteCount_ = 0;

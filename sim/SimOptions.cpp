@@ -55,6 +55,31 @@ std::optional<int> parseCell(const std::string& text) {
     return inRange(text, 0, 127);
 }
 
+// An item of a fault or scene list, split at its optional "TAG/" prefix.
+std::optional<std::string> tagged(const char* what, const std::string& item, FaultRule& rule) {
+    rule.text = item;
+    const std::size_t slash = item.find('/');
+    if (slash != std::string::npos) {
+        auto tag = inRange(item.substr(0, slash), 1, 32);
+        if (!tag) return what + (" " + quoted(item)) + ": the tag before / must be 1 to 32";
+        rule.tag = *tag;
+        rule.text = item.substr(slash + 1);
+    }
+    if (rule.text.empty()) return what + (" " + quoted(item)) + ": empty " + what;
+    return std::nullopt;
+}
+
+// A number within [lo, hi]; nullopt otherwise.
+std::optional<double> numberIn(const std::string& text, double lo, double hi) {
+    double v = 0;
+    const char* last = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), last, v);
+    if (text.empty() || ec != std::errc() || ptr != last || !(v >= lo && v <= hi)) {
+        return std::nullopt;
+    }
+    return v;
+}
+
 }  // namespace
 
 std::optional<std::string> addSensors(const std::string& list, SimSetup& setup) {
@@ -185,15 +210,7 @@ std::optional<std::string> addFaults(const std::string& list, SimSetup& setup) {
     bool echo = false;
     for (const std::string& item : split(list, ',')) {
         FaultRule rule;
-        rule.text = item;
-        const std::size_t slash = item.find('/');
-        if (slash != std::string::npos) {
-            auto tag = inRange(item.substr(0, slash), 1, 32);
-            if (!tag) return "fault " + quoted(item) + ": the tag before / must be 1 to 32";
-            rule.tag = *tag;
-            rule.text = item.substr(slash + 1);
-        }
-        if (rule.text.empty()) return "fault " + quoted(item) + ": empty fault";
+        if (auto error = tagged("fault", item, rule)) return error;
         if (rule.text == "echo") {
             // The adapter's, not a sensor's: it echoes every request on the line.
             if (rule.tag) return "fault " + quoted(item) + ": echo is the line's, not one sensor's";
@@ -213,6 +230,70 @@ std::optional<std::string> addFaults(const std::string& list, SimSetup& setup) {
     }
     setup.faults.insert(setup.faults.end(), rules.begin(), rules.end());
     setup.echo = setup.echo || echo;
+    return std::nullopt;
+}
+
+std::optional<std::string> applyScene(const std::string& item, SensorConfig& c) {
+    const std::size_t eq = item.find('=');
+    const std::string name = item.substr(0, eq);
+    const std::string value = eq == std::string::npos ? "" : item.substr(eq + 1);
+    const std::string bad = "scene " + quoted(item) + ": ";
+    constexpr double kFarthest = 3000;  // inches: beyond every sensor's range
+    if (name == "multiple") {
+        const auto ratio = eq == std::string::npos ? 0.5 : numberIn(value, 0, 1);
+        if (!ratio) return bad + "expected multiple or multiple=RATIO with RATIO 0..1";
+        c.echo.multiple = *ratio;
+        return std::nullopt;
+    }
+    if (name == "target") {
+        c.noTarget = value == "none";
+        c.targetInches = c.noTarget ? std::nullopt : numberIn(value, 0.5, kFarthest);
+        if (!c.noTarget && !c.targetInches) {
+            return bad + "expected target=INCHES (0.5..3000) or target=none";
+        }
+        return std::nullopt;
+    }
+    if (name == "amplitude") {
+        c.echo.amplitude = numberIn(value, 0, 255);
+        if (!c.echo.amplitude) return bad + "expected amplitude=COUNTS (0..255)";
+        return std::nullopt;
+    }
+    if (name == "false-echo") {
+        const std::vector<std::string> parts = split(value, ':');
+        const auto at = numberIn(parts[0], 0.5, kFarthest);
+        const auto height = parts.size() == 2 ? numberIn(parts[1], 0, 255)
+                                              : std::optional<double>(c.echo.falseEchoHeight);
+        if (!at || !height || parts.size() > 2) {
+            return bad + "expected false-echo=INCHES or false-echo=INCHES:COUNTS";
+        }
+        c.echo.falseEchoInches = at;
+        c.echo.falseEchoHeight = *height;
+        return std::nullopt;
+    }
+    if (name == "noise") {
+        const auto spread = numberIn(value, 0, 100);
+        if (!spread) return bad + "expected noise=COUNTS (0..100)";
+        c.echo.noise = *spread;
+        return std::nullopt;
+    }
+    if (name == "ringdown") {
+        c.echo.ringdownInches = numberIn(value, 0, kFarthest);
+        if (!c.echo.ringdownInches) return bad + "expected ringdown=INCHES (0..3000)";
+        return std::nullopt;
+    }
+    return bad + "unknown item (known: target, amplitude, false-echo, multiple, noise, ringdown)";
+}
+
+std::optional<std::string> addScene(const std::string& list, SimSetup& setup) {
+    std::vector<FaultRule> rules;
+    for (const std::string& item : split(list, ',')) {
+        FaultRule rule;
+        if (auto error = tagged("scene", item, rule)) return error;
+        SensorConfig scratch;
+        if (auto error = applyScene(rule.text, scratch)) return error;
+        rules.push_back(rule);
+    }
+    setup.scene.insert(setup.scene.end(), rules.begin(), rules.end());
     return std::nullopt;
 }
 
@@ -250,7 +331,10 @@ FaultConfig faultsFor(const SimSetup& setup, int tag) {
 void buildBus(const SimSetup& setup, SimBus& bus) {
     const std::vector<SensorConfig> sensors =
         setup.sensors.empty() ? std::vector<SensorConfig>{SensorConfig{}} : setup.sensors;
-    for (const SensorConfig& config : sensors) {
+    for (SensorConfig config : sensors) {
+        for (const FaultRule& rule : setup.scene) {
+            if (!rule.tag || *rule.tag == config.tag) applyScene(rule.text, config);
+        }
         bus.addSensor(config);
         // Each sensor's own stream: adding a sensor does not change another's faults.
         std::seed_seq seq{setup.seed, static_cast<std::uint32_t>(config.tag)};
@@ -274,6 +358,7 @@ std::unique_ptr<SimulatedLine> buildSimulatedLine(const SimSetup& setup, SimBus&
 std::optional<std::string> applySensorOption(const Arg& arg, SimSetup& setup) {
     if (arg.option == "--sensors") return addSensors(arg.value, setup);
     if (arg.option == "--fault") return addFaults(arg.value, setup);
+    if (arg.option == "--scene") return addScene(arg.value, setup);
     return setSeed(arg.value, setup);
 }
 
@@ -309,18 +394,22 @@ std::optional<std::string> parseToolArguments(const std::vector<std::string>& ar
     std::set<int> tags;
     for (const SensorConfig& s : out.setup.sensors) tags.insert(s.tag);
     if (tags.empty()) tags.insert(SensorConfig{}.tag);
-    for (const FaultRule& f : out.setup.faults) {
-        if (f.tag && !tags.count(*f.tag)) {
-            return "fault " + quoted(std::to_string(*f.tag) + "/" + f.text) +
-                   ": there is no sensor with tag " + std::to_string(*f.tag);
+    for (const auto& [what, rules] :
+         {std::pair{"fault", &out.setup.faults}, std::pair{"scene", &out.setup.scene}}) {
+        for (const FaultRule& f : *rules) {
+            if (f.tag && !tags.count(*f.tag)) {
+                return what + (" " + quoted(std::to_string(*f.tag) + "/" + f.text)) +
+                       ": there is no sensor with tag " + std::to_string(*f.tag);
+            }
         }
     }
     return std::nullopt;
 }
 
 std::string toolUsage() {
-    return "usage: k7700-sim [--sensors LIST]... [--fault LIST]... [--seed N]\n"
-           "                 [--turnaround-us N] [--adapter-latency-ms N] [--link PATH]\n"
+    return "usage: k7700-sim [--sensors LIST]... [--fault LIST]... [--scene LIST]...\n"
+           "                 [--seed N] [--turnaround-us N] [--adapter-latency-ms N]\n"
+           "                 [--link PATH]\n"
            "Serves simulated K7700 sensors on a pseudo-terminal; prints its device path first\n"
            "and serves until stopped (Ctrl+C). Exit status: 0 stopped, 1 the pseudo-terminal\n"
            "or link could not be made, 2 bad usage. Options take --name VALUE or --name=VALUE.\n"
@@ -337,6 +426,10 @@ std::string toolUsage() {
            "          status-fault=BITS\n"
            "          echo        the adapter hands back every byte sent (whole line)\n"
            "          unplug=MS   the adapter is pulled out MS ms after the start\n"
+           "  --scene [TAG/]ITEM[,...]               the target and the acoustic record, for\n"
+           "                                         all sensors or one tag (inches, counts):\n"
+           "          target=IN|none amplitude=H false-echo=IN[:H] multiple[=RATIO]\n"
+           "          noise=SPREAD ringdown=IN\n"
            "  --seed N                               seed for the faults (default 1)\n"
            "  --turnaround-us N                      sensor reply delay (default 1000)\n"
            "  --adapter-latency-ms N                 host sees bytes only every N ms, as\n"

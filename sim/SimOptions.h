@@ -19,6 +19,16 @@
 //   status-fault=BITS                                 fault bits (decimal or 0x..) in status
 //   echo                                              the line's adapter echoes (no tag prefix)
 // Each sensor draws its faults from its own generator, seeded from the seed and its tag.
+//
+// Scene: what a sensor's target and acoustic record are like, a comma list of items, each
+// optionally limited to one sensor by a "TAG/" prefix like a fault (distances in inches,
+// heights in counts above the noise floor at low gain):
+//   target=IN | target=none       the target pinned there (default: it sweeps), or nothing
+//   amplitude=H                   the target's echo height (default: weaker with distance)
+//   false-echo=IN[:H]             a fixed reflector (default height 100)
+//   multiple[=RATIO]              the second bounce at twice the distance (default 0.5)
+//   noise=SPREAD                  ± counts of the noise floor (default 4)
+//   ringdown=IN                   how far the transmit burst rings above the threshold
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -41,6 +51,7 @@ struct FaultRule {
 struct SimSetup {
     std::vector<SensorConfig> sensors;  // empty: one sensor, tag 1, type 0
     std::vector<FaultRule> faults;
+    std::vector<FaultRule> scene;  // the same form: an item for every sensor or one
     std::uint32_t seed = 1;
     std::int64_t turnaroundUs = SimBus::kDefaultTurnaroundUs;
     bool echo = false;
@@ -52,6 +63,7 @@ struct SimSetup {
 // Each returns an error message, or nullopt when the text was taken.
 std::optional<std::string> addSensors(const std::string& list, SimSetup& setup);
 std::optional<std::string> addFaults(const std::string& list, SimSetup& setup);
+std::optional<std::string> addScene(const std::string& list, SimSetup& setup);
 std::optional<std::string> setSeed(const std::string& text, SimSetup& setup);
 std::optional<std::string> setTurnaround(const std::string& text, SimSetup& setup);
 std::optional<std::string> setAdapterLatency(const std::string& text, SimSetup& setup);
@@ -62,12 +74,14 @@ inline constexpr const char* kPortWithSimulate = "--port and --simulate exclude 
 // The options that describe the simulated sensors, spelt alike in every tool (--sensor is
 // taken for --sensors).
 inline constexpr OptionForm kSensorOptions[] = {
-    {"--sensors", "LIST", "--sensor"}, {"--fault", "RULE"}, {"--seed", "N"}};
+    {"--sensors", "LIST", "--sensor"}, {"--fault", "RULE"}, {"--seed", "N"}, {"--scene", "LIST"}};
 // Applies one of kSensorOptions; an error for a bad value.
 std::optional<std::string> applySensorOption(const Arg& arg, SimSetup& setup);
 
 // Applies one checked fault text (no tag prefix) to a fault configuration.
 std::optional<std::string> applyFault(const std::string& rule, FaultConfig& faults);
+// Applies one scene item (no tag prefix) to a sensor's configuration.
+std::optional<std::string> applyScene(const std::string& item, SensorConfig& config);
 
 // The faults one sensor gets: every rule without a tag or with its tag, in order.
 FaultConfig faultsFor(const SimSetup& setup, int tag);
@@ -79,7 +93,7 @@ std::unique_ptr<SimulatedLine> buildSimulatedLine(const SimSetup& setup, SimBus&
                                                   Clock& clock);
 
 // Command-line arguments of the simulator tool (program name excluded):
-// --sensors LIST, --fault LIST (both repeatable), --seed N, --turnaround-us N,
+// --sensors LIST, --fault LIST, --scene LIST (all repeatable), --seed N, --turnaround-us N,
 // --adapter-latency-ms N, --link PATH, --help, --version; each also as --name=value.
 struct ToolArguments {
     SimSetup setup;

@@ -65,7 +65,10 @@ SimSensor::SimSensor(const SensorConfig& config)
     : config_(config),
       eeprom_(factoryImage(config.type, config.tag, serialNumberOf(config))),
       world_(typeProfile(config.type).minInches, rangeLimitInches(), 0.7 * config.tag),
-      activeTag_(config.tag) {}
+      activeTag_(config.tag) {
+    if (config.noTarget) world_.removeTarget();
+    if (config.targetInches) world_.pinTarget(config.targetInches);
+}
 
 std::uint8_t SimSensor::cell(int address) const {
     if (address < 0 || address >= kEepromSize) return 0;
@@ -254,6 +257,7 @@ Reply SimSensor::acousticStream(bool highGain, std::int64_t nowUs) {
     scene.celsius = world_.airCelsius(nowUs);
     scene.highGain = highGain;
     scene.noiseSeed = static_cast<std::uint32_t>(++captures_);
+    scene.shape = config_.echo;
     return {acousticRecord(scene), false};
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "link/Frame.h"
+#include "sim/AcousticRecord.h"
 #include "sim/Eeprom.h"
 #include "sim/Setpoints.h"
 #include "sim/World.h"
@@ -26,6 +27,11 @@ struct SensorConfig {
     std::optional<std::uint32_t> serial{};  // 100000 + tag when not given
     int gainSwitchSample = 40;              // the sample the host computes from the 101 reply
     int gainSwitchUnknownRequests = 0;      // 101 requests after each restart answered with 0
+    // The scene from the start (--scene): a pinned target or none, and the acoustic record's
+    // extras.
+    std::optional<double> targetInches{};
+    bool noTarget = false;
+    EchoShape echo{};
 };
 
 std::uint32_t serialNumberOf(const SensorConfig& config);
@@ -83,10 +89,12 @@ public:
     bool silent() const { return silent_; }
 
     // The scene: pin the target (nullopt: the moving target again), take it away (no echo),
-    // pin the air temperature (nullopt: drifting again).
+    // pin the air temperature (nullopt: drifting again), shape the acoustic record.
     void setTargetInches(std::optional<double> inches) { world_.pinTarget(inches); }
     void removeTarget() { world_.removeTarget(); }
     void setTemperatureC(std::optional<double> celsius) { world_.pinTemperature(celsius); }
+    // What the next acoustic records hold besides the target.
+    void setEchoShape(const EchoShape& shape) { config_.echo = shape; }
 
     // What a measurement at nowUs gives, from the current settings and calibration.
     Reading measure(std::int64_t nowUs) const;

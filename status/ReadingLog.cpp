@@ -1,6 +1,5 @@
 #include "status/ReadingLog.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -10,6 +9,7 @@
 #include <ctime>
 
 #include "common/NumberFormat.h"
+#include "common/RegularFile.h"
 #include "common/TextFile.h"
 
 namespace k7 {
@@ -28,6 +28,14 @@ std::string isoLocalTime(std::chrono::system_clock::time_point t) {
                   static_cast<int>(ms - static_cast<long long>(seconds) * 1000),
                   offset < 0 ? '-' : '+', std::labs(offset) / 60, std::labs(offset) % 60);
     return text;
+}
+
+ReadingTimes::ReadingTimes(Clock& clock)
+    : wallStart_(std::chrono::system_clock::now()), clockStartUs_(clock.nowUs()) {}
+
+std::string ReadingTimes::iso(std::int64_t clockUs) const {
+    const auto time = wallStart_ + std::chrono::microseconds(clockUs - clockStartUs_);
+    return isoLocalTime(std::chrono::time_point_cast<std::chrono::system_clock::duration>(time));
 }
 
 std::string readingLogHeader(LogUnits u) {
@@ -63,42 +71,48 @@ std::string readingLogRow(const StatusReading& r, const std::string& time, LogUn
 
 std::optional<std::string> ReadingLog::open(const std::string& path, LogUnits units, Clock& clock) {
     close();
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) return "cannot write " + path + ": " + std::strerror(errno);
+    FileRefusal refusal;
+    const int fd = createRegularFile(path, &refusal);
+    if (fd < 0) {
+        return refusal.namesFile ? refusal.message
+                                 : "cannot write " + path + ": " + refusal.message;
+    }
     fd_ = fd;
     path_ = path;
     units_ = units;
     rows_ = 0;
-    wallStart_ = std::chrono::system_clock::now();
-    clockStartUs_ = clock.nowUs();
+    wholeBytes_ = 0;
+    times_.emplace(clock);
     return put(readingLogHeader(units));
 }
 
 std::optional<std::string> ReadingLog::write(const StatusReading& r,
                                              const DistanceFormats& formats) {
     if (fd_ < 0 || r.kind == StatusReading::Kind::Ignored) return std::nullopt;
-    const auto time = wallStart_ + std::chrono::microseconds(r.timeUs - clockStartUs_);
-    auto error = put(readingLogRow(
-        r, isoLocalTime(std::chrono::time_point_cast<std::chrono::system_clock::duration>(time)),
-        units_, formats));
+    auto error = put(readingLogRow(r, times_->iso(r.timeUs), units_, formats));
     if (!error) ++rows_;
     return error;
 }
 
 std::optional<std::string> ReadingLog::put(const std::string& line) {
-    // One write a line: the line reaches the system whole, or the log says why not.
+    // A line goes to the system whole or not at all: one cut short (a full disk, a file-size
+    // limit) is taken back, so the file ends with the last whole row.
     std::size_t done = 0;
     while (done < line.size()) {
         const ssize_t n = ::write(fd_, line.data() + done, line.size() - done);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
-            const std::string error =
-                "cannot write " + path_ + ": " + std::strerror(n < 0 ? errno : ENOSPC);
+            const int why = n < 0 ? errno : ENOSPC;
+            const bool cut = ::ftruncate(fd_, static_cast<off_t>(wholeBytes_)) != 0;
+            std::string error = "cannot write " + path_ + ": " + std::strerror(why) +
+                                "; the log ends after " + std::to_string(rows_) + " readings";
+            error += cut ? ", its last row may be cut short" : ", every row whole";
             close();
             return error;
         }
         done += static_cast<std::size_t>(n);
     }
+    wholeBytes_ += line.size();
     return std::nullopt;
 }
 

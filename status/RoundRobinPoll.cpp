@@ -41,6 +41,12 @@ const SensorRow* RoundRobinPoll::row(int tag) const {
     return nullptr;
 }
 
+void RoundRobinPoll::reidentify(int tag) {
+    for (SensorRow& r : rows_) {
+        if (r.tag == tag) r.identified = false;
+    }
+}
+
 std::int64_t RoundRobinPoll::nextDueUs() const {
     std::int64_t due = INT64_MAX;
     for (const SensorRow& r : rows_) due = std::min(due, r.dueUs);

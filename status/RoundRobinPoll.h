@@ -58,6 +58,9 @@ public:
     void setTags(const std::vector<int>& tags);
     const std::vector<SensorRow>& rows() const { return rows_; }
     const SensorRow* row(int tag) const;
+    // The sensor is identified again at its next turn: its current loop was reprogrammed, or
+    // another sensor took its place.
+    void reidentify(int tag);
 
     // When the next step has something to do, on the link's clock.
     std::int64_t nextDueUs() const;

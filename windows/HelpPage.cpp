@@ -44,7 +44,9 @@ plugged in (<code>ls /dev/ttyUSB*</code> lists adapters) and choose the port it 
 <code>dialout</code> group with <code>sudo usermod -aG dialout $USER</code>, then log out and
 in again.</li>
 <li><i>In use by another program</i>: close the other program (a terminal program, another
-copy of this one) and try again.</li>
+copy of this one) and try again. A lock file left behind by a program that was stopped
+(<code>/run/lock/LCK..ttyUSB0</code>) is taken over by itself; when it cannot be, the message
+names the file to delete.</li>
 </ul></li>
 </ul>
 <p>A port named on the command line (<code>k7700 --port /dev/ttyUSB0</code>) is used for that

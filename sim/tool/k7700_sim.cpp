@@ -111,6 +111,7 @@ int main(int argc, char** argv) {
         Pty pty;
         SimBus bus;
         buildBus(parsed.setup, bus);
+        bus.setRecording(false);  // serves for days: keeps no record of what it was sent
         const DeviceLink link(parsed.linkPath, pty.slavePath());
         std::printf("%s\n", pty.slavePath().c_str());
         std::fflush(stdout);

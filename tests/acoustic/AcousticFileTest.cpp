@@ -178,7 +178,7 @@ TEST(AcousticFile, FileFaults) {
     const std::string locked = dir.file("locked.dat");
     writeBytes(locked, "keep");
     std::filesystem::permissions(locked, std::filesystem::perms::owner_read);
-    EXPECT_EQ(saveAcousticFile(locked, sample()), "Error  70: Permission denied");
+    EXPECT_EQ(saveAcousticFile(locked, sample()), "Error  70: " + locked + " is read-only");
     EXPECT_EQ(bytesOf(locked), "keep");
     EXPECT_NE(saveAcousticFile(dir.file("no/such/folder.dat"), sample()), "");
 }

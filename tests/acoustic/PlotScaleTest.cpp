@@ -22,17 +22,30 @@ std::vector<std::string> shownLabels(const PlotScale& s) {
     return labels;
 }
 
-TEST(PlotScale, VerticalRangeRunsFromTheLowestSampleLessTenTo255) {
+TEST(PlotScale, VerticalRangeRunsFromTheLowestSampleLessTenToAbove255) {
     std::vector<std::uint8_t> samples = flat(320, 200);
     PlotScale s = computePlotScale(samples, 5, 293.15, kIn);
     EXPECT_EQ(s.base, 190);
+    // 6 % of the 65 levels below 255 above it, so a peak at 255 stays clear of the frame.
+    EXPECT_DOUBLE_EQ(s.top, 255 + 0.06 * 65);
     // 200 is 10 of the 65 levels above the bottom: the flat line lies low in the plot.
     const PlotArea a{0, 0, 637, 325};
-    EXPECT_DOUBLE_EQ(pixelY(s, a, 200), 55.0 / 65 * 325);
-    EXPECT_EQ(pixelRow(s, a, 255), 0);
+    EXPECT_DOUBLE_EQ(pixelY(s, a, 200), (s.top - 200) / (s.top - 190) * 325);
+    EXPECT_EQ(pixelRow(s, a, s.top), 0);
+    EXPECT_EQ(pixelRow(s, a, 255), 18);
     EXPECT_EQ(pixelRow(s, a, s.base), 324);  // the bottom level on the last row inside
+    EXPECT_EQ(amplitudeTicks(s), (std::vector<int>{200, 220, 240}));
     samples[17] = 0;
-    EXPECT_EQ(computePlotScale(samples, 5, 293.15, kIn).base, -10);
+    s = computePlotScale(samples, 5, 293.15, kIn);
+    EXPECT_EQ(s.base, -10);
+    EXPECT_EQ(amplitudeTicks(s), (std::vector<int>{0, 50, 100, 150, 200, 250}));
+    // A baseline drawn over the record widens the range to its own lowest sample.
+    includeLevels(s, flat(320, 255));
+    EXPECT_EQ(s.base, -10);
+    s = computePlotScale(flat(320, 200), 5, 293.15, kIn);
+    includeLevels(s, flat(320, 100));
+    EXPECT_EQ(s.base, 90);
+    EXPECT_DOUBLE_EQ(s.top, 255 + 0.06 * 165);
 }
 
 TEST(PlotScale, ThresholdLineFollowsTheCodeInCell30) {

@@ -1,16 +1,22 @@
 // The acoustic display as rendered: the threshold line, the ticks, their labels and the echo
-// sit where the plot arithmetic says, in every unit and at any window size. With
-// K7_SCREENSHOTS=<folder> set, the images are saved there for a person to look at.
+// sit where the plot arithmetic says, in every unit and at any window size, and so do the
+// analysis' marks and a baseline. With K7_SCREENSHOTS=<folder> set, the images are saved
+// there for a person to look at.
 #include <gtest/gtest.h>
 
+#include <QGroupBox>
 #include <QLabel>
+#include <QRadioButton>
 #include <QTest>
 
+#include "acoustic/AcousticFile.h"
 #include "acoustic/FrmScopeWarning.h"
 #include "acoustic/ScopePlot.h"
 #include "acoustic/frmScope.h"
 #include "settings/Units.h"
 #include "support/MainFormFixture.h"
+#include "support/TempDir.h"
+#include "support/WindowChecks.h"
 
 namespace k7 {
 namespace {
@@ -46,8 +52,11 @@ protected:
         sc->MaintainCommTimer->stop();
     }
 
-    // Checks the rendered window against the arithmetic; the echo's column is returned.
-    void check(const QString& name, double targetInches) {
+    // Checks the rendered window against the arithmetic: the threshold, the ticks and, unless
+    // marks cover the plot's top, the echo's column.
+    QImage check(const QString& name, double targetInches, bool findEcho = true) {
+        // The layout after the analysis' texts changed: one frame's request posts its parent's.
+        for (int i = 0; i < 3; ++i) QApplication::sendPostedEvents();
         const QImage img = sc->grab().toImage();
         const QByteArray dir = qgetenv("K7_SCREENSHOTS");
         if (!dir.isEmpty()) img.save(QString::fromUtf8(dir) + "/" + name + ".png");
@@ -89,18 +98,24 @@ protected:
             EXPECT_LE(label->geometry().right(), plot->width()) << i;
         }
         EXPECT_EQ(sc->lblDistanceUnits->text().toStdString(), s.axisCaption);
+        if (!findEcho) return img;
 
-        // The echo: the highest point of the waveform past the ring-down.
-        int echoColumn = -1, echoRow = 1 << 20;
+        // The echo: the middle of the highest points of the waveform past the ring-down (a
+        // peak clipped at 255 is flat).
+        int echoRow = 1 << 20;
+        double echoColumn = -1;
+        int columns = 0;
         for (int x = left + (right - left) / 8; x <= right; ++x) {
             for (int y = static_cast<int>(a.top); y < bottom; ++y) {
                 const QColor c = pixel(x, y);
                 if (c.blue() > 120 && c.red() < 120 && c.green() < 120) {
-                    if (y < echoRow) echoRow = y, echoColumn = x;
+                    if (y < echoRow) echoRow = y, echoColumn = 0, columns = 0;
+                    if (y == echoRow) echoColumn += x, ++columns;
                     break;
                 }
             }
         }
+        echoColumn /= std::max(columns, 1);
         const double expected = pixelX(
             s, a, targetInches * s.samplesPerUnit * [&] {
                 // samplesPerUnit is per display unit: back to inches.
@@ -108,6 +123,20 @@ protected:
                 return perInch[static_cast<std::size_t>(m.DistanceUnit)];
             }());
         EXPECT_NEAR(echoColumn, expected, 4) << name.toStdString();
+        return img;
+    }
+
+    // Pixels of `color` in the plot's columns x0..x1, all rows.
+    int countColor(const QImage& img, const QColor& color, double x0, double x1) {
+        const PlotArea a = sc->Plot->plotArea();
+        const QPoint at = sc->Plot->mapTo(sc, QPoint(0, 0));
+        int n = 0;
+        for (int x = static_cast<int>(x0); x <= static_cast<int>(x1); ++x) {
+            for (int y = static_cast<int>(a.top); y < static_cast<int>(a.top + a.height); ++y) {
+                n += img.pixelColor(at.x() + x, at.y() + y) == color;
+            }
+        }
+        return n;
     }
 };
 
@@ -132,6 +161,67 @@ TEST_F(ScopeScreenshots, TheLongRecordOfThe95kHzClass) {
     m.DistanceUnit = kM;
     sc->DrawPlot();
     check("scope-class92", 100.0);
+}
+
+TEST_F(ScopeScreenshots, MarksAndABaselineInEveryUnit) {
+    open(0, 20.0);
+    sim::SimSensor& s = bus.sensor(0);
+    sim::EchoShape shape;
+    shape.amplitude = 60;
+    shape.multiple = 0.7;
+    s.setEchoShape(shape);
+    sc->HighGain->click();
+    sc->UpdatePlot_Click();
+    test::TempDir dir;
+    const std::string commissioned = dir.file("commissioned.dat");
+    ASSERT_EQ(saveAcousticFile(commissioned, sc->record()), "");
+
+    // Later: weaker, a strut at 32 in and a longer ringdown.
+    shape.amplitude = 45;
+    shape.falseEchoInches = 32;
+    shape.falseEchoHeight = 40;
+    shape.ringdownInches = 3;
+    s.setEchoShape(shape);
+    sc->UpdatePlot_Click();
+    sc->MaintainCommTimer->stop();
+    for (bool baseline : {false, true}) {
+        if (baseline) sc->compareWith(QString::fromStdString(commissioned));
+        for (int unit : {kCm, kIn, kFt, kM}) {
+            m.DistanceUnit = unit;
+            sc->DrawPlot();
+            const QString name =
+                QString("scope-%1-unit%2").arg(baseline ? "baseline" : "marks").arg(unit);
+            const QImage img = check(name, 20.0, false);
+            const EchoAnalysis& a = *sc->Plot->marks().analysis;
+            ASSERT_EQ(a.verdict, EchoVerdict::Target) << name.toStdString();
+            ASSERT_EQ(a.echoes.size(), 3u);
+            EXPECT_EQ(a.echoes[2].kind, EchoKind::Multiple);
+            const PlotScale& ps = sc->Plot->scale();
+            const PlotArea pa = sc->Plot->plotArea();
+            // The target's mark over its echo, the ringdown shaded from the left edge.
+            const double x = pixelX(ps, pa, a.target()->peakAt);
+            EXPECT_GT(countColor(img, echoTargetColor(), x - 3, x + 3), 20) << name.toStdString();
+            EXPECT_GT(countColor(img, QColor(234, 234, 234), pa.left, pa.left + 3), 20);
+            EXPECT_EQ(countColor(img, echoBaselineColor(), pa.left, pa.left + pa.width - 1) > 50,
+                      baseline)
+                << name.toStdString();
+            EXPECT_EQ(sc->BaselineFrame->isVisible(), baseline);
+            test::expectNothingClipped(sc);
+        }
+    }
+    EXPECT_TRUE(sc->lblDifferences->text().contains("New echo at "));
+
+    // A record without an echo says so on the plot.
+    s.removeTarget();
+    shape.falseEchoInches.reset();
+    s.setEchoShape(shape);
+    sc->compareWith(QString::fromStdString(commissioned));
+    sc->UpdatePlot_Click();
+    sc->MaintainCommTimer->stop();
+    check("scope-baseline-noecho", 20.0, false);
+    EXPECT_EQ(sc->Plot->marks().analysis->verdict, EchoVerdict::NoEcho);
+    EXPECT_EQ(sc->lblDifferences->text().count("Gone: echo at "), 2);
+    test::expectNothingClipped(sc);
 }
 
 }  // namespace

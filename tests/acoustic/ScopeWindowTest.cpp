@@ -2,12 +2,14 @@
 // clock: the refusals, the warning, what goes on the line while the display is up, leaving it
 // in every way, the data files and the exports.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <fstream>
 
@@ -364,6 +366,16 @@ TEST_F(ScopeTest, SaveRecallAndExportThroughTheirDialogs) {
     EXPECT_EQ(sc->lblFileName->text(), "File: " + file("two.dat"));
     EXPECT_EQ(sc->txtUserComments->toPlainText(), "from the other tank");
 
+    // A named pipe is refused at once, named, and what was shown stays.
+    ASSERT_EQ(mkfifo(files.file("pipe.dat").c_str(), 0644), 0);
+    auto piped = answerMessage();
+    answerFileDialog(file("pipe.dat"));
+    sc->RecallData->trigger();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !piped->text.isEmpty(); }, 2000));
+    EXPECT_EQ(piped->text.toStdString(), "Error  75: " + files.file("pipe.dat") +
+                                             " is a named pipe (FIFO), not a regular file");
+    EXPECT_EQ(sc->record().samples, other.samples);
+
     // A cancelled recall changes nothing either.
     answerFileDialog({});
     sc->RecallData->trigger();
@@ -380,6 +392,61 @@ TEST_F(ScopeTest, SaveRecallAndExportThroughTheirDialogs) {
               "Serial Number,0\r\nTemperature (deg. C),\r\nGain,Switching Gain (Normal)\r\n");
     EXPECT_NE(csv.find("\r\nUnit,in\r\nSample,Distance (in),Level\r\n1,0.167,60\r\n"),
               std::string::npos);
+}
+
+TEST_F(ScopeTest, TheAnalysisBesideThePlotAndABaselineToCompareWith) {
+    sim::SensorConfig c;
+    c.echo.amplitude = 60;  // 150 at high gain: not clipped
+    startWith(c);
+    frmScope* sc = enter();
+    sc->HighGain->click();
+    QTest::mouseClick(sc->UpdatePlot, Qt::LeftButton);
+    const EchoMarks& marks = sc->Plot->marks();
+    ASSERT_TRUE(marks.analysis);
+    ASSERT_EQ(marks.analysis->verdict, EchoVerdict::Target);
+    EXPECT_NEAR(marks.analysis->target()->distance, 25, 0.2);
+    EXPECT_TRUE(sc->AnalysisFrame->isVisible());
+    EXPECT_TRUE(sc->lblAnalysis->text().contains("Target found"));
+    EXPECT_TRUE(sc->lblAnalysis->text().contains("Margin"));
+    EXPECT_FALSE(sc->BaselineFrame->isVisible());
+    EXPECT_FALSE(sc->ClearBaseline->isEnabled());
+    answerFileDialog(file("commissioned.dat"));
+    sc->SaveData->trigger();
+
+    // Build-up on the face: a false echo and a weaker target.
+    c.echo.falseEchoInches = 12;
+    c.echo.amplitude = 40;
+    s->setEchoShape(c.echo);
+    QTest::mouseClick(sc->UpdatePlot, Qt::LeftButton);
+    answerFileDialog(file("commissioned.dat"));
+    sc->CompareWith->trigger();
+    ASSERT_TRUE(sc->baseline());
+    EXPECT_TRUE(sc->BaselineFrame->isVisible());
+    EXPECT_EQ(sc->BaselineFrame->title(), "Compared with commissioned.dat");
+    // The strut is the first echo now: the target moved to it, a new echo there.
+    const QString differences = sc->lblDifferences->text();
+    EXPECT_TRUE(differences.contains(QRegularExpression("Target moved by -1[23]\\.\\d\\d in\n")))
+        << differences.toStdString();
+    EXPECT_TRUE(differences.contains(QRegularExpression("New echo at 1[12]\\.\\d\\d in")))
+        << differences.toStdString();
+    ASSERT_TRUE(sc->Plot->marks().baseline);
+    EXPECT_EQ(sc->Plot->marks().baseline->samples, sc->baseline()->samples);
+    EXPECT_EQ(sc->Plot->marks().baseline->caption.substr(0, 9), "Baseline ");
+    // The baseline stays across a capture, and goes when cleared.
+    QTest::mouseClick(sc->UpdatePlot, Qt::LeftButton);
+    EXPECT_TRUE(sc->Plot->marks().baseline);
+    sc->ClearBaseline->trigger();
+    EXPECT_FALSE(sc->Plot->marks().baseline);
+    EXPECT_FALSE(sc->BaselineFrame->isVisible());
+
+    // A file that is not one: the message, and no baseline.
+    std::ofstream(files.file("bad.dat")) << "just text\n";
+    auto seen = answerMessage();
+    answerFileDialog(file("bad.dat"));
+    sc->CompareWith->trigger();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !seen->text.isEmpty(); }, 2000));
+    EXPECT_EQ(seen->text.toStdString(), cannotInterpretMessage(files.file("bad.dat")));
+    EXPECT_FALSE(sc->baseline());
 }
 
 TEST_F(ScopeTest, EndingTheProgramFromTheDisplayStillRestartsTheSensor) {

@@ -2,8 +2,11 @@
 // them in the chosen unit, refused files named; and a logger stopped with Ctrl-C leaves a
 // complete file.
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -11,6 +14,7 @@
 #include "app/CliLog.h"
 #include "common/TextFile.h"
 #include "link/Commands.h"
+#include "support/CliProcess.h"
 #include "support/LinkFixture.h"
 #include "support/SimProcess.h"
 #include "support/TempDir.h"
@@ -118,17 +122,20 @@ TEST_F(CliLogTest, FileThatCannotBeWrittenIsNamedAndLeftAsItWas) {
     const std::string locked = dir.file("locked.csv");
     writeTextFile(locked, "keep me\r\n");
     chmod(locked.c_str(), 0444);
-    // Root writes read-only files: then a folder stands in for a file that cannot be written.
-    const std::string refused = geteuid() != 0 ? locked : dir.path().string();
-    for (const std::string& file : {refused, dir.file("no/such/folder/log.csv")}) {
+    const struct {
+        std::string file, said;
+    } cases[] = {
+        {locked, locked + " is read-only"},  // for root too
+        {dir.path().string(), "cannot write " + dir.path().string() + ": "},
+        {dir.file("no/such/folder/log.csv"), "cannot write " + dir.file("no/such/folder/log.csv")},
+    };
+    for (const auto& c : cases) {
         std::ostringstream out, err;
-        EXPECT_EQ(runLog(link, {file, {1}, 1.0, 220, {}}, stop, out, err), 1);
-        EXPECT_NE(err.str().find("cannot write " + file + ": "), std::string::npos) << err.str();
+        EXPECT_EQ(runLog(link, {c.file, {1}, 1.0, 220, {}}, stop, out, err), 1);
+        EXPECT_NE(err.str().find(c.said), std::string::npos) << err.str();
     }
     EXPECT_EQ(bus.countReceived(cmd::Status), 0);
-    if (geteuid() != 0) {
-        EXPECT_EQ(fileText(locked), "keep me\r\n");
-    }
+    EXPECT_EQ(fileText(locked), "keep me\r\n");
 }
 
 TEST(CliLogProcess, InterruptedLoggerLeavesEveryLineWhole) {
@@ -147,6 +154,49 @@ TEST(CliLogProcess, InterruptedLoggerLeavesEveryLineWhole) {
     EXPECT_GE(rows.size(), 4u);
     const std::string said = test::readLine(cli.out(), std::chrono::milliseconds(1000));
     EXPECT_EQ(said, std::to_string(rows.size()) + " readings written to " + file);
+}
+
+// A log that fills its disk (or meets a file-size limit) ends on its last whole row, says how
+// many readings it holds, and fails.
+void expectEndsOnAWholeRow(const test::CliOutcome& r, const std::string& file) {
+    ASSERT_TRUE(r.finished) << "the log did not end when its disk filled";
+    EXPECT_EQ(r.status, 1) << r.err;
+    const auto rows = wholeRows(fileText(file));
+    EXPECT_GE(rows.size(), 2u);
+    EXPECT_NE(r.err.find("the log ends after " + std::to_string(rows.size()) +
+                         " readings, every row whole"),
+              std::string::npos)
+        << r.err;
+}
+
+TEST(CliLogProcess, AFileSizeLimitEndsTheLogOnAWholeRow) {
+    test::TempDir dir;
+    const std::string file = dir.file("l.csv");
+    expectEndsOnAWholeRow(
+        test::runCliProcess({"log", QString::fromStdString(file), "--simulate", "--sensors", "5,6",
+                             "--id", "5,6", "--interval", "0", "--seconds", "30"},
+                            "ulimit -f 1"),
+        file);
+}
+
+TEST(CliLogProcess, AFullDiskEndsTheLogOnAWholeRow) {
+    test::TempDir dir;
+    const std::string disk = dir.file("disk");
+    std::filesystem::create_directory(disk);
+    if (mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=12k") != 0) {
+        GTEST_SKIP() << "cannot mount a 12 kB tmpfs to fill (" << std::strerror(errno)
+                     << "; needs root): the file-size limit test stands in for it";
+    }
+    struct Unmount {
+        std::string at;
+        ~Unmount() { umount2(at.c_str(), MNT_DETACH); }
+    } unmount{disk};
+    const std::string file = disk + "/l.csv";
+    const test::CliOutcome r =
+        test::runCliProcess({"log", QString::fromStdString(file), "--simulate", "--sensors", "5,6",
+                             "--id", "5,6", "--interval", "0", "--seconds", "30"});
+    expectEndsOnAWholeRow(r, file);
+    EXPECT_NE(r.err.find("No space left on device"), std::string::npos) << r.err;
 }
 
 TEST(CliHealthProcess, StoppedHealthStillPrintsItsTable) {

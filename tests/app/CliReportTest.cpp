@@ -167,7 +167,7 @@ TEST(CliReport, UsageOfTheNewOptions) {
     EXPECT_EQ(cli({"report", "--simulate"}).status, 2);
     const CliRun r = cli({"save", "a.txt", "--simulate", "--id", "1,2"});
     EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.err.find("only program, report, health and log"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("only program, report, health, log and publish"), std::string::npos) << r.err;
 }
 
 }  // namespace

@@ -1,11 +1,15 @@
 // The real serial code (QtSerialLine) against the simulator tool on a pseudo-terminal, in real
 // time: what a technician's USB adapter would carry.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QEventLoop>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <ctime>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 
 #include "app/Cli.h"
@@ -13,6 +17,7 @@
 #include "link/Commands.h"
 #include "link/Link.h"
 #include "link/QtSerialLine.h"
+#include "link/SerialLock.h"
 #include "sim/FactoryImage.h"
 #include "support/FakeLinkUi.h"
 #include "support/SimProcess.h"
@@ -132,6 +137,38 @@ TEST_F(EndToEnd, CorruptedRepliesAreRetriedUntilEveryReadIsRight) {
     }
     EXPECT_TRUE(ui.noCommOfferedRetry.empty());
     EXPECT_GT(retried, 20);  // the faults really were there
+}
+
+TEST_F(EndToEnd, ALockFileNamingNoLiveProgramIsTakenOverOneOfALiveProgramIsNot) {
+    serve({"--sensor", "1"});
+    const std::string lock = serialLockPath(pty);
+    // Left empty by a program killed while it took the port, ten seconds ago (the serial port
+    // itself would wait for half a minute).
+    if (lock.empty() || !std::ofstream(lock)) GTEST_SKIP() << "no lock folder may be written";
+    const timespec tenSecondsAgo{std::time(nullptr) - 10, 0};
+    const timespec times[2] = {tenSecondsAgo, tenSecondsAgo};
+    utimensat(AT_FDCWD, lock.c_str(), times, 0);
+    SystemClock clock;
+    {
+        QtSerialLine line(clock);
+        EXPECT_NO_THROW(line.open(pty, kLineSettings));
+        test::FakeLinkUi ui;
+        Link link(line, clock, ui);
+        EXPECT_TRUE(link.exchange(cmd::Status));
+    }
+    // Held by a live program (this one, as far as the lock says): in use, and kept.
+    std::ofstream(lock) << getpid() << "\n"
+                        << std::filesystem::read_symlink("/proc/self/exe").filename().string()
+                        << "\n\n";
+    QtSerialLine line(clock);
+    try {
+        line.open(pty, kLineSettings);
+        ADD_FAILURE() << "opened a port another program holds";
+    } catch (const LineError& e) {
+        EXPECT_EQ(std::string(e.what()), "In use by another program: " + pty);
+    }
+    EXPECT_TRUE(std::filesystem::exists(lock));
+    std::filesystem::remove(lock);
 }
 
 }  // namespace

@@ -2,16 +2,21 @@
 // time, the main poll resting), a silent sensor greyed and kept, Enter showing a sensor in the
 // main window; the live trend and the CSV log fed by the main window's own poll.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <QHeaderView>
+#include <QPlainTextEdit>
 #include <QTableWidget>
 #include <QTest>
+#include <csignal>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "link/Commands.h"
 #include "status/TrendPlot.h"
 #include "support/MainFormFixture.h"
+#include "support/Modal.h"
 #include "support/TempDir.h"
 #include "support/WindowChecks.h"
 
@@ -122,6 +127,42 @@ TEST_F(LineViewTest, TrendAndLogFollowTheMainPollOnly) {
     ASSERT_EQ(lines.size(), 6);
     EXPECT_TRUE(lines[1].contains(",1,20.00,2560,")) << lines[1].toStdString();
     EXPECT_EQ(text("Message"), QString::fromStdString("5 readings logged to " + file));
+}
+
+TEST_F(LineViewTest, LogThatFillsItsDiskEndsOnAWholeRowAndSaysSo) {
+    addSensor(1).setTargetInches(20);
+    start();
+    test::TempDir folder;
+    const std::string file = folder.file("tag1.csv");
+    ASSERT_TRUE(form->startCsvLog(file));
+    for (int i = 0; i < 3; ++i) {
+        clock.advance(220'000);
+        poll();
+    }
+    // The disk fills half-way through the fourth row.
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    rlimit full = limit;
+    full.rlim_cur = std::filesystem::file_size(file) + 30;
+    setrlimit(RLIMIT_FSIZE, &full);
+    QString box;
+    test::whenModalOpens([&box](QWidget* w) {
+        box = w->findChild<QPlainTextEdit*>("boxError")->toPlainText();
+        w->findChild<QPushButton*>("cmdOK")->click();
+    });
+    clock.advance(220'000);
+    poll();
+    setrlimit(RLIMIT_FSIZE, &limit);
+    EXPECT_EQ(box.toStdString(), "cannot write " + file +
+                                     ": File too large; the log ends after 3 readings, every "
+                                     "row whole");
+    EXPECT_FALSE(form->mnuLogCsv->isChecked());
+    EXPECT_EQ(text("Message"), QString::fromStdString("3 readings logged to " + file));
+    std::ifstream in(file, std::ios::binary);
+    const std::string bytes(std::istreambuf_iterator<char>(in), {});
+    EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
+    EXPECT_EQ(QString::fromStdString(bytes).split("\r\n", Qt::SkipEmptyParts).size(), 4);
 }
 
 TEST_F(LineViewTest, ScreenshotsOfAFullLineAndATrend) {

@@ -69,6 +69,9 @@ TEST_F(ReportModel, TheLastProgrammingAndEchoOfThisRunAndASilentSensor) {
     EXPECT_EQ(row(p, "Cells failed")->value, "1 (cell 90)");
     ASSERT_TRUE(p.echo);
     EXPECT_NE(p.echoCaption.find("Low Gain"), std::string::npos);
+    ASSERT_TRUE(p.echoAnalysis);  // painted beside the plot
+    EXPECT_EQ(p.echoAnalysis->verdict, EchoVerdict::NoEcho);
+    EXPECT_DOUBLE_EQ(p.echoAnalysis->threshold, 103);
 
     const ReportPage silent = reportSensor(m, 12, "now");
     EXPECT_FALSE(silent.answered);

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "settings/Lists.h"
 #include "setupfile/SetupCompare.h"
 #include "support/LinkFixture.h"
 
@@ -61,16 +64,35 @@ TEST_F(SetupCompareTest, DiffersOnlyWhereTheProgrammedValuesWould) {
     EXPECT_EQ(report.substr(report.size() - 19), "2 settings differ.\n");
 }
 
-TEST_F(SetupCompareTest, RowsFollowTheSensorType) {
-    m.SensorType = 4;
-    const auto rows = compareSetups(sensor, sensor, m);
-    EXPECT_EQ(differenceCount(rows), 0);
-    for (const char* absent : {"OUTPUT Span", "Trigger Mode", "Preset Temperature"}) {
-        for (const CompareRow& r : rows) EXPECT_NE(r.setting, absent);
+TEST_F(SetupCompareTest, RowsFollowTheModelsMainScreen) {
+    // The G503 and G615 screens show the maximum range alone in its group, and no trigger
+    // mode, echo output without echo or temperature; the G615 no trigger delay either.
+    for (int type : {3, 4}) {
+        m.SensorType = type;
+        const auto rows = compareSetups(sensor, sensor, m);
+        EXPECT_EQ(differenceCount(rows), 0);
+        for (const char* absent :
+             {"4 mA Distance", "20 mA Distance", "OUTPUT Span", "No Echo OUTPUT Current",
+              "Trigger Mode", "Temperature Compensation", "Preset Temperature",
+              "Echo Status OUTPUT with No Echo"}) {
+            for (const CompareRow& r : rows) EXPECT_NE(r.setting, absent) << type;
+        }
+        EXPECT_EQ(rows.front().setting, "Maximum Range");
+        EXPECT_EQ(rows.front().group, kMaxRangeGroup);
+        EXPECT_EQ(rows[1].group, kSetpointGroup);
+        EXPECT_EQ(row(rows, "Maximum Range").sensor, "75.00 in.");
+        const bool delay = std::any_of(rows.begin(), rows.end(), [](const CompareRow& r) {
+            return r.setting == "Trigger Delay";
+        });
+        EXPECT_EQ(delay, type == 3);
+        EXPECT_EQ(compareReport(rows).substr(compareReport(rows).find("The file")),
+                  "The file and the sensor hold the same settings.\n");
     }
-    EXPECT_EQ(row(rows, "Maximum Range").sensor, "75.00 in.");
-    EXPECT_EQ(compareReport(rows).substr(compareReport(rows).find("The file")),
-              "The file and the sensor hold the same settings.\n");
+    m.SensorType = 0;
+    const auto rows = compareSetups(sensor, sensor, m);
+    EXPECT_EQ(rows.front().group, kCurrentLoopGroup);
+    EXPECT_EQ(row(rows, "20 mA Distance").sensor, "36.00 in.");
+    for (const CompareRow& r : rows) EXPECT_NE(r.setting, "Maximum Range");
 }
 
 }  // namespace

@@ -178,7 +178,7 @@ TEST(SetupFormat, FailedSaveLeavesTheOldFileIntact) {
     std::filesystem::permissions(path, std::filesystem::perms::owner_read);
     const auto readOnly = saveSetupFile(path, path, *v);
     ASSERT_TRUE(readOnly);
-    EXPECT_EQ(readOnly->text(), "Error  70: Permission denied");
+    EXPECT_EQ(readOnly->text(), "Error  70: " + path + " is read-only");
     EXPECT_EQ(old(), "the old setup\r\n");
     EXPECT_EQ(filesInFolder(), 1);
 }

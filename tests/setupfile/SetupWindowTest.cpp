@@ -1,11 +1,14 @@
 #include "SetupWindowTest.h"
 
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QLabel>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QTableWidget>
 #include <QTest>
+#include <filesystem>
 
 #include "setupfile/PrintWindow.h"
 #include "setupfile/SetupFormat.h"
@@ -358,6 +361,14 @@ TEST_F(SetupWindowTest, PrintFailureIsReportedAndTheWindowComesBack) {
     QString error;
     EXPECT_FALSE(printImage(form->pageImage(), printer, &error));
     EXPECT_TRUE(error.contains("cannot write")) << error.toStdString();
+    // A named pipe as the file: refused at once, and left a pipe.
+    const std::string pipe = path("pipe.pdf").toStdString();
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0644), 0);
+    printer.setOutputFileName(QString::fromStdString(pipe));
+    EXPECT_FALSE(printImage(form->pageImage(), printer, &error));
+    EXPECT_EQ(error.toStdString(),
+              "Printer error: " + pipe + " is a named pipe (FIFO), not a regular file");
+    EXPECT_TRUE(std::filesystem::is_fifo(pipe));
     EXPECT_TRUE(form->isVisible());
     EXPECT_EQ(form->palette().color(QPalette::Window),
               QApplication::palette().color(QPalette::Window));

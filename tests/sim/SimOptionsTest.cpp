@@ -158,5 +158,50 @@ TEST(SimOptions, BuiltBusHasTheSensorsFaultsAndTurnaround) {
     EXPECT_EQ(lone.sensor(0).type(), 0);
 }
 
+TEST(SimOptions, SceneItemsShapeEachSensorsRecord) {
+    ToolArguments a;
+    ASSERT_EQ(parseToolArguments({"--sensors", "1,2", "--scene",
+                                  "amplitude=90,noise=0,2/target=30,2/false-echo=12:70",
+                                  "--scene=2/multiple,1/target=none,ringdown=4"},
+                                 a),
+              std::nullopt);
+    SimBus bus;
+    buildBus(a.setup, bus);
+    const SensorConfig& one = bus.sensor(0).config();
+    const SensorConfig& two = bus.sensor(1).config();
+    EXPECT_TRUE(one.noTarget);
+    EXPECT_EQ(one.echo.amplitude, 90.0);
+    EXPECT_EQ(one.echo.noise, 0.0);
+    EXPECT_EQ(one.echo.multiple, 0.0);
+    EXPECT_EQ(two.targetInches, 30.0);
+    EXPECT_EQ(two.echo.falseEchoInches, 12.0);
+    EXPECT_EQ(two.echo.falseEchoHeight, 70.0);
+    EXPECT_EQ(two.echo.multiple, 0.5);
+    EXPECT_EQ(two.echo.ringdownInches, 4.0);
+    EXPECT_FALSE(bus.sensor(0).measure(0).echo == Reading::Echo::Target);  // nothing reflects
+
+    const std::pair<const char*, const char*> bad[] = {
+        {"target=far", "target=INCHES"},
+        {"amplitude=300", "amplitude=COUNTS"},
+        {"false-echo=1:2:3", "false-echo=INCHES"},
+        {"multiple=2", "RATIO 0..1"},
+        {"noise", "noise=COUNTS"},
+        {"loud=1", "unknown item"},
+        {"40/noise=1", "1 to 32"},
+        {"", "empty scene"},
+    };
+    for (auto [text, reason] : bad) {
+        SimSetup setup;
+        const auto error = addScene(text, setup);
+        ASSERT_TRUE(error.has_value()) << text;
+        EXPECT_NE(error->find(reason), std::string::npos) << text << ": " << *error;
+        EXPECT_TRUE(setup.scene.empty());
+    }
+    ToolArguments out;
+    const auto error = parseToolArguments({"--scene", "4/noise=1"}, out);
+    ASSERT_TRUE(error);
+    EXPECT_NE(error->find("no sensor with tag 4"), std::string::npos) << *error;
+}
+
 }  // namespace
 }  // namespace k7::sim

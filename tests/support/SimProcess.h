@@ -81,6 +81,20 @@ public:
     }
     int out() const { return out_; }
     int err() const { return err_; }
+    pid_t pid() const { return pid_; }
+    // Waits up to `limit` for it to end by itself: its wait status, or -1 while it runs on.
+    int waitExit(std::chrono::milliseconds limit) {
+        const auto end = Clock::now() + limit;
+        do {
+            int status = 0;
+            if (waitpid(pid_, &status, WNOHANG) == pid_) {
+                pid_ = -1;
+                return status;
+            }
+            usleep(20'000);
+        } while (Clock::now() < end);
+        return -1;
+    }
     // Stops it with `sig` and returns its wait status.
     int stop(int sig) {
         if (sig) kill(pid_, sig);
