@@ -112,7 +112,12 @@ void frmICal::showPoint() {
 }
 
 void frmICal::opCalCurrent_Click(int index) {
-    if (!cal_.selectPoint(index)) showPoint();
+    bool selected = false;
+    {
+        const auto busy = DisabledWhileBusy::contentsOf(this);
+        selected = cal_.selectPoint(index);
+    }
+    if (!selected) showPoint();
 }
 
 void frmICal::RestoreDefaults_Click() {
