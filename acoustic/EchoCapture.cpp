@@ -9,8 +9,6 @@
 namespace k7 {
 namespace {
 
-// Window events run this often while the gain-switch search waits.
-constexpr std::int64_t kEventSliceUs = 50'000;
 // 10 bits a byte at 19200 baud, and room for an adapter's latency.
 constexpr std::int64_t kByteUs = 521;
 constexpr std::int64_t kStreamMarginUs = 50'000;
@@ -30,14 +28,6 @@ int EchoCapture::GetGainSwitchSample() {
     return GainSwitchSample;
 }
 
-void EchoCapture::waitLettingEventsRun(std::int64_t untilUs) {
-    Clock& clock = link_.clock();
-    while (!link_.ProgramEnding && clock.nowUs() < untilUs) {
-        clock.sleepUntil(std::min(untilUs, clock.nowUs() + kEventSliceUs));
-        link_.processEvents();
-    }
-}
-
 bool EchoCapture::findGainSwitch() {
     // Once a whole search found nothing, the next ones would only cost their 14 s again: a
     // single request keeps the sensor in display mode and takes a position if one comes.
@@ -46,7 +36,7 @@ bool EchoCapture::findGainSwitch() {
     GainSwitchSample = 0;
     while (!link_.ProgramEnding && link_.clock().nowUs() < deadline) {
         if (GetGainSwitchSample() != 0) return true;
-        waitLettingEventsRun(link_.clock().nowUs() + kGainSearchStepUs);
+        link_.pauseUntil(link_.clock().nowUs() + kGainSearchStepUs);
     }
     searchTimedOut_ = !link_.ProgramEnding;
     return false;

@@ -53,7 +53,6 @@ public:
 private:
     bool findGainSwitch();
     std::optional<std::vector<std::uint8_t>> readRecord(std::uint8_t gainSelect, std::size_t count);
-    void waitLettingEventsRun(std::int64_t untilUs);
 
     Link& link_;
     bool searchTimedOut_ = false;  // no position came in a whole search

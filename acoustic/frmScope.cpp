@@ -24,6 +24,8 @@
 #include "common/VbText.h"
 #include "settings/Module2.h"
 #include "windows/ErrorBox.h"
+#include "windows/ScreenFit.h"
+#include "windows/Widgets.h"
 
 namespace k7 {
 namespace {
@@ -54,6 +56,7 @@ frmScope::frmScope(const ScopeContext& context)
       capture_(context.m->link) {
     setObjectName("frmScope");
     setWindowTitle("Acoustic Signal Display Mode");
+    closeOnEscape(this);  // through closeEvent: the display is left, the sensor restarted
     pause_.emplace(*context_.poll);
 
     auto* central = new QWidget(this);
@@ -92,7 +95,9 @@ frmScope::frmScope(const ScopeContext& context)
     layout->addWidget(txtUserComments);
     setCentralWidget(central);
     buildMenu();
-    resize(sizeHint());  // the plot at its documented size, whatever the screen's default
+    // The plot at its documented size, whatever the screen's default, where the screen has the
+    // room; smaller where it has not.
+    fitWindowToScreen(this, sizeHint());
 
     PlotTimer = new QTimer(this);
     PlotTimer->setObjectName("PlotTimer");
@@ -175,6 +180,14 @@ QWidget* frmScope::buildTop() {
 
     connect(UpdatePlot, &QPushButton::clicked, this, &frmScope::UpdatePlot_Click);
     connect(btnExit, &QPushButton::clicked, this, &frmScope::btnExit_Click);
+    // A gain chosen is captured at once: the gain checked and the record on the plot agree.
+    for (QRadioButton* b : {SwitchGain, LowGain, HighGain}) {
+        connect(b, &QRadioButton::clicked, this, [this] {
+            if (!hasRecord_ || record_.gainCaption != gainCaption(selectedGain())) {
+                UpdatePlot_Click();
+            }
+        });
+    }
     return top;
 }
 
@@ -274,6 +287,18 @@ void frmScope::setInfoLabelsVisible(bool visible) {
          {lblFileName, lblSerialNumber, lblSerialNumberData, lblTemperature, lblTemperatureData}) {
         l->setVisible(visible);
     }
+}
+
+void frmScope::checkGainOf(const EchoRecord& record) {
+    for (Gain g : {Gain::Switching, Gain::Low, Gain::High}) {
+        if (record.gainCaption == gainCaption(g)) gainButton(g)->setChecked(true);
+    }
+}
+
+QRadioButton* frmScope::gainButton(Gain gain) const {
+    if (gain == Gain::High) return HighGain;
+    if (gain == Gain::Low) return LowGain;
+    return SwitchGain;
 }
 
 Gain frmScope::selectedGain() const {

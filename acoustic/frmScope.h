@@ -111,6 +111,9 @@ private:
     void setCaptureControls(bool capturing);
     void setInfoLabelsVisible(bool visible);
     Gain selectedGain() const;
+    QRadioButton* gainButton(Gain gain) const;
+    // The gain a record was taken in, checked (a capture in it again is one click away).
+    void checkGainOf(const EchoRecord& record);
     bool leaveDisplay();
     void showFileError(const std::string& message);
     QString chooseFile(bool save, const QString& title, const QString& filter,

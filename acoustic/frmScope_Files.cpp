@@ -93,6 +93,7 @@ void frmScope::RecallData_Click() {
     lblTemperatureData->setText(
         QString::fromStdString(temperatureLabel(record_.temperatureC, m_.TemperatureUnit)));
     lblCurrentPlot->setText(QString::fromStdString(record_.gainCaption));
+    checkGainOf(record_);
     DrawPlot();
     Plot->show();
     setInfoLabelsVisible(true);

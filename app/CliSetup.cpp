@@ -48,12 +48,6 @@ private:
     std::ostream& err_;
 };
 
-std::string cellList(const std::vector<int>& cells) {
-    std::string s;
-    for (int c : cells) s += (s.empty() ? "" : ", ") + std::to_string(c);
-    return s;
-}
-
 int save(const SetupCommand& c, Sensor& s, std::ostream& out, std::ostream& err) {
     if (!s.read()) {
         err << "k7700-cli: sensor " << s.tag() << " does not answer\n";
@@ -129,10 +123,7 @@ bool programOne(const SetupCommand& c, Sensor& s, std::ostream& to) {
     }
     out << "failed";
     if (r.status != ProgramStatus::Completed) out << ": the sensor stopped answering";
-    if (!r.failedCells.empty()) {
-        out << (r.failedCells.size() == 1 ? ": cell " : ": cells ") << cellList(r.failedCells)
-            << " did not take the value written";
-    }
+    if (!r.failedCells.empty()) out << ": " << notTakenText(r.failedCells, s.screen.OutputSpan);
     out << "\n";
     return false;
 }

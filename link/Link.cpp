@@ -15,8 +15,11 @@ namespace {
 constexpr std::int64_t kQuietGapUs = 1'100;
 // How long the line may keep babbling before a re-send goes out anyway.
 constexpr std::int64_t kQuietLimitUs = 50'000;
-// A wait for a tag's late answers lets window events run this often.
+// Every wait lets window events run this often (the window never stops answering for
+// longer than 100 ms), and moves the sensitivity bar this often while it shows.
 constexpr std::int64_t kEventsEveryUs = 50'000;
+constexpr std::int64_t kProgressEveryUs = 20'000;
+constexpr std::int64_t kRestartUs = 1'500'000;  // twice this for the slow sensor
 
 bool isRequestFrame(const Frame& f) {
     return f[0] == kStartByte && frameChecksum(f) == f[5];
@@ -51,7 +54,7 @@ Link::Hold& Link::Hold::operator=(Hold&& other) noexcept {
 }
 
 void Link::Hold::release() {
-    if (link_) --link_->holders_;
+    if (link_ && --link_->holders_ == 0) link_->background_ = false;
     link_ = nullptr;
 }
 
@@ -61,8 +64,18 @@ bool Link::busy() const {
 
 Link::Hold Link::hold() {
     if (busy()) return {};
-    if (holders_++ == 0) holdLevel_ = eventLevel();
+    if (holders_++ == 0) {
+        holdLevel_ = eventLevel();
+        lastEventsUs_ = clock_.nowUs();  // the claim is made from the event loop
+    }
     return Hold(this);
+}
+
+Link::Hold Link::holdInBackground() {
+    const bool outermost = holders_ == 0;
+    Hold held = hold();
+    if (held && outermost) background_ = true;
+    return held;
 }
 
 bool Link::refuseNested() {
@@ -94,7 +107,20 @@ void Link::letEventsRun(F&& f) {
 }
 
 void Link::processEvents() {
-    letEventsRun([this] { ui_.processEvents(); });
+    letEventsRun([this] {
+        if (background_) {
+            ui_.processEventsExceptInput();
+        } else {
+            ui_.processEvents();
+        }
+    });
+    lastEventsUs_ = clock_.nowUs();
+}
+
+void Link::keepWindowAnswering() {
+    if (holders_ > 0 && !busy() && clock_.nowUs() - lastEventsUs_ >= kEventsEveryUs) {
+        processEvents();
+    }
 }
 
 Link::~Link() {
@@ -174,10 +200,7 @@ void Link::sendRequestTo(std::uint8_t tag, int command) {
         }
         CommBlockOut = f;
         Send6();
-        if (command == cmd::Restart) {
-            waitMs(1500);
-            if (SlowSensor) waitMs(1500);
-        }
+        if (command == cmd::Restart) restartWait();
     } catch (const std::exception& e) {
         reportError("Module2.SendRequest " + std::to_string(command), e);
     }
@@ -192,6 +215,7 @@ void Link::transmit(bool newRequest) {
     const Hold held = hold();
     try {
         CommBlockOut[5] = frameChecksum(CommBlockOut);
+        keepWindowAnswering();
         if (newRequest) awaitOpenCopies(CommBlockOut[1]);
         if (ProgramEnding) return;
         // Only bytes that arrive after this point count toward the reply. Nothing is dropped
@@ -210,16 +234,12 @@ void Link::transmit(bool newRequest) {
 void Link::awaitOpenCopies(int tag) {
     // The tag may still answer copies sent before (a slow sensor, one that takes one request
     // at a time): those answers must be on the line and gone before this request goes out.
-    bool waited = false;
-    for (std::int64_t now = clock_.nowUs(); timing.heard(tag) && !ProgramEnding;
-         now = clock_.nowUs()) {
-        const std::int64_t settled = timing.settledAtUs(tag, now);
-        if (settled <= now) break;
-        waited = true;
-        clock_.sleepUntil(std::min(settled, now + kEventsEveryUs));
-        processEvents();
-    }
-    if (waited) stats.lateCopiesDropped += static_cast<std::uint64_t>(line_.bytesWaiting());
+    if (!timing.heard(tag)) return;
+    const std::int64_t now = clock_.nowUs();
+    const std::int64_t settled = timing.settledAtUs(tag, now);
+    if (settled <= now) return;
+    pauseUntil(settled);
+    stats.lateCopiesDropped += static_cast<std::uint64_t>(line_.bytesWaiting());
 }
 
 bool Link::exchange(int command, const ReadOptions& options) {
@@ -251,7 +271,7 @@ Link::Attempt Link::readOneReply(const ReadOptions& options) {
     const int wanted = options.onlyTag.value_or(requestTag());
     const std::int64_t deadline = lastSendUs_ + timing.windowUs(wanted);
     for (;;) {
-        if (!line_.waitForBytes(6, deadline)) return Attempt::TimedOut;
+        if (!awaitBytes(6, deadline)) return Attempt::TimedOut;
         Frame got{};
         for (std::size_t i = 0; i < 6; ++i) {
             CommBlockIn[i] = line_.readByte();
@@ -400,8 +420,7 @@ std::vector<std::uint8_t> Link::readStream(std::size_t count, std::int64_t deadl
     const Hold held = hold();
     auto readUpTo = [&](std::size_t total) {
         while (out.size() < total) {
-            const bool enough =
-                line_.waitForBytes(static_cast<int>(total - out.size()), deadlineUs);
+            const bool enough = awaitBytes(static_cast<int>(total - out.size()), deadlineUs);
             for (int n = line_.bytesWaiting(); n > 0 && out.size() < total; --n) {
                 const auto b = line_.readByte();
                 if (!b) break;
@@ -429,16 +448,50 @@ std::vector<std::uint8_t> Link::readStream(std::size_t count, std::int64_t deadl
 
 void Link::WaitMilliseconds(float& ms) {
     if (ms < 60) ms = 60;
-    const std::int64_t end = clock_.nowUs() + static_cast<std::int64_t>(ms * 1000.0f);
-    if (!ThresholdProgressActive) {
-        clock_.sleepUntil(end);
-        return;
+    // Held for its length: what the events let through meanwhile cannot use the line between
+    // a caller's exchanges.
+    const Hold held = hold();
+    pauseUntil(clock_.nowUs() + static_cast<std::int64_t>(ms * 1000.0f));
+}
+
+std::int64_t Link::sliceUs() const {
+    return ThresholdProgressActive ? kProgressEveryUs : kEventsEveryUs;
+}
+
+void Link::betweenSlices() {
+    if (ThresholdProgressActive) ui_.updateThresholdProgress();
+    if (!busy()) processEvents();
+}
+
+bool Link::pauseUntil(std::int64_t untilUs, const std::function<bool()>& eachSlice) {
+    for (;;) {
+        if (ProgramEnding) return false;
+        const std::int64_t now = clock_.nowUs();
+        if (now >= untilUs) return true;
+        clock_.sleepUntil(std::min(untilUs, now + sliceUs()));
+        betweenSlices();
+        if (eachSlice && !eachSlice()) return false;
     }
-    // The sensitivity window's bar moves while we wait; 20 ms steps are smooth enough.
-    while (clock_.nowUs() < end) {
-        ui_.updateThresholdProgress();
-        clock_.sleepUntil(std::min(end, clock_.nowUs() + 20'000));
+}
+
+bool Link::awaitBytes(int count, std::int64_t deadlineUs) {
+    for (;;) {
+        const std::int64_t until = std::min(deadlineUs, clock_.nowUs() + sliceUs());
+        if (line_.waitForBytes(count, until)) return true;
+        if (until >= deadlineUs || ProgramEnding) return false;
+        betweenSlices();
     }
+}
+
+void Link::restartWait() {
+    const std::int64_t start = clock_.nowUs();
+    const std::int64_t length = SlowSensor ? 2 * kRestartUs : kRestartUs;
+    ui_.showRestart(0);
+    pauseUntil(start + length, [&] {
+        ui_.showRestart(static_cast<int>((clock_.nowUs() - start) * 100 / length));
+        return true;
+    });
+    ui_.showRestart(100);
 }
 
 void Link::advanceProgress() {

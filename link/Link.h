@@ -18,6 +18,7 @@
 #include <array>
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -113,6 +114,10 @@ public:
     // running inside events let through by an exchange or sequence further out, and must defer
     // or refuse what it wanted to do. The holder itself may claim again (nested routines).
     [[nodiscard]] Hold hold();
+    // The same for a tick of a poll, which the user did not ask for: the events it lets
+    // through hold the user's input back until it ends (a click then finds the line free)
+    // rather than have it refused. The outermost claim decides.
+    [[nodiscard]] Hold holdInBackground();
     // True when hold() would be refused here.
     bool busy() const;
     // Lets pending window events run. Whatever they try on the line is refused, and the
@@ -135,6 +140,13 @@ public:
     // Waits at least 60 ms; a smaller request is raised to 60 in the caller's variable.
     void WaitMilliseconds(float& ms);
     void waitMs(float ms) { WaitMilliseconds(ms); }
+    // Every wait of the link, and of the sequences that hold it, goes through here: it sleeps
+    // until untilUs on the link's clock in slices of at most 50 ms (20 ms while the
+    // sensitivity bar moves), and between slices moves that bar and lets window events run, so
+    // the window never stops answering while the line is held. `eachSlice` runs there too and
+    // may end the wait early by returning false. False when the wait ended early (or the program
+    // is ending). Code that itself runs inside events a holder let through only sleeps.
+    bool pauseUntil(std::int64_t untilUs, const std::function<bool()>& eachSlice = {});
 
     // Verified write of one cell through the parameter block (command 103): true when the
     // cell read back the value (or SkipWriteVerify was set and the write went out).
@@ -184,6 +196,15 @@ private:
     void transmit(bool newRequest);
     void awaitOpenCopies(int tag);
     bool waitForQuiet(std::int64_t deadlineUs);
+    // line_.waitForBytes in the slices of pauseUntil.
+    bool awaitBytes(int count, std::int64_t deadlineUs);
+    std::int64_t sliceUs() const;
+    void betweenSlices();
+    // Lets window events run when a held line has gone 50 ms without: a sequence of short
+    // exchanges waits nowhere long, but adds up.
+    void keepWindowAnswering();
+    // The wait after a restart (command 119), shown to the user as a step of its own.
+    void restartWait();
     NoCommChoice noCommWindow();
     void noteLineLoss();
     int requestTag() const { return CommBlockOut[1]; }
@@ -195,6 +216,8 @@ private:
     std::int64_t lastSendUs_ = 0;
     int holders_ = 0;
     int holdLevel_ = 0;
+    bool background_ = false;        // the outermost claim is a poll's tick
+    std::int64_t lastEventsUs_ = 0;  // when window events last ran inside a held line
     int eventsDepth_ = 0;
     bool lastWriteVerified_ = true;
     bool lossNoted_ = false;

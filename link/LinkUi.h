@@ -10,6 +10,9 @@ namespace k7 {
 
 enum class NoCommChoice { Retry, Exit };
 
+// What the windows show while the sensor restarts.
+inline constexpr const char* kRestartingText = "Restarting the sensor ...";
+
 class LinkUi {
 public:
     virtual ~LinkUi() = default;
@@ -18,6 +21,8 @@ public:
     virtual std::string addressedTagText() = 0;
 
     virtual void processEvents() {}
+    // The same, leaving the user's input (keys, clicks) queued for later.
+    virtual void processEventsExceptInput() { processEvents(); }
     // How many event loops the window layer runs right now beyond the main one (modal windows
     // count): the link tells a holder of the line from code that runs inside its events.
     virtual int eventLoopLevel() { return 0; }
@@ -43,6 +48,10 @@ public:
     virtual bool newPortRequested() { return false; }
     virtual bool progressVisible() { return false; }
     virtual void setProgressBar(int percent) { (void)percent; }
+    // The sensor is restarting after command 119: called with 0 when the restart has gone out,
+    // with the part of its wait gone as it goes on, and with 100 when it has ended. The
+    // progress window shows it as a step of its own.
+    virtual void showRestart(int percent) { (void)percent; }
     // The main window's message line ("Comm verification failed on EEPROM write").
     virtual void showLinkMessage(const std::string& text) { (void)text; }
     // Called on every turn of a wait while the sensitivity change shows its progress; the

@@ -12,6 +12,7 @@
 
 #include "link/LineHealth.h"
 #include "link/Link.h"
+#include "windows/ScreenFit.h"
 
 namespace k7 {
 namespace {
@@ -83,7 +84,7 @@ frmCommHistory::frmCommHistory(Link& link, QWidget* parent) : QDialog(parent), l
     auto* v = new QVBoxLayout(this);
     v->addWidget(split, 1);
     v->addWidget(buttons);
-    resize(1100, 460);
+    fitWindowToScreen(this, {1100, 460});
 
     refreshTimer_ = new QTimer(this);
     refreshTimer_->setObjectName("tmrRefresh");

@@ -113,6 +113,19 @@ void frmGauge::setPercent(int percent) {
     Gauge1_->repaint();
 }
 
+int frmGauge::percent() const {
+    return Gauge1_->value();
+}
+
+void frmGauge::setCaption(const QString& caption) {
+    Label1_->setText(caption);
+    Label1_->repaint();
+}
+
+QString frmGauge::caption() const {
+    return Label1_->text();
+}
+
 void frmGauge::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
     Gauge1_->setValue(0);

@@ -17,6 +17,10 @@ public:
     // A new caption clears the note.
     void prepare(const QString& caption, bool searching);
     void setPercent(int percent);
+    int percent() const;
+    // The caption alone (a step inside a read or a write, such as a restart).
+    void setCaption(const QString& caption);
+    QString caption() const;
     // A note under the bar (the search found nothing yet); empty hides it.
     void setNote(const QString& text);
     // Centred on the screen, never at a negative position.

@@ -16,8 +16,9 @@
 
 namespace k7 {
 
-frmGetComm::frmGetComm(const PortChoice& current, const QString& message, QWidget* parent)
-    : QDialog(parent) {
+frmGetComm::frmGetComm(const PortChoice& current, const QString& message, QWidget* parent,
+                       bool cancellable)
+    : QDialog(parent), cancellable_(cancellable) {
     setObjectName("frmGetComm");
     setWindowTitle("Communications Port");
     setModal(true);
@@ -71,7 +72,7 @@ frmGetComm::frmGetComm(const PortChoice& current, const QString& message, QWidge
     CommOK_ = new QPushButton("OK", this);
     CommOK_->setObjectName("CommOK");
     CommOK_->setDefault(true);
-    ExitCommand_ = new QPushButton("Exit Program", this);
+    ExitCommand_ = new QPushButton(cancellable ? "Cancel" : "Exit Program", this);
     ExitCommand_->setObjectName("ExitCommand");
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -123,7 +124,7 @@ frmGetComm::frmGetComm(const PortChoice& current, const QString& message, QWidge
     });
     connect(CommOK_, &QPushButton::clicked, this, &frmGetComm::accept);
     connect(ExitCommand_, &QPushButton::clicked, this, [this] {
-        exitChosen_ = true;
+        exitChosen_ = !cancellable_;
         QDialog::reject();
     });
     updateOk();
@@ -154,12 +155,14 @@ void frmGetComm::accept() {
 }
 
 void frmGetComm::reject() {
-    // Esc does not dismiss the window: the program needs a port or an explicit exit.
+    // Esc does not dismiss the window at start-up: the program needs a port or an explicit
+    // exit. A running program keeps its port.
+    if (cancellable_) QDialog::reject();
 }
 
 void frmGetComm::closeEvent(QCloseEvent* e) {
-    // Closing the window is the same as "Exit Program": there is nothing to go back to.
-    exitChosen_ = true;
+    // Closing the window is the same as its "Exit Program" (or "Cancel").
+    exitChosen_ = !cancellable_;
     e->accept();
     QDialog::reject();
 }

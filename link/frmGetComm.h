@@ -16,7 +16,10 @@ namespace k7 {
 class frmGetComm : public QDialog {
     Q_OBJECT
 public:
-    frmGetComm(const PortChoice& current, const QString& message, QWidget* parent = nullptr);
+    // `cancellable`: opened to change the port of a running program, the window offers
+    // "Cancel" (and Esc) instead of "Exit Program".
+    frmGetComm(const PortChoice& current, const QString& message, QWidget* parent = nullptr,
+               bool cancellable = false);
 
     // The port chosen with OK (valid only when exec() returned Accepted).
     PortChoice choice() const;
@@ -38,6 +41,7 @@ private:
     QPushButton* CommOK_;
     QPushButton* ExitCommand_;
     bool exitChosen_ = false;
+    bool cancellable_ = false;
 };
 
 }  // namespace k7

@@ -29,6 +29,10 @@ void GuiLinkUi::processEvents() {
     QCoreApplication::processEvents();
 }
 
+void GuiLinkUi::processEventsExceptInput() {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
 void GuiLinkUi::beep() {
     QApplication::beep();
 }
@@ -88,6 +92,32 @@ bool GuiLinkUi::newPortRequested() {
     return gauge_ && gauge_->newPortRequested();
 }
 
+void GuiLinkUi::showRestart(int percent) {
+    // In the progress window, a step with a bar of its own, after which the bar it interrupted
+    // comes back; otherwise a note in the main window's status bar.
+    if (percent == 0 && !restarting_) {
+        restarting_ = true;
+        restartInGauge_ = progressVisible();
+        if (restartInGauge_) {
+            keptCaption_ = gauge_->caption();
+            keptPercent_ = gauge_->percent();
+            gauge_->setCaption(kRestartingText);
+        } else {
+            form_->showRestarting(true);
+        }
+    }
+    if (!restarting_) return;
+    if (restartInGauge_ && gauge_) gauge_->setPercent(percent);
+    if (percent < 100) return;
+    restarting_ = false;
+    if (!restartInGauge_) {
+        form_->showRestarting(false);
+    } else if (gauge_) {
+        gauge_->setCaption(keptCaption_);
+        gauge_->setPercent(keptPercent_);
+    }
+}
+
 void GuiLinkUi::showLinkMessage(const std::string& text) {
     form_->showMessage(QString::fromStdString(text));
 }
@@ -109,6 +139,15 @@ void GuiLinkUi::setAddressedTagText(const std::string& text) {
 }
 
 bool GuiLinkUi::choosePort(PortChoice& port, const std::string& message) {
+    return askForPort(port, message, false);
+}
+
+bool GuiLinkUi::chooseNewPort() {
+    PortChoice port = m_->discovery.port;
+    return askForPort(port, kSelectPortMessage, true);
+}
+
+bool GuiLinkUi::askForPort(PortChoice& port, const std::string& message, bool cancellable) {
     // On simulated sensors the window chooses the port for a later start on real sensors; the
     // run stays on the simulator, which is never stored as a port.
     const bool simulated = m_->Simulated;
@@ -119,7 +158,7 @@ bool GuiLinkUi::choosePort(PortChoice& port, const std::string& message) {
             "start without --simulate.";
     }
     QWidget* parent = form_->isVisible() ? form_ : nullptr;
-    frmGetComm dlg(simulated ? m_->iniPort : port, text, parent);
+    frmGetComm dlg(simulated ? m_->iniPort : port, text, parent, cancellable);
     dlg.adjustSize();
     centreOn(&dlg, parent ? parent->frameGeometry() : availableArea(&dlg));
     if (intro_) intro_->keepClearOf(dlg.frameGeometry());

@@ -25,6 +25,7 @@ public:
 
     std::string addressedTagText() override;
     void processEvents() override;
+    void processEventsExceptInput() override;
     void beep() override;
     int eventLoopLevel() override;
     NoCommChoice showNoCommWindow(bool offerRetry, const std::string& deviceGone) override;
@@ -34,19 +35,30 @@ public:
     bool progressVisible() override;
     void setProgressBar(int percent) override;
     bool newPortRequested() override;
+    void showRestart(int percent) override;
     void showLinkMessage(const std::string& text) override;
     void reportError(const std::string& where, int number, const std::string& description) override;
     void clearSensorList() override;
     void addSensorToList(int tag) override;
     void setAddressedTagText(const std::string& text) override;
     bool choosePort(PortChoice& port, const std::string& message) override;
+    // The port window opened from the menu, with "Cancel": true when a port was chosen (in
+    // use from now on, and kept in the INI file).
+    bool chooseNewPort();
     void exitProgram() override;
 
 private:
+    bool askForPort(PortChoice& port, const std::string& message, bool cancellable);
+
     MainForm* form_ = nullptr;
     Module2* m_ = nullptr;
     QPointer<frmGauge> gauge_;
     QPointer<frmIntro> intro_;
+    // A restart in progress, and what the progress window showed before it.
+    bool restarting_ = false;
+    bool restartInGauge_ = false;
+    QString keptCaption_;
+    int keptPercent_ = 0;
 };
 
 }  // namespace k7

@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -21,9 +22,12 @@
 #include "settings/Module2.h"
 #include "status/ReadingLog.h"
 #include "status/frmLineOverview.h"
+#include "windows/ScreenFit.h"
 
 namespace k7 {
 namespace {
+
+constexpr const char* kStatusPausedText = "Status paused while the line overview is open";
 
 QLabel* label(const QString& text, QWidget* parent, const char* name = nullptr) {
     auto* l = new QLabel(text, parent);
@@ -82,17 +86,6 @@ T* named(T* w, const char* name) {
     return w;
 }
 
-// Asks for room to show all it holds (a plain scroll area asks for a fixed, smaller size), so
-// the window opens as large as its groups want, where the screen allows.
-class FitScrollArea : public QScrollArea {
-public:
-    using QScrollArea::QScrollArea;
-    QSize sizeHint() const override {
-        return widget() ? widget()->sizeHint() + QSize(2 * frameWidth(), 2 * frameWidth())
-                        : QScrollArea::sizeHint();
-    }
-};
-
 void retainSizeWhenHidden(QWidget* w) {
     QSizePolicy p = w->sizePolicy();
     p.setRetainSizeWhenHidden(true);
@@ -113,13 +106,14 @@ MainForm::MainForm(Module2& m, GuiLinkUi& ui, std::vector<std::string> arguments
     setObjectName("MainForm");
     setWindowTitle("K-7700 Smart Ultrasonic Sensor");
 
-    auto* central = new QWidget(this);
-    auto* outer = new QGridLayout(central);
-    outer->setContentsMargins(6, 6, 6, 6);
+    // The groups scroll on a screen too small for them; the message band and the edit-mode
+    // row below them never do.
+    auto* groups = new QWidget(this);
+    auto* outer = new QGridLayout(groups);
+    outer->setContentsMargins(6, 6, 6, 0);
     outer->setHorizontalSpacing(6);
     outer->setVerticalSpacing(6);
-
-    statusPanel_ = groupFrame(central);
+    statusPanel_ = groupFrame(groups);
     statusGrid_ = new QGridLayout(statusPanel_);
     buildStatusPanel(statusPanel_, statusGrid_);
     outer->addWidget(statusPanel_, 0, 0, 2, 1);
@@ -127,16 +121,24 @@ MainForm::MainForm(Module2& m, GuiLinkUi& ui, std::vector<std::string> arguments
     outer->addWidget(buildSetpointGroup(), 1, 1);
     outer->addWidget(buildSamplingGroup(), 0, 2);
     outer->addWidget(buildEchoGroup(), 1, 2);
-    auto* bottom = new QGridLayout;
-    buildBottom(central, bottom);
-    outer->addLayout(bottom, 2, 0, 1, 3);
-    // On a screen smaller than the window would like, the screen scrolls; nothing is cut.
-    scroll_ = named(new FitScrollArea(this), "MainScroll");
-    scroll_->setFrameShape(QFrame::NoFrame);
-    scroll_->setFocusPolicy(Qt::NoFocus);  // the fields take the keyboard, not the frame
-    scroll_->setWidgetResizable(true);
-    scroll_->setWidget(central);
-    setCentralWidget(scroll_);
+    scroll_ = scrollingBody(groups, this, "MainScroll");
+    bottom_ = new QWidget(this);
+    auto* bottom = new QGridLayout(bottom_);
+    bottom->setContentsMargins(6, 6, 6, 6);
+    buildBottom(bottom_, bottom);
+    auto* central = new QWidget(this);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(scroll_, 1);
+    column->addWidget(bottom_);
+    setCentralWidget(central);
+    for (QWidget* w : {groups, bottom_}) w->installEventFilter(this);
+    // Shown while the readings are logged to a file: which file, and how many rows so far.
+    lblLogging_ = named(new QLabel(this), "lblLogging");
+    statusBar()->setObjectName("StatusBar");
+    statusBar()->addWidget(lblLogging_, 1);
+    statusBar()->hide();
 
     Timer1 = named(new QTimer(this), "Timer1");
     Timer1->setInterval(100);
@@ -214,6 +216,13 @@ void MainForm::buildStatusPanel(QWidget* p, QGridLayout* g) {
     id->addWidget(SensorID);
     id->addWidget(SingleSensorID);
     id->addStretch();
+    lblStatusPaused_ = label(kStatusPausedText, p, "lblStatusPaused");
+    lblStatusPaused_->setWordWrap(true);
+    QFont italic = lblStatusPaused_->font();
+    italic.setItalic(true);
+    lblStatusPaused_->setFont(italic);
+    lblStatusPaused_->hide();
+    g->addWidget(lblStatusPaused_, 10, 0, 1, -1, Qt::AlignTop);
     g->addWidget(lblIDTag, 11, 0);
     g->addLayout(id, 11, 1, 1, 2);
     g->setRowStretch(10, 1);
@@ -289,7 +298,7 @@ QWidget* MainForm::buildSetpointGroup() {
         h->setAlignment(Qt::AlignCenter);
         g->addWidget(h, 3, c + 1);
     }
-    auto* rowA = label("Setpoint OUTPUT &A:", f, "lblOutputA");
+    auto* rowA = label("&Setpoint OUTPUT A:", f, "lblOutputA");
     auto* rowB = label("Setpoint OUTPUT &B:", f, "lblOutputB");
     CloseMinLL = named(new ToggleField(f), "CloseMinLL");
     cbMidMinLL = named(new QComboBox(f), "cbMidMinLL");
@@ -328,20 +337,20 @@ QWidget* MainForm::buildSamplingGroup() {
     QFrame* f = groupFrame(nullptr);
     auto* g = new QGridLayout(f);
     g->addWidget(groupTitle(kSamplingGroup, f), 0, 0, 1, -1);
-    lblSampleRate = label("&Sample Rate:", f, "lblSampleRate");
+    lblSampleRate = label("Sample Ra&te:", f, "lblSampleRate");
     SampleRate1 = field(KeyFilter::SampleRate, f, "SampleRate1");
     lblSamplesPerSec = label("Samples/sec.", f, "lblSamplesPerSec");
-    lblAverage = label("A&verage:", f, "lblAverage");
+    lblAverage = label("Avera&ge:", f, "lblAverage");
     AverageSamples = named(new QComboBox(f), "AverageSamples");
     lblSamples = label("Samples", f, "lblSamples");
     lblAverageType = label("Average t&ype:", f, "lblAverageType");
     AverageType = named(new QComboBox(f), "AverageType");
-    Label23 = label("Tri&gger Mode:", f, "Label23");
+    Label23 = label("Trigger &Mode:", f, "Label23");
     TriggerMode = named(new QComboBox(f), "TriggerMode");
-    DelayLabel1 = label("Trigger &Delay:", f, "DelayLabel1");
+    DelayLabel1 = label("&Trigger Delay:", f, "DelayLabel1");
     TriggerDelay = field(KeyFilter::Digits, f, "TriggerDelay", 60);
     DelayLabel2 = label("mSec.", f, "DelayLabel2");
-    lblPresetTemp = label("Preset Temperature:", f, "lblPresetTemp");
+    lblPresetTemp = wrapLabel("Preset Temperature:", f, "lblPresetTemp");
     ManualTemperature = field(KeyFilter::None, f, "ManualTemperature", 70);
     TempUnits1 = label("Deg. C", f, "TempUnits1");
 
@@ -406,7 +415,7 @@ void MainForm::buildBottom(QWidget* p, QGridLayout* g) {
     EditModeLabel->setPalette(pal);
     ProgramModule = named(new QPushButton("&Program K-7700", p), "ProgramModule");
     cmdCancelEdit = named(new QPushButton("&Cancel Editing", p), "cmdCancelEdit");
-    cmdSWTrigger = named(new QPushButton("&Manual Trigger", p), "cmdSWTrigger");
+    cmdSWTrigger = named(new QPushButton("Manual &Trigger", p), "cmdSWTrigger");
     ResetErr = named(new QPushButton("&Reset Error", p), "ResetErr");
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(ResetErr);
@@ -417,10 +426,14 @@ void MainForm::buildBottom(QWidget* p, QGridLayout* g) {
     buttons->addWidget(cmdCancelEdit);
     g->addWidget(Message, 0, 0);
     g->addLayout(buttons, 1, 0);
-    for (QWidget* w : {static_cast<QWidget*>(EditModeLabel), static_cast<QWidget*>(ProgramModule),
-                       static_cast<QWidget*>(cmdCancelEdit), static_cast<QWidget*>(cmdSWTrigger),
-                       static_cast<QWidget*>(ResetErr)}) {
-        retainSizeWhenHidden(w);  // the row keeps its height: the groups above never jump
+    // The edit-mode trio keeps the row's height: nothing around it jumps. The other two only
+    // take room while they show, so the window can be narrow.
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{EditModeLabel, ProgramModule, cmdCancelEdit}) {
+        retainSizeWhenHidden(w);
+    }
+    for (QWidget* w : std::initializer_list<QWidget*>{EditModeLabel, ProgramModule, cmdCancelEdit,
+                                                      cmdSWTrigger, ResetErr}) {
         w->hide();
     }
 }

@@ -2,6 +2,7 @@
 // The main window: the live status of the selected sensor beside its settings as entry
 // fields, the edit mode, and the menus. Controls carry the names the rest of the program
 // (and the tests) know them by.
+#include <QImage>
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
@@ -59,6 +60,8 @@ public:
     void stopPoll() override { stopStatusPoll(); }
     void resumePoll() override;
     void showMessage(const QString& text);
+    // The sensor restarts (or has restarted): said on the message band.
+    void showRestarting(bool restarting);
     void clearSensorList();
     void addSensorToList(int tag);
     void setSingleSensorIdText(const QString& text);
@@ -122,12 +125,16 @@ public:
     // problems told in the message band, and File -> "Change History ...".
     void attachHistory(HistoryRecorder& recorder);
     void MenuChangeHistory_Click();
+    // What File -> Print puts on the page.
+    QImage pageImage();
     // The commissioning report (MainForm_Report.cpp).
     void MenuReport_Click();
     // The comm history and line health window.
     void menuCommHistory_Click();
     // Acoustic display (MainForm_Acoustic.cpp).
     void ScopeMode_Click();
+    // Advanced Settings: the port window; a port chosen there is searched at once.
+    void menuCommPort_Click();
     // Service tools (MainForm_Service.cpp).
     void CalCurrentMenu_Click();
     void mnuAdjustSenitivity_Click();
@@ -145,6 +152,8 @@ public:
     // the file cannot be written.
     bool startCsvLog(const std::string& path);
     void stopCsvLog();
+    // The status bar says where the readings are logged and how many rows so far, while they are.
+    void showLogging();
     // Puts a sensor on screen as if chosen in the ID tag list.
     void showSensor(int tag);
     frmLineOverview* lineOverview() const { return overview_; }
@@ -215,7 +224,7 @@ public:
     QLabel* lblSamples = nullptr;
     QLabel* lblAverageType = nullptr;
     QComboBox* AverageType = nullptr;
-    QLabel* Label23 = nullptr;  // "Tri&gger Mode:"
+    QLabel* Label23 = nullptr;  // "Trigger &Mode:"
     QComboBox* TriggerMode = nullptr;
     QLabel* DelayLabel1 = nullptr;
     FilteredField* TriggerDelay = nullptr;
@@ -314,6 +323,9 @@ private:
     void connectFields();
     void fillFixedLists();
     void startUp();
+    // After a search: the sensor last worked with (or the first found) read into the screen,
+    // and the ID tag shown as a list of the tags found or as the one tag.
+    void showSensorsFound();
 
     void distanceFieldLeft(DistField f, Qt::FocusReason reason);
     void fieldLeft(const char* field, Qt::FocusReason reason);
@@ -327,6 +339,8 @@ private:
     void checkListsForEdit();
     void refreshCurrentLoopCaption();
     void setInternalMenuVisible(bool visible);
+    // The Diagnostics menu, once start-up allows it, when it holds an item for the sensor shown.
+    void showDiagnosticsMenu();
     void applyTypeExtras();
     void setCaption(QLabel* label, const QString& text);
     void setMessageBand(bool red);  // the message line: opaque red or transparent
@@ -337,6 +351,10 @@ private:
     void focusFirstField();
     // Sized to what it shows, within the screen; scrolls where the screen is smaller.
     void fitToScreen();
+    // The size the window wants for what it shows now, within the screen.
+    QSize wantedSize() const;
+    // Grows (within the screen) when what it shows has grown: a row shown, a longer message.
+    void growToContent();
     // A message that something worked, on a quiet band, until the next change.
     void showDoneMessage(const QString& text);
     // The sensor list holds the tag on screen, chosen: after a read, a refused choice or an
@@ -357,7 +375,13 @@ private:
     QString doneText_;                  // the message band says what worked
     bool programming_ = false;          // WriteAllUserEEPROM addresses the line itself
     QTimer* messageFlash_ = nullptr;    // ends the short show of the measured temperature
-    QScrollArea* scroll_ = nullptr;
+    QScrollArea* scroll_ = nullptr;     // the groups
+    QWidget* bottom_ = nullptr;         // the message band and the edit-mode row
+    QLabel* lblLogging_ = nullptr;      // in the status bar while logging
+    QSize lastWanted_;                  // what the window last wanted
+    bool growPending_ = false;
+    bool diagnosticsAllowed_ = false;    // the search found an acoustic-capable sensor
+    QLabel* lblStatusPaused_ = nullptr;  // the line overview reads the line meanwhile
     QWidget* statusPanel_ = nullptr;
     QGridLayout* statusGrid_ = nullptr;
     QPointer<frmLineOverview> overview_;

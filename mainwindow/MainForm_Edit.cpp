@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScopedValueRollback>
+#include <QScrollArea>
 #include <QTimer>
 #include <algorithm>
 
@@ -21,6 +22,7 @@
 #include "settings/SensorTypes.h"
 #include "settings/Validation.h"
 #include "setupfile/SetupScreen.h"
+#include "windows/DisabledWhileBusy.h"
 
 namespace k7 {
 namespace {
@@ -104,7 +106,14 @@ void MainForm::connectFields() {
 }
 
 bool MainForm::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == cmdCancelEdit && event->type() == QEvent::FocusOut) {
+    if (event->type() == QEvent::LayoutRequest &&
+        (watched == scroll_->widget() || watched == bottom_)) {
+        // Once the layout has settled: the window grows with what it shows.
+        if (!growPending_) {
+            growPending_ = true;
+            QTimer::singleShot(0, this, &MainForm::growToContent);
+        }
+    } else if (watched == cmdCancelEdit && event->type() == QEvent::FocusOut) {
         if (m_.ValuesValid) RedOut();
     } else if (qobject_cast<QComboBox*>(watched) && watched != SensorID) {
         if (event->type() == QEvent::FocusIn) listFocusChanged(true);
@@ -161,7 +170,10 @@ void MainForm::EditMode(bool editing) {
     }
     cmdSWTrigger->setEnabled(v);
     SensorID->setEnabled(v);
-    for (QAction* a : {CalCurrentMenu, MenuSave, MenuRecall, MenuCompare}) a->setEnabled(v);
+    // A port change searches the line and reads a sensor: it waits for the edit as well.
+    for (QAction* a : {CalCurrentMenu, MenuSave, MenuRecall, MenuCompare, menuCommPort}) {
+        a->setEnabled(v);
+    }
     for (QWidget* w : std::initializer_list<QWidget*>{
              Label1, lblAvgDist, AvgDist, LabelUnits[0], lblMinOut, MinOut, lblMaxOut, MaxOut,
              lblTargOut, TargOut, lblTargetStrength, TargetStrength, Label42, lblSerialNumber,
@@ -300,6 +312,7 @@ void MainForm::RedOut() {
 }
 
 void MainForm::markRed(const std::string& field) {
+    if (field.empty()) return;
     if (QWidget* w = fieldByName(field)) setBackground(w, true);
 }
 
@@ -337,11 +350,10 @@ void MainForm::ProgramModule_Click() {
     {
         const PollPause pause(*this);
         const QScopedValueRollback<bool> addressing(programming_, true);
-        setEnabled(false);
+        const auto busy = DisabledWhileBusy::contentsOf(this);
         ChangeScope change(m_.link, kProgramChange,
                            {setupAsRead_, setupRecordText(setupValuesFrom(m_, sv))});
         result = WriteAllUserEEPROM(m_, sv);
-        setEnabled(true);
         if (m_.link.ProgramEnding) return;
     }
     if (result.status == ProgramStatus::TagUnavailable ||
@@ -351,11 +363,6 @@ void MainForm::ProgramModule_Click() {
         markRed("SingleSensorID");
         return;
     }
-    EditMode(false);
-    // A verification failure reported during the writes stays visible after the re-read.
-    const QString text = Message->text();
-    const QPalette pal = Message->palette();
-    const bool opaque = Message->autoFillBackground();
     if (m_.discovery.CurrentIDTag != tagBefore) {
         // The sensor answers to its new tag now: the list of tags found says so.
         std::replace(m_.discovery.found.begin(), m_.discovery.found.end(), tagBefore,
@@ -365,15 +372,21 @@ void MainForm::ProgramModule_Click() {
         for (int tag : m_.discovery.found) addSensorToList(tag);
     }
     syncSensorList();
-    ShowUnitSelections();
-    if (result.ok()) {
-        showDoneMessage(QString("ID tag %1 programmed: every setting written and verified.")
-                            .arg(m_.discovery.CurrentIDTag));
-    } else {
-        Message->setText(text);
-        Message->setPalette(pal);
-        Message->setAutoFillBackground(opaque);
+    if (!result.failedCells.empty()) {
+        // The sensor holds all of the edit but what it refused: the screen keeps the user's
+        // values, in edit mode, to be programmed again or cancelled.
+        ShowErrMsg(QString::fromStdString(std::string(kVerifyFailedMessage) + ": " +
+                                          notTakenText(result.failedCells, sv.OutputSpan) +
+                                          ". Every other setting was written and verified. "
+                                          "Your values stay on screen: program again, or "
+                                          "cancel editing to see what the sensor holds."));
+        for (int cell : result.failedCells) markRed(cellSetting(cell, sv.OutputSpan).field);
+        return;
     }
+    EditMode(false);
+    ShowUnitSelections();
+    showDoneMessage(QString("ID tag %1 programmed: every setting written and verified.")
+                        .arg(m_.discovery.CurrentIDTag));
     focusFirstField();
 }
 

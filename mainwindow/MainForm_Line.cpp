@@ -2,8 +2,10 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStatusBar>
 
 #include "mainwindow/ExitProgram.h"
 #include "mainwindow/MainForm.h"
@@ -11,6 +13,7 @@
 #include "status/ReadingLog.h"
 #include "status/frmLineOverview.h"
 #include "status/frmTrend.h"
+#include "windows/ScreenFit.h"
 #include "windows/frmError.h"
 
 namespace k7 {
@@ -44,7 +47,10 @@ void MainForm::mnuLineOverview_Click() {
             for (int tag : tags) addSensorToList(tag);
             syncSensorList();
         });
-        overview_->resize(overview_->sizeHint().expandedTo(QSize(1000, 420)));
+        fitWindowToScreen(overview_, overview_->sizeHint().expandedTo(QSize(1000, 420)));
+        // The overview reads the line in turn meanwhile: the status here says it rests.
+        lblStatusPaused_->show();
+        connect(overview_, &QObject::destroyed, lblStatusPaused_, &QWidget::hide);
     }
     overview_->show();
     overview_->raise();
@@ -68,7 +74,7 @@ void MainForm::mnuTrend_Click() {
     if (!trend_) {
         trend_ = new frmTrend(m_, this);
         connect(this, &MainForm::statusRead, trend_, &frmTrend::addReading);
-        trend_->resize(trend_->sizeHint().expandedTo(QSize(720, 520)));
+        fitWindowToScreen(trend_, trend_->sizeHint().expandedTo(QSize(720, 520)));
     }
     trend_->show();
     trend_->raise();
@@ -110,11 +116,26 @@ bool MainForm::startCsvLog(const std::string& path) {
             frmError dlg(QString::fromStdString(*error), this);
             dlg.exec();
             if (dlg.exitChosen()) ExitProgram(m_);
+            return;
         }
+        showLogging();
     });
     mnuLogCsv->setChecked(true);
     showDoneMessage(QString::fromStdString("Logging to " + path));
+    showLogging();
     return true;
+}
+
+void MainForm::showLogging() {
+    const bool logging = log_ && log_->isOpen();
+    if (logging) {
+        const auto rows = log_->rows();
+        lblLogging_->setText(QString("Logging to %1: %2 %3")
+                                 .arg(QString::fromStdString(log_->path()))
+                                 .arg(rows)
+                                 .arg(rows == 1 ? "row" : "rows"));
+    }
+    statusBar()->setVisible(logging);
 }
 
 void MainForm::stopCsvLog() {
@@ -124,6 +145,7 @@ void MainForm::stopCsvLog() {
     const std::string path = log_->path();
     const auto rows = log_->rows();
     log_.reset();
+    showLogging();
     showDoneMessage(QString::fromStdString(std::to_string(rows) + " readings logged to " + path));
 }
 

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTimer>
+#include <algorithm>
 
 #include "common/NumberFormat.h"
 #include "common/RuntimeError.h"
@@ -100,7 +101,8 @@ void MainForm::buildMenus() {
     menuRingTimes = item(MenuTools, "G615 &Ring Times", "menuRingTimes", this,
                          [this] { menuRingTimes_Click(); });
     menuRingTimes->setVisible(false);
-    menuCommPort = item(MenuTools, "&Comm Port", "menuCommPort", this, [] {});
+    menuCommPort =
+        item(MenuTools, "&Comm Port", "menuCommPort", this, [this] { menuCommPort_Click(); });
     menuCommHistory = item(MenuTools, "Comm &History and Line Health ...", "menuCommHistory", this,
                            [this] { menuCommHistory_Click(); });
 
@@ -130,10 +132,20 @@ void MainForm::buildMenus() {
     InternalMenu->menuAction()->setVisible(false);
 
     connect(tmrPostLoadCode, &QTimer::timeout, this, [this] {
-        mnuDiagnostics->menuAction()->setVisible(m_.discovery.AcousticCapable &&
-                                                 !mnuDiagnostics->actions().isEmpty());
+        diagnosticsAllowed_ = m_.discovery.AcousticCapable;
+        showDiagnosticsMenu();
         tmrPostLoadCode->stop();
     });
+}
+
+void MainForm::showDiagnosticsMenu() {
+    // A menu with nothing in it for the sensor shown (a G-615 has no acoustic display) is not
+    // offered at all.
+    const QList<QAction*> items = mnuDiagnostics->actions();
+    const bool any = std::any_of(items.begin(), items.end(), [](const QAction* a) {
+        return a->isVisible() && !a->isSeparator();
+    });
+    mnuDiagnostics->menuAction()->setVisible(diagnosticsAllowed_ && any);
 }
 
 void MainForm::setDistanceUnit(int unit) {

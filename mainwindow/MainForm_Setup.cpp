@@ -6,6 +6,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QScrollArea>
 #include <QTimer>
 #include <exception>
 
@@ -121,6 +122,26 @@ void MainForm::MenuCompare_Click() {
     dlg.exec();
 }
 
+QImage MainForm::pageImage() {
+    // The groups whole, however far they are scrolled and without the scroll bars, and the band
+    // below them, unless all it says is what an earlier action did.
+    const QString said = Message->text();
+    const bool earlier = !said.isEmpty() && said == doneText_;
+    const QPalette palette = Message->palette();
+    const bool opaque = Message->autoFillBackground();
+    if (earlier) {
+        setMessageBand(false);
+        Message->clear();
+    }
+    const QImage image = windowImage(this, {scroll_->widget(), bottom_});
+    if (earlier) {
+        Message->setPalette(palette);
+        Message->setAutoFillBackground(opaque);
+        Message->setText(said);
+    }
+    return image;
+}
+
 void MainForm::MenuPrint_Click() {
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName("K-7700 setup");
@@ -134,7 +155,7 @@ void MainForm::MenuPrint_Click() {
     dlg.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
     if (dlg.exec() != QDialog::Accepted) return;
     QString error;
-    if (!printWindowImage(this, centralWidget(), printer, &error)) {
+    if (!printImage(pageImage(), printer, &error)) {
         showFileError(this, m_, FileError{kErrPrinter, error.toStdString()}.text());
     }
 }

@@ -6,8 +6,10 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QScrollArea>
+#include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
 
@@ -24,8 +26,10 @@
 #include "settings/Module2.h"
 #include "settings/SensorTypes.h"
 #include "settings/SettingsRead.h"
+#include "windows/DisabledWhileBusy.h"
 #include "windows/ErrorBox.h"
 #include "windows/Placement.h"
+#include "windows/ScreenFit.h"
 #include "windows/frmIntro.h"
 
 namespace k7 {
@@ -82,25 +86,10 @@ void MainForm::Form_Load() {
     RedOut();
 
     try {
-        // The tag the user worked with last time, when it is on the line.
-        const int preferred = m_.PreferredIDTag;
-        for (int i = 0; i < SensorID->count(); ++i) {
-            if (SensorID->itemText(i).toInt() == preferred) {
-                SensorID->setCurrentIndex(i);
-                setSingleSensorIdText(SensorID->itemText(i));
-                m_.discovery.CurrentIDTag = preferred;
-            }
-        }
         Timer1->stop();
-        ShowUnitSelections();
+        showSensorsFound();
         if (m_.link.ProgramEnding) return;
         Timer1->stop();
-
-        const bool several = m_.discovery.SensorCount > 1;
-        SensorID->setVisible(several);
-        SingleSensorID->setVisible(!several);
-        lblIDTag->setBuddy(several ? static_cast<QWidget*>(SensorID) : SingleSensorID);
-        if (m_.discovery.SensorCount == 0) SingleSensorID->setText("(none)");
         cmdCancelEdit->hide();
         cmdSWTrigger->hide();
         m_.MeasuredTemperatureC = 0;
@@ -135,28 +124,78 @@ void MainForm::Form_Load() {
     tmrPostLoadCode->start();
 }
 
-void MainForm::fitToScreen() {
-    const QRect screen = availableArea(this);
-    QSize frame = frameGeometry().size() - size();
-    // Before the first show the window manager's frame is not known: leave room for one.
-    if (frame.isNull()) frame = QSize(8, 2 * fontMetrics().height());
-    const QSize room = screen.size() - frame;
-    // The main window's own size hint lags behind its groups while start-up runs.
-    const QSize menu(0, menuBar()->sizeHint().height());
-    QSize want = scroll_->sizeHint() + menu;
+void MainForm::showSensorsFound() {
+    // The tag the user worked with last time, when it is on the line.
+    const int preferred = m_.PreferredIDTag;
+    for (int i = 0; i < SensorID->count(); ++i) {
+        if (SensorID->itemText(i).toInt() == preferred) {
+            SensorID->setCurrentIndex(i);
+            setSingleSensorIdText(SensorID->itemText(i));
+            m_.discovery.CurrentIDTag = preferred;
+        }
+    }
+    ShowUnitSelections();
+    if (m_.link.ProgramEnding) return;
+    const bool several = m_.discovery.SensorCount > 1;
+    SensorID->setVisible(several);
+    SingleSensorID->setVisible(!several);
+    lblIDTag->setBuddy(several ? static_cast<QWidget*>(SensorID) : SingleSensorID);
+    if (m_.discovery.SensorCount == 0) SingleSensorID->setText("(none)");
+}
+
+void MainForm::menuCommPort_Click() {
+    const Link::Hold held = lineForUser();
+    if (!held || !ui_.chooseNewPort()) return;
+    // The port chosen is used at once: opened (asking again while it cannot be) and searched.
+    // The search names each tag it asks in the ID field: no edit.
+    const PollPause pause(*this);
+    const QScopedValueRollback<bool> tracking(m_.ChangeTracking, false);
+    {
+        const auto busy = DisabledWhileBusy::contentsOf(this);
+        if (!connectToSensors(m_.link, m_.discovery)) return;  // the program is ending
+    }
+    showSensorsFound();
+    focusFirstField();
+}
+
+QSize MainForm::wantedSize() const {
+    const QSize room = availableArea(this).size() - frameAllowance(this);
+    // Around the groups: the menu bar, the message band with the edit-mode row, the status bar.
+    const int around = menuBar()->sizeHint().height() + bottom_->sizeHint().height() +
+                       (statusBar()->isHidden() ? 0 : statusBar()->sizeHint().height());
+    QSize want = scroll_->sizeHint() + QSize(0, around);
+    want.setWidth(std::max(want.width(), bottom_->sizeHint().width()));
     // Narrower than it would like, the groups' long captions take two lines.
     const QWidget* content = scroll_->widget();
     if (want.width() > room.width() && content->hasHeightForWidth()) {
-        want.setHeight(
-            std::max(want.height(), content->heightForWidth(room.width()) + menu.height()));
+        want.setHeight(std::max(want.height(), content->heightForWidth(room.width()) + around));
     }
-    // The groups give up their spare room before the screen scrolls; a scroll bar then takes
-    // its width from the other side.
+    // The groups give up their spare room before they scroll; a scroll bar then takes its
+    // width from the other side.
     const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    const QSize least = content->minimumSizeHint() + menu;
+    const QSize least = content->minimumSizeHint() + QSize(0, around);
     if (least.width() > room.width()) want.rheight() += bar;
     if (least.height() > room.height()) want.rwidth() += bar;
-    resize(want.boundedTo(room));
+    return want.boundedTo(room);
+}
+
+void MainForm::fitToScreen() {
+    lastWanted_ = wantedSize();
+    resize(lastWanted_);
+}
+
+void MainForm::growToContent() {
+    growPending_ = false;
+    if (!loaded_ || !isVisible()) return;
+    const QSize want = wantedSize();
+    // Only what has grown since the last look: a window the user made smaller stays so until
+    // there is more to show.
+    const QSize grown(want.width() > lastWanted_.width() ? want.width() : width(),
+                      want.height() > lastWanted_.height() ? want.height() : height());
+    lastWanted_ = want;
+    if (grown.width() <= width() && grown.height() <= height()) return;
+    resize(grown.expandedTo(size()));
+    keepInside(this, availableArea(this));
 }
 
 void MainForm::focusFirstField() {
@@ -204,6 +243,7 @@ void MainForm::applyTypeExtras() {
         CalCurrentMenu->setVisible(true);
         ScopeMode->setVisible(true);
     }
+    showDiagnosticsMenu();
     setCaption(Label11, modelScreen(m_.SensorType).outputGroup);
     // The Velkor model's trigger mode is fixed at the factory.
     TriggerMode->setEnabled(m_.SensorType != 5);
@@ -215,6 +255,7 @@ void MainForm::ShowUnitSelections() {
     if (!held) return;
     m_.ChangeTracking = false;
     const PollPause pause(*this);
+    const auto busy = DisabledWhileBusy::contentsOf(this);
     try {
         ScreenValues sv = screenValues();
         const std::string note = readSensorSettings(m_, sv);

@@ -10,6 +10,7 @@
 #include "settings/Module2.h"
 #include "settings/SensorTypes.h"
 #include "status/StatusDecode.h"
+#include "windows/DisabledWhileBusy.h"
 
 namespace k7 {
 
@@ -19,7 +20,7 @@ constexpr int kDeferredPollMs = 50;
 }  // namespace
 
 void MainForm::Timer3_Timer() {
-    Link::Hold held = m_.link.hold();
+    Link::Hold held = m_.link.holdInBackground();
     if (!held) {
         Timer3->start(kDeferredPollMs);
         return;
@@ -97,12 +98,24 @@ void MainForm::ResetError_Click() {
     const Link::Hold held = lineForUser();
     if (!held) return;
     const PollPause pause(*this);
+    const auto busy = DisabledWhileBusy::contentsOf(this);
     ChangeScope change(m_.link, "Reset Error");
     for (int cell : {124, 125}) m_.link.writeCell(cell, 0);
     m_.link.SendRequest(cmd::ResetFaults);
     ClearErrorMessage();
     m_.link.SendRequest(cmd::Restart);
     ShowUnitSelections();
+}
+
+void MainForm::showRestarting(bool restarting) {
+    // On the quiet band, unless it says something that matters more (a fault, a failed write).
+    if (restarting && (Message->text().isEmpty() || Message->text() == doneText_)) {
+        setMessageBand(false);
+        Message->setText(kRestartingText);
+        Message->repaint();
+    } else if (!restarting && Message->text() == kRestartingText) {
+        Message->clear();
+    }
 }
 
 bool MainForm::pollRunning() const {

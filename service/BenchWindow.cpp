@@ -3,6 +3,8 @@
 #include <QAbstractButton>
 #include <QCloseEvent>
 
+#include "windows/DisabledWhileBusy.h"
+
 namespace k7 {
 
 BenchWindow::BenchWindow(QWidget* parent) : ServiceDialog(parent) {
@@ -31,7 +33,10 @@ void BenchWindow::gone() {
 void BenchWindow::handle(const std::function<void()>& f) {
     if (closed_) return;  // a click or tick queued before the window closed
     ++running_;
-    f();
+    {
+        const DisabledWhileBusy busy(busyControls_);
+        f();
+    }
     if (--running_ == 0 && closed_) deleteLater();
 }
 

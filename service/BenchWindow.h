@@ -5,6 +5,7 @@
 // closed: it then goes only after the handler has returned, and `closing` runs at once, so
 // what it holds (the status poll, a loop) is given back at the moment the user closes it.
 #include <functional>
+#include <vector>
 
 #include "service/ServiceDialog.h"
 
@@ -27,6 +28,12 @@ protected:
     void onClick(QAbstractButton* button, std::function<void()> f);
     // A handler of this window is running (a long sequence waits and lets events run).
     bool handling() const { return running_ > 0; }
+    // The controls that start sequences: disabled while a handler runs. What stops a sequence
+    // (Exit, a "Continuously" box) stays live.
+    void disableWhileHandling(std::vector<QWidget*> controls) {
+        busyControls_ = std::move(controls);
+    }
+    const std::vector<QWidget*>& busyControls() const { return busyControls_; }
     // Once, when the window closes in any way (Exit, Esc, the title bar, the program's end).
     virtual void closing() {}
 
@@ -35,6 +42,7 @@ private:
 
     int running_ = 0;
     bool closed_ = false;
+    std::vector<QWidget*> busyControls_;
 };
 
 }  // namespace k7

@@ -10,7 +10,6 @@
 namespace k7 {
 namespace {
 
-constexpr std::int64_t kPaceSliceUs = 50'000;
 constexpr int kTempCalSettleMs = 500;
 constexpr int kDescriptionCellPauseMs = 1000;
 constexpr int kLegPauseMs = 60;
@@ -51,15 +50,10 @@ std::string cellsText(int first, int last) {
 
 Pacer responsivePacer(Link& link, std::function<bool()> stopped) {
     return [&link, stopped = std::move(stopped)](int ms) {
-        Clock& clock = link.clock();
-        const std::int64_t end = clock.nowUs() + std::int64_t{ms} * 1000;
-        for (;;) {
-            link.processEvents();
-            if (link.ProgramEnding || stopped()) return false;
-            const std::int64_t now = clock.nowUs();
-            if (now >= end) return true;
-            clock.sleepUntil(std::min(end, now + kPaceSliceUs));
-        }
+        link.processEvents();
+        if (link.ProgramEnding || stopped()) return false;
+        return link.pauseUntil(link.clock().nowUs() + std::int64_t{ms} * 1000,
+                               [&] { return !stopped(); });
     };
 }
 

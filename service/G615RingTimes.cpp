@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "windows/ScreenFit.h"
 #include "windows/Widgets.h"
 
 namespace k7 {
@@ -109,11 +110,15 @@ G615RingTimes::G615RingTimes(const QString& serialNumber, QWidget* mainWindow)
     top->addWidget(TimeAndDate);
     top->addStretch();
     top->addWidget(lblSerialNumber);
+    // The rows scroll on a small screen; the time, the serial number and Exit stay in view.
+    auto* rows = new QWidget(this);
+    g->setContentsMargins(0, 0, 0, 0);
+    rows->setLayout(g);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(16, 14, 16, 14);
     layout->setSpacing(10);
     layout->addLayout(top);
-    layout->addLayout(g);
+    layout->addWidget(scrollingBody(rows, this, "RingTimesBody"), 1);
     layout->addWidget(Command1, 0, Qt::AlignRight);
 
     connect(Additive, &QLineEdit::textChanged, this, &G615RingTimes::Additive_Change);

@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "windows/FormAbout.h"
+#include "windows/ScreenFit.h"
 
 namespace k7 {
 
@@ -14,6 +15,10 @@ ServiceDialog::ServiceDialog(QWidget* mainWindow, double acrossPercent, double d
 
 void ServiceDialog::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
+    if (!fitted_) {
+        fitted_ = true;
+        fitWindowToScreen(this);
+    }
     placeRelativeTo(this, placeOver_ ? placeOver_.data() : parentWidget(), across_, down_);
 }
 

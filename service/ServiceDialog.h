@@ -1,6 +1,7 @@
 #pragma once
-// What the service windows share: each is created when opened and placed over the main window,
-// fully on screen; the two warnings are yellow with a proceed and an abort button.
+// What the service windows share: each is created when opened, sized to fit the screen and
+// placed over the main window, fully on screen; the two warnings are yellow with a proceed and
+// an abort button.
 #include <QDialog>
 #include <QPointer>
 
@@ -24,6 +25,7 @@ private:
     double across_;
     double down_;
     QPointer<QWidget> placeOver_;
+    bool fitted_ = false;
 };
 
 class WarningDialog : public ServiceDialog {

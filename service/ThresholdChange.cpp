@@ -11,8 +11,6 @@
 namespace k7 {
 namespace {
 
-constexpr std::int64_t kProgressStepMs = 20;
-
 // The link's waits drive the bar for the length of one change, and only then.
 class ProgressDuringWaits {
 public:
@@ -67,10 +65,9 @@ ThresholdChangeResult ChangeThreshold(Link& link, StatusPoll& poll, const StopWa
     progress();
     link.SendRequest(cmd::Restart);
     progress();
-    Clock& clock = link.clock();
-    while (!link.ProgramEnding && watch.IsRunning() && watch.ElapsedTime() < kThresholdChangeMs) {
+    if (watch.IsRunning() && watch.ElapsedTime() < kThresholdChangeMs) {
         const std::int64_t left = kThresholdChangeMs - watch.ElapsedTime();
-        clock.sleepFor(std::min(left, kProgressStepMs) * 1000);
+        link.pauseUntil(link.clock().nowUs() + left * 1000);
         progress();
     }
     if (link.ProgramEnding) return ThresholdChangeResult::Stopped;

@@ -10,6 +10,7 @@
 
 #include "service/ThresholdChange.h"
 #include "settings/Threshold.h"
+#include "windows/DisabledWhileBusy.h"
 
 namespace k7 {
 
@@ -92,6 +93,8 @@ void frmAdjustThreshold::opThresh_Click(int index) {
     }
     ready_ = false;
     changing_ = true;
+    // The options and OK wait for the change; the bar and its caption go on showing.
+    const DisabledWhileBusy busy({opThresh[0]->parentWidget(), cmdOK});
     watch_.StartTimer();
     lblChangingThreshold->show();
     ProgressBar1->setValue(0);

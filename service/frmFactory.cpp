@@ -17,6 +17,8 @@
 #include "service/ToolLine.h"
 #include "service/frmZULtest.h"
 #include "settings/Module2.h"
+#include "windows/Placement.h"
+#include "windows/ScreenFit.h"
 #include "windows/Widgets.h"
 
 namespace k7 {
@@ -217,7 +219,7 @@ void frmFactory::buildLayout() {
     BootK7K = commandButton(this, "BootK7K", "Boot K7700");
     cmdExitFC = commandButton(this, "cmdExitFC", "Exit");
 
-    auto* columns = new QHBoxLayout;
+    auto* columns = new QBoxLayout(QBoxLayout::LeftToRight);
     auto* left = new QVBoxLayout;
     left->addWidget(cal);
     left->addWidget(ident);
@@ -235,16 +237,26 @@ void frmFactory::buildLayout() {
     buttons->addWidget(BootK7K);
     buttons->addStretch();
     buttons->addWidget(cmdExitFC);
+    // The groups scroll on a small screen (one column above the other where two do not fit
+    // side by side); the buttons below them stay in view.
+    auto* body = new QWidget(this);
+    columns->setContentsMargins(0, 0, 0, 0);
+    body->setLayout(columns);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(12, 12, 12, 10);
     layout->setSpacing(10);
-    layout->addLayout(columns);
+    layout->addWidget(scrollingBody(body, this, "FactoryBody"), 1);
     layout->addLayout(buttons);
+    if (sizeHint().width() + frameAllowance(this).width() > availableArea(this).width()) {
+        columns->setDirection(QBoxLayout::TopToBottom);
+    }
 }
 
 void frmFactory::connectHandlers() {
-    auto line = [this](QPushButton* b, void (frmFactory::*action)()) {
+    std::vector<QWidget*> starters{cmdIDTagTest};
+    auto line = [this, &starters](QPushButton* b, void (frmFactory::*action)()) {
         onClick(b, [this, action] { lineAction(action); });
+        starters.push_back(b);
     };
     line(CalDistance, &frmFactory::CalDistance_Click);
     line(IncTempCalFC, &frmFactory::IncTempCal);
@@ -262,6 +274,7 @@ void frmFactory::connectHandlers() {
     line(BootK7K, &frmFactory::BootK7K_Click);
     line(GetPICRAM, &frmFactory::GetPICRAM_Click);
     onClick(cmdIDTagTest, [this] { cmdIDTagTest_Click(); });
+    disableWhileHandling(starters);
     onClick(Text1, [this] { Text1_Click(); });
     onClick(chkDisplayTemp, [this] { chkDisplayTemp_Click(); });
     connect(cmdExitFC, &QPushButton::clicked, this, &QDialog::close);
@@ -281,20 +294,12 @@ void frmFactory::connectHandlers() {
 void frmFactory::lockMainWindow(QWidget* mainWindow) {
     // Its menus and fields, not the whole window: that would disable the windows it owns,
     // this one among them.
-    if (!mainWindow) return;
-    for (QWidget* w : mainWindow->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        if (w->isWindow() || !w->isEnabled()) continue;
-        w->setEnabled(false);
-        locked_.emplace_back(w);
-    }
+    mainLocked_.emplace(DisabledWhileBusy::contentsOf(mainWindow));
 }
 
 void frmFactory::closing() {
     if (test_) test_->close();
-    for (const QPointer<QWidget>& w : locked_) {
-        if (w) w->setEnabled(true);
-    }
-    locked_.clear();
+    mainLocked_.reset();
     pause_.reset();
 }
 
@@ -567,6 +572,13 @@ void frmFactory::cmdIDTagTest_Click() {
     // test runs must not delete the test under it (closing() ends the test at its next step).
     test_ = new frmZULtest(host_, poll_, parentWidget());
     test_->placeOver(this);
+    // The test runs its sequences until it is closed: nothing here may start one meanwhile
+    // (this button only brings the test to the front).
+    std::vector<QWidget*> starters = busyControls();
+    std::erase(starters, cmdIDTagTest);
+    auto testRuns = std::make_shared<DisabledWhileBusy>(starters);
+    connect(test_, &QDialog::finished, this, [testRuns] { testRuns->release(); });
+    connect(test_, &QObject::destroyed, this, [testRuns] { testRuns->release(); });
     test_->show();
 }
 

@@ -13,6 +13,7 @@
 #include "service/FactoryHost.h"
 #include "service/frmZULtest.h"
 #include "status/StatusPoll.h"
+#include "windows/DisabledWhileBusy.h"
 
 class QCheckBox;
 class QLabel;
@@ -113,7 +114,7 @@ private:
     StatusPoll& poll_;
     std::shared_ptr<FactoryHost> host_;  // shared with the repeated test, which may outlive it
     std::optional<PollPause> pause_;
-    std::vector<QPointer<QWidget>> locked_;  // parts of the main window disabled while open
+    std::optional<DisabledWhileBusy> mainLocked_;  // the main window's controls, while open
     Pacer pacer_;
     bool sequence_ = false;  // a line sequence of this window is running
     QPointer<frmZULtest> test_;

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "windows/DisabledWhileBusy.h"
 #include "windows/Widgets.h"
 
 namespace k7 {
@@ -75,10 +76,14 @@ frmICal::frmICal(Link& link, StatusPoll& poll, QWidget* mainWindow)
     layout->addLayout(bottom);
 
     connect(points, &QButtonGroup::idClicked, this, &frmICal::opCalCurrent_Click);
-    connect(IncCurrent, &QPushButton::clicked, this,
-            [this] { cal_.adjust(true, Fine->isChecked()); });
-    connect(DecCurrent, &QPushButton::clicked, this,
-            [this] { cal_.adjust(false, Fine->isChecked()); });
+    connect(IncCurrent, &QPushButton::clicked, this, [this] {
+        const auto busy = DisabledWhileBusy::contentsOf(this);
+        cal_.adjust(true, Fine->isChecked());
+    });
+    connect(DecCurrent, &QPushButton::clicked, this, [this] {
+        const auto busy = DisabledWhileBusy::contentsOf(this);
+        cal_.adjust(false, Fine->isChecked());
+    });
     connect(RestoreDefaults, &QPushButton::clicked, this, &frmICal::RestoreDefaults_Click);
     connect(ICalExit, &QPushButton::clicked, this, &QDialog::accept);
 }
@@ -107,12 +112,19 @@ void frmICal::showPoint() {
 }
 
 void frmICal::opCalCurrent_Click(int index) {
-    if (!cal_.selectPoint(index)) showPoint();
+    bool selected = false;
+    {
+        const auto busy = DisabledWhileBusy::contentsOf(this);
+        selected = cal_.selectPoint(index);
+    }
+    if (!selected) showPoint();
 }
 
 void frmICal::RestoreDefaults_Click() {
     using Outcome = CurrentCalibration::Restore::Outcome;
+    auto busy = DisabledWhileBusy::contentsOf(this);
     const CurrentCalibration::Restore r = cal_.restoreDefaults();
+    busy.release();
     if (r.outcome == Outcome::BadReference) {
         QMessageBox box(QMessageBox::NoIcon, "Message", badReferenceText(r.reference),
                         QMessageBox::Ok, this);
@@ -124,7 +136,10 @@ void frmICal::RestoreDefaults_Click() {
 void frmICal::done(int result) {
     // Every way of closing ends calibration mode; while another exchange holds the line the
     // window stays open (cal_.close() has beeped).
-    if (!cal_.close()) return;
+    {
+        const auto busy = DisabledWhileBusy::contentsOf(this);
+        if (!cal_.close()) return;
+    }
     QDialog::done(result);
 }
 

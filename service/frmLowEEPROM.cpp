@@ -70,6 +70,7 @@ frmLowEEPROM::frmLowEEPROM(Link& link, QWidget* mainWindow) : BenchWindow(mainWi
     onClick(BootK7K, [this] { bootSensor(link_); });
     onClick(cmdWriteAll, [this] { cmdWriteAll_Click(); });
     connect(cmdExit, &QPushButton::clicked, this, &QDialog::close);
+    disableWhileHandling({cmdReadAll, cmdClearAll, BootK7K, cmdWriteAll});
 }
 
 void frmLowEEPROM::ClearReads() {

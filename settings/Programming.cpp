@@ -161,7 +161,68 @@ void keepOutcome(Module2& m, const ProgramResult& r) {
         whyStopped(r.status)};
 }
 
+struct CellRange {
+    int first, last;
+    const char* name;
+    const char* field;
+};
+
+// Every cell the programming writes, by the setting it holds.
+constexpr CellRange kUserCells[] = {
+    {45, 45, "ID Tag", "SingleSensorID"},
+    {46, 77, "User Description", "UserDescription"},
+    {78, 78, "OUTPUT Span", "OutputSpan"},
+    {79, 80, nullptr, "Dist04"},  // named after the span
+    {81, 82, "20 mA Distance", "Dist20"},
+    {83, 83, "No Echo OUTPUT Current", "NoTargetCurrent"},
+    {84, 85, "Close Setpoint Distance", "CloseSetPoint"},
+    {86, 87, "Far Setpoint Distance", "FarSetPoint"},
+    {88, 88, "Setpoint OUTPUT A", ""},
+    {89, 89, "Setpoint OUTPUT B", ""},
+    {90, 90, "Hysteresis", "Hysteresis1"},
+    {91, 91, "Echo Status OUTPUT with No Echo", "TargLL"},
+    {93, 93, "Average", "AverageSamples"},
+    {94, 94, "Average type", "AverageType"},
+    {95, 95, "No Echo Time Out", "NoEchoTimeout"},
+    {101, 101, "Trigger Mode", "TriggerMode"},
+    {102, 102, "Trigger Delay", "TriggerDelay"},
+    {103, 103, "Temperature Compensation", ""},
+    {104, 104, "Preset Temperature", "ManualTemperature"},
+    {105, 105, "Mid Zone of Setpoint OUTPUT A and B", ""},
+    {114, 115, "Maximum Range", "UserMaxRange"},
+    {117, 118, "Sample Rate", "SampleRate1"},
+};
+
 }  // namespace
+
+CellSetting cellSetting(int cell, int outputSpan) {
+    for (const CellRange& r : kUserCells) {
+        if (cell < r.first || cell > r.last) continue;
+        if (!r.name) return {outputSpan == 0 ? "0 mA Distance" : "4 mA Distance", r.field};
+        return {r.name, r.field};
+    }
+    return {"EEPROM cell " + num(cell), ""};
+}
+
+std::string notTakenText(const std::vector<int>& failedCells, int outputSpan) {
+    // One entry a setting, its cells in the order they were written.
+    std::vector<std::pair<std::string, std::vector<int>>> settings;
+    for (int cell : failedCells) {
+        const std::string name = cellSetting(cell, outputSpan).name;
+        if (settings.empty() || settings.back().first != name) settings.push_back({name, {}});
+        settings.back().second.push_back(cell);
+    }
+    std::string text;
+    for (std::size_t i = 0; i < settings.size(); ++i) {
+        const auto& [name, cells] = settings[i];
+        if (i > 0) text += i + 1 == settings.size() ? " and " : ", ";
+        text += name + (cells.size() == 1 ? " (cell " : " (cells ");
+        for (std::size_t c = 0; c < cells.size(); ++c) text += (c ? ", " : "") + num(cells[c]);
+        text += ")";
+    }
+    return text + (failedCells.size() == 1 ? " did not take the value written"
+                                           : " did not take the values written");
+}
 
 std::vector<CellWrite> userEepromWrites(const Module2& m, const ScreenValues& screen) {
     const int type = m.SensorType;

@@ -39,6 +39,20 @@ struct ProgramResult {
     bool ok() const { return status == ProgramStatus::Completed && failedCells.empty(); }
 };
 
+// The setting a user cell holds, by the caption of its field ("Hysteresis"; the first
+// current-loop distance follows the span: "0 mA Distance" or "4 mA Distance"), and the name of
+// that field on the main screen (empty where the cell holds parts of several fields).
+struct CellSetting {
+    std::string name;
+    std::string field;
+};
+CellSetting cellSetting(int cell, int outputSpan);
+
+// Which settings and cells did not take their values: "Hysteresis (cell 90) did not take the
+// value written", "4 mA Distance (cells 79, 80) and Hysteresis (cell 90) did not take the
+// values written".
+std::string notTakenText(const std::vector<int>& failedCells, int outputSpan);
+
 // WriteAllUserEEPROM: progress window ("Writing K-7700 Data", 55 planned), the ID tag change
 // when the typed tag differs from CurrentIDTag (written once to the old tag, restart, then
 // the new tag is used), every cell of userEepromWrites, the final restart.

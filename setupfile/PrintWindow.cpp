@@ -5,6 +5,7 @@
 #include <QPixmap>
 #include <QPrinter>
 #include <QWidget>
+#include <algorithm>
 
 #include "common/RegularFile.h"
 
@@ -46,17 +47,37 @@ private:
 
 }  // namespace
 
-bool printWindowImage(QWidget* window, QWidget* content, QPrinter& printer, QString* error) {
+QImage windowImage(QWidget* window, const std::vector<QWidget*>& parts) {
+    std::vector<QImage> images;
+    {
+        const WhiteForPrinting white(window);
+        for (QWidget* part : parts) {
+            images.push_back(part->grab().toImage());
+            images.back().setDevicePixelRatio(1);  // put together pixel for pixel
+        }
+    }
+    QSize size;
+    for (const QImage& i : images) {
+        size = QSize(std::max(size.width(), i.width()), size.height() + i.height());
+    }
+    if (images.empty()) return {};
+    QImage image(size, images.front().format());
+    image.fill(Qt::white);
+    QPainter p(&image);
+    int y = 0;
+    for (const QImage& i : images) {
+        p.drawImage(QPoint(0, y), i);
+        y += i.height();
+    }
+    return image;
+}
+
+bool printImage(const QImage& image, QPrinter& printer, QString* error) {
     // Printed to a file: a FIFO would block the window, a read-only file be written over.
     const std::string file = printer.outputFileName().toStdString();
     if (const auto refused = file.empty() ? std::nullopt : writeRefusal(file)) {
         if (error) *error = QString::fromStdString("Printer error: " + refused->message);
         return false;
-    }
-    QImage image;
-    {
-        const WhiteForPrinting white(window);
-        image = content->grab().toImage();
     }
     QPainter painter;
     if (!painter.begin(&printer)) {

@@ -60,7 +60,7 @@ std::optional<std::size_t> RoundRobinPoll::step() {
                          [](const SensorRow& a, const SensorRow& b) { return a.dueUs < b.dueUs; });
     const std::int64_t now = link_.clock().nowUs();
     if (next->dueUs > now) return std::nullopt;
-    const Link::Hold held = link_.hold();
+    const Link::Hold held = link_.holdInBackground();
     if (!held) return std::nullopt;
     SensorRow& r = *next;
     if (!r.identified) {

@@ -15,6 +15,7 @@
 
 #include "settings/Module2.h"
 #include "status/OverviewTable.h"
+#include "windows/Widgets.h"
 
 namespace k7 {
 namespace {
@@ -51,6 +52,7 @@ frmLineOverview::frmLineOverview(Module2& m, StatusPoll& poll, const std::vector
     setObjectName("frmLineOverview");
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle("Line Overview");
+    closeOnEscape(this);
     pause_.emplace(poll);
     poll_.setTags(tags);
 

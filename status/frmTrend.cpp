@@ -9,12 +9,14 @@
 #include "settings/Module2.h"
 #include "settings/SensorTypes.h"
 #include "status/TrendPlot.h"
+#include "windows/Widgets.h"
 
 namespace k7 {
 
 frmTrend::frmTrend(const Module2& m, QWidget* mainWindow) : QWidget(mainWindow, Qt::Window), m_(m) {
     setObjectName("frmTrend");
     setAttribute(Qt::WA_DeleteOnClose);
+    closeOnEscape(this);
     auto* layout = new QVBoxLayout(this);
     auto* bar = new QHBoxLayout;
     lblSensor = new QLabel(this);

@@ -27,7 +27,9 @@ settings.</p>
 <h3><a name="port"></a>Connecting: the port</h3>
 <p>All sensors share one two-wire line; the computer reaches it through a serial port, usually
 a USB&nbsp;serial adapter. On the first start the <b>Communications Port</b> window asks which
-port to use; the choice is kept in <code>K7700.ini</code> and used at every start after that.</p>
+port to use; the choice is kept in <code>K7700.ini</code> and used at every start after that.
+<b>Advanced Settings</b> &rarr; <b>Comm Port</b> opens the same window at any time: the port
+chosen there is searched at once and kept (<b>Cancel</b> or Esc keeps the port in use).</p>
 <ul>
 <li><b>Comm 1</b> to <b>Comm 4</b> and <b>Comm</b> with a number are the computer's built-in
 serial ports: on Linux, Comm&nbsp;N is <code>/dev/ttyS&lt;N-1&gt;</code> (Comm&nbsp;1 is
@@ -114,9 +116,13 @@ not pass turns its field red and the red message band below says what is wrong (
 "The Close Setpoint Distance must be less than the Far Setpoint Distance."); nothing is written
 until every value passes. Then every setting is written into the sensor's memory and read back
 to verify it, the sensor restarts, and its settings are read again so that the screen shows
-what the sensor now holds. The message band then says which sensor was programmed. A write that
-does not verify after ten tries is reported as "Comm verification failed on EEPROM write":
-check the wiring and program again.</p>
+what the sensor now holds. The message band then says which sensor was programmed. While the
+sensor restarts, the progress window says "Restarting the sensor ..."; the windows keep
+answering throughout. A write that does not verify after ten tries is reported as "Comm
+verification failed on EEPROM write", with the setting and the EEPROM cell that did not take its
+value; every other setting was written and verified. The screen then stays in edit mode with
+your values: check the wiring and program again, or cancel editing to see what the sensor
+holds.</p>
 <p><b>Cancel Editing</b> throws the changes away and reads the sensor's settings again.</p>
 <p>A field that shows no entry holds a code the sensor reported that is not in its list: choose
 an entry before programming.</p>

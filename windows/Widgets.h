@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 
 namespace k7 {
 
@@ -20,6 +21,12 @@ inline QLabel* boldLabel(const QString& text, QWidget* parent) {
     f.setBold(true);
     l->setFont(f);
     return l;
+}
+
+// Esc closes a window that is no dialog (a dialog closes on Esc by itself).
+inline void closeOnEscape(QWidget* window) {
+    auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), window);
+    QObject::connect(esc, &QShortcut::activated, window, &QWidget::close);
 }
 
 }  // namespace k7

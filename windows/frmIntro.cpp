@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "windows/Placement.h"
+#include "windows/ScreenFit.h"
 
 namespace k7 {
 
@@ -78,7 +79,10 @@ frmIntro::frmIntro(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(picture_);
-    showPicture(1.0);
+    // Smaller on a screen that has not the room for it whole, frame included.
+    const QSize room = availableArea(this).size() - frameAllowance(this);
+    showPicture(
+        std::min({1.0, room.width() / double(kIntroWidth), room.height() / double(kIntroHeight)}));
     centreOn(this, availableArea(this));
 }
 

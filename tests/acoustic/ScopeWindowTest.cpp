@@ -20,6 +20,7 @@
 #include "link/Commands.h"
 #include "support/MainFormFixture.h"
 #include "support/Modal.h"
+#include "support/StallDetector.h"
 #include "support/TempDir.h"
 
 namespace k7 {
@@ -219,14 +220,15 @@ TEST_F(ScopeTest, TheDisplayCapturesKeepsTheSensorInDisplayModeAndNeverPolls) {
     for (int c : idle) EXPECT_EQ(c, cmd::GainSwitch);
     EXPECT_TRUE(s->displayMode());
 
-    // Low gain, then high gain, chosen before the capture starts.
+    // Low gain, then high gain: each choice captures in it at once; choosing the gain shown
+    // again captures nothing.
     bus.clearReceived();
-    sc->LowGain->click();
-    QTest::mouseClick(sc->UpdatePlot, Qt::LeftButton);
+    QTest::mouseClick(sc->LowGain, Qt::LeftButton);
     EXPECT_EQ(sc->lblCurrentPlot->text(), "Low Gain");
-    sc->HighGain->click();
-    QTest::mouseClick(sc->UpdatePlot, Qt::LeftButton);
+    QTest::mouseClick(sc->HighGain, Qt::LeftButton);
     EXPECT_EQ(sc->lblCurrentPlot->text(), "High Gain");
+    EXPECT_EQ(sc->record().gainCaption, "High Gain");
+    QTest::mouseClick(sc->HighGain, Qt::LeftButton);
     EXPECT_EQ(bus.countReceived(cmd::AcousticData), 2);
     EXPECT_EQ(bus.countReceived(cmd::Status), 0);
 }
@@ -234,8 +236,15 @@ TEST_F(ScopeTest, TheDisplayCapturesKeepsTheSensorInDisplayModeAndNeverPolls) {
 TEST_F(ScopeTest, ExitRestartsTheSensorAndTheMainWindowPollsAgain) {
     startWith();
     frmScope* sc = enter();
+    // The window keeps answering through a capture and the restart on the way out.
+    test::StallDetector stalls(clock);
+    EXPECT_LE(stalls.worstMs("acoustic display: capture",
+                             [&] { QTest::mouseClick(sc->UpdatePlot, Qt::LeftButton); }),
+              test::kLongestStallMs);
     bus.clearReceived();
-    QTest::mouseClick(sc->btnExit, Qt::LeftButton);
+    EXPECT_LE(stalls.worstMs("acoustic display: leave",
+                             [&] { QTest::mouseClick(sc->btnExit, Qt::LeftButton); }),
+              test::kLongestStallMs);
     EXPECT_EQ(commands(), std::vector<int>{cmd::Restart});
     EXPECT_EQ(s->restartCount(), 1);
     EXPECT_FALSE(s->displayMode());
@@ -248,8 +257,11 @@ TEST_F(ScopeTest, ExitRestartsTheSensorAndTheMainWindowPollsAgain) {
     form->TriggerMode->setCurrentIndex(1);
     form->Timer1_Timer();
     ASSERT_TRUE(m.EditModeActive);
+    // Esc leaves the same way.
     sc = enter();
-    sc->close();
+    QApplication::setActiveWindow(sc);
+    QTest::keyClick(sc, Qt::Key_Escape);
+    EXPECT_EQ(scope(), nullptr);
     EXPECT_EQ(s->restartCount(), 2);
     EXPECT_TRUE(form->isVisible());
     EXPECT_FALSE(form->Timer3->isActive());
@@ -338,8 +350,11 @@ TEST_F(ScopeTest, SaveRecallAndExportThroughTheirDialogs) {
     other.comments = "from the other tank";
     other.samples.assign(320, 60);
     ASSERT_EQ(saveAcousticFile(files.file("two.dat"), other), "");
+    QTest::mouseClick(sc->HighGain, Qt::LeftButton);
     answerFileDialog(file("two.dat"));
     sc->RecallData->trigger();
+    EXPECT_TRUE(sc->SwitchGain->isChecked());  // the gain of the record shown
+    EXPECT_EQ(sc->lblCurrentPlot->text(), "Switching Gain (Normal)");
     EXPECT_EQ(sc->record().samples, other.samples);
     EXPECT_EQ(sc->lblFileName->text(), "File: " + file("two.dat"));
     EXPECT_EQ(sc->lblSerialNumberData->text(), "invalid");

@@ -125,7 +125,7 @@ TEST_F(DiscoveryTest, NewPortFromTheProgressWindowSearchesThatPort) {
         if (!switched && ui.processEventsCalls == 10) {
             ui.requestNewPort = true;
             switched = true;
-        } else if (switched && ui.requestNewPort) {
+        } else if (switched && ui.requestNewPort && !ui.portMessages.empty()) {
             ui.requestNewPort = false;  // the new search's window starts afresh
             bus.sensor(0).setSilent(false);
         }

@@ -91,8 +91,48 @@ TEST_F(LinkTest, LostReplyIsRetriedOnce) {
     link.ReadCommBlock();
     EXPECT_EQ(link.CommOK, 1);
     EXPECT_EQ(frames(cmd::Status), 2);
-    EXPECT_EQ(ui.processEventsCalls, 1);  // events run after the failed attempt only
     EXPECT_TRUE(ui.noCommOfferedRetry.empty());
+}
+
+TEST_F(LinkTest, EveryWaitLetsEventsRunAtLeastEveryFiftyMilliseconds) {
+    // A restart of the slow sensor, a lost reply and fourteen quick reads in a row: the window
+    // never goes longer than 50 ms of line time without its events.
+    addSensor(1);
+    setFaults(0, "lost-first");
+    std::int64_t last = 0, longest = 0;
+    ui.onProcessEvents = [&] {
+        longest = std::max(longest, clock.nowUs() - last);
+        last = clock.nowUs();
+    };
+    const Link::Hold held = link.hold();
+    last = clock.nowUs();
+    link.SlowSensor = true;
+    link.SendRequest(cmd::Restart);
+    link.SlowSensor = false;
+    for (int i = 0; i < 14; ++i) link.exchange(cmd::Status);
+    longest = std::max(longest, clock.nowUs() - last);
+    EXPECT_LE(longest, 60'000);
+    EXPECT_EQ(ui.exceptInputCalls, 0);
+    // The restart is a step of its own: from 0 to 100 as its 3 s go by.
+    ASSERT_GE(ui.restarts.size(), 3u);
+    EXPECT_EQ(ui.restarts.front(), 0);
+    EXPECT_EQ(ui.restarts.back(), 100);
+    EXPECT_TRUE(std::is_sorted(ui.restarts.begin(), ui.restarts.end()));
+}
+
+TEST_F(LinkTest, APollsTickLetsEventsRunButKeepsTheUsersInputBack) {
+    addSensor(1);
+    setFaults(0, "lost-first");
+    {
+        const Link::Hold tick = link.holdInBackground();
+        link.exchange(cmd::Status);
+    }
+    EXPECT_GT(ui.exceptInputCalls, 0);
+    EXPECT_EQ(ui.exceptInputCalls, ui.processEventsCalls);
+    const int before = ui.processEventsCalls;
+    link.exchange(cmd::Status);  // a sequence's exchange lets everything through
+    EXPECT_GT(ui.processEventsCalls, before);
+    EXPECT_EQ(ui.exceptInputCalls, before);
 }
 
 TEST_F(LinkTest, AttemptLimitsPutThatManyFramesOnTheLine) {
@@ -163,7 +203,7 @@ TEST_F(LinkTest, SixtyKilohertzSensorsAreRetriedWithoutAWindow) {
     s.setSilent(true);
     link.SensorClass = 60;
     ui.onProcessEvents = [&] {
-        if (ui.processEventsCalls == 35) s.setSilent(false);
+        if (clock.nowUs() > 2'100'000) s.setSilent(false);  // after two rounds and more
     };
     link.SendRequest(cmd::Status);
     link.ReadCommBlock();

@@ -86,15 +86,30 @@ TEST_F(ProgrammingWindowTest, CodeBeyondItsListIsNamedAndNeverProgrammed) {
     EXPECT_EQ(form->TriggerMode->palette().color(QPalette::Button), QColor(255, 0, 0));
 }
 
-TEST_F(ProgrammingWindowTest, VerificationFailureSurvivesTheReRead) {
+TEST_F(ProgrammingWindowTest, ACellThatDoesNotTakeItsValueKeepsTheEditOnScreenAndIsNamed) {
     sim::FaultConfig f;
     f.refuseWriteCells = {90};
     bus.setFaults(0, f, 1);
     go();
-    type(form->Hysteresis1, "12");
+    type(form->Hysteresis1, "6");
+    type(form->UserDescription, "Tank 9");
     program();
-    EXPECT_EQ(text("Message"), "Comm verification failed on EEPROM write");
-    EXPECT_EQ(text("Hysteresis1"), "5");  // what the sensor really holds
+    EXPECT_EQ(text("Message").toStdString(),
+              "Comm verification failed on EEPROM write: Hysteresis (cell 90) did not take the "
+              "value written. Every other setting was written and verified. Your values stay "
+              "on screen: program again, or cancel editing to see what the sensor holds.");
+    EXPECT_EQ(form->Hysteresis1->palette().color(QPalette::Base), QColor(255, 0, 0));
+    // The user's values, in edit mode, ready to be programmed again or cancelled.
+    EXPECT_TRUE(m.EditModeActive);
+    EXPECT_EQ(text("Hysteresis1"), "6");
+    EXPECT_EQ(text("UserDescription"), "Tank 9");
+    EXPECT_TRUE(form->ProgramModule->isVisible());
+    EXPECT_TRUE(form->cmdCancelEdit->isVisible());
+    EXPECT_FALSE(form->Timer3->isActive());
+    EXPECT_EQ(s->cell(46), 'T');  // the other cells were written
+    bus.setFaults(0, {}, 1);
+    program();
+    EXPECT_EQ(s->cell(90), 6);
     EXPECT_FALSE(m.EditModeActive);
 }
 

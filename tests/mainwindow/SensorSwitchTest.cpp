@@ -1,5 +1,6 @@
-// The screen shows one sensor at a time and says which: a choice that comes while a read runs
-// waits for the line (the last choice wins), a refill never starts edit mode, and the title
+// The screen shows one sensor at a time and says which: the list is disabled while a read runs,
+// a choice that comes from elsewhere meanwhile (the line overview) waits for the line (the
+// last choice wins), a refill never starts edit mode, and the title
 // and status heading name the sensor on screen. The keyboard starts on the ID tag and moves
 // through the fields in the order the screen shows them.
 #include <gtest/gtest.h>
@@ -24,34 +25,40 @@ protected:
         form->show();
         QApplication::setActiveWindow(form.get());
     }
-    // Presses Down in the ID tag list while the read the first Down started lets events run.
-    void downTwiceQuickly() {
-        bool second = false;
+    // Presses Down in the ID tag list; while the read it started lets events run, sensor 9 is
+    // chosen from the line overview.
+    void chooseDuringARead() {
+        bool chosen = false;
+        bool listLocked = true;
         QTimer during;
         during.setInterval(0);
         QObject::connect(&during, &QTimer::timeout, [&] {
-            if (!second && m.link.busy()) {
-                second = true;
-                QTest::keyClick(form->SensorID, Qt::Key_Down);
+            if (!m.link.busy()) return;
+            listLocked = listLocked && !form->SensorID->isEnabled();
+            if (!chosen) {
+                chosen = true;
+                form->showSensor(9);
             }
         });
         during.start();
         QTest::keyClick(form->SensorID, Qt::Key_Down);
         during.stop();
-        ASSERT_TRUE(second) << "the read never let events run";
+        ASSERT_TRUE(chosen) << "the read never let events run";
+        EXPECT_TRUE(listLocked) << "the list takes no choice while a read runs";
     }
 };
 
-TEST_F(SensorSwitchTest, ChoiceDuringAReadWaitsAndTheScreenShowsTheLastSensorWhole) {
+TEST_F(SensorSwitchTest, AChoiceDuringAReadWaitsAndTheScreenShowsTheLastSensorWhole) {
     EXPECT_EQ(QApplication::focusWidget(), form->SensorID);  // the keyboard starts on the ID tag
     EXPECT_EQ(form->windowTitle(),
               "SIMULATED - K-7700 Smart Ultrasonic Sensor - ID tag 1: 220 kHz 8 degree beam");
     EXPECT_EQ(text("lblSensor"), "ID tag 1: 220 kHz 8 degree beam (simulated)");
 
-    downTwiceQuickly();
+    chooseDuringARead();
     EXPECT_EQ(text("SensorID"), "9");
     EXPECT_EQ(m.discovery.CurrentIDTag, 5);  // sensor 5 read whole; the choice of 9 waits
     EXPECT_EQ(text("Hysteresis1"), "25");
+    EXPECT_EQ(QApplication::focusWidget(), form->SensorID);  // the keyboard is back on the list
     ASSERT_TRUE(QTest::qWaitFor([&] { return m.discovery.CurrentIDTag == 9; }, 2000));
 
     EXPECT_EQ(text("SensorID"), "9");
@@ -74,7 +81,7 @@ TEST_F(SensorSwitchTest, ChoiceDuringAReadWaitsAndTheScreenShowsTheLastSensorWho
 }
 
 TEST_F(SensorSwitchTest, ChoiceOvertakenByAnEditLeavesTheListOnTheSensorBeingEdited) {
-    downTwiceQuickly();
+    chooseDuringARead();
     ASSERT_EQ(m.discovery.CurrentIDTag, 5);
     // The user edits sensor 5 before the waiting choice of 9 gets the line.
     type(form->Hysteresis1, "30");

@@ -311,6 +311,16 @@ TEST_F(ProgrammingTest, RefusedCellIsTriedTenTimesAndTheRestStillWritten) {
     EXPECT_EQ(received().back(), request(3, cmd::Restart));
 }
 
+TEST_F(ProgrammingTest, CellsThatDidNotTakeAreNamedByTheirSettings) {
+    EXPECT_EQ(notTakenText({90}, 1), "Hysteresis (cell 90) did not take the value written");
+    EXPECT_EQ(notTakenText({79, 80, 90, 50}, 0),
+              "0 mA Distance (cells 79, 80), Hysteresis (cell 90) and User Description (cell 50) "
+              "did not take the values written");
+    EXPECT_EQ(cellSetting(80, 1).name, "4 mA Distance");
+    EXPECT_EQ(cellSetting(118, 1).field, "SampleRate1");
+    EXPECT_EQ(cellSetting(88, 1).field, "");  // the levels of several fields
+}
+
 TEST_F(ProgrammingTest, SensorGoingSilentStopsTheSequenceWithoutSuccess) {
     addSensor(0);
     bus.setFaults(0, {.silentAfterFrames = 20}, 1);

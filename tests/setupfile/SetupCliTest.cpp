@@ -89,7 +89,7 @@ TEST_F(SetupCliTest, ProgramNamesTheCellThatFailedOnItsSensorsLine) {
     EXPECT_EQ(status, 1) << err.str();
     EXPECT_EQ(out.str(),
               "tag 1: programmed and verified\n"
-              "tag 2: failed: cell 90 did not take the value written\n");
+              "tag 2: failed: Hysteresis (cell 90) did not take the value written\n");
     for (std::size_t i = 0; i < 2; ++i) {
         const sim::SimSensor& s = bus.sensor(i);
         EXPECT_EQ(s.cell(90), i == 0 ? 12 : 5);

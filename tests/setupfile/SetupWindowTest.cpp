@@ -359,13 +359,13 @@ TEST_F(SetupWindowTest, PrintFailureIsReportedAndTheWindowComesBack) {
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(path("no/such/folder/x.pdf"));
     QString error;
-    EXPECT_FALSE(printWindowImage(form.get(), form->centralWidget(), printer, &error));
+    EXPECT_FALSE(printImage(form->pageImage(), printer, &error));
     EXPECT_TRUE(error.contains("cannot write")) << error.toStdString();
     // A named pipe as the file: refused at once, and left a pipe.
     const std::string pipe = path("pipe.pdf").toStdString();
     ASSERT_EQ(mkfifo(pipe.c_str(), 0644), 0);
     printer.setOutputFileName(QString::fromStdString(pipe));
-    EXPECT_FALSE(printWindowImage(form.get(), form->centralWidget(), printer, &error));
+    EXPECT_FALSE(printImage(form->pageImage(), printer, &error));
     EXPECT_EQ(error.toStdString(),
               "Printer error: " + pipe + " is a named pipe (FIFO), not a regular file");
     EXPECT_TRUE(std::filesystem::is_fifo(pipe));

@@ -19,6 +19,8 @@ public:
     std::vector<bool> noCommOfferedRetry;
     std::vector<std::string> noCommDeviceGone;
     int processEventsCalls = 0;
+    int exceptInputCalls = 0;   // of processEventsCalls, those that kept the user's input back
+    std::vector<int> restarts;  // what showRestart was told
     int beeps = 0;
     int exitCalls = 0;
     bool progressShown = false;
@@ -41,6 +43,11 @@ public:
         ++processEventsCalls;
         if (onProcessEvents) onProcessEvents();
     }
+    void processEventsExceptInput() override {
+        ++exceptInputCalls;
+        processEvents();
+    }
+    void showRestart(int percent) override { restarts.push_back(percent); }
     int eventLoopLevel() override { return loopLevel; }
     int loopLevel = 0;
     void beep() override { ++beeps; }
