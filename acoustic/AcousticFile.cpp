@@ -3,9 +3,9 @@
 #include <cmath>
 
 #include "common/NumberFormat.h"
+#include "common/NumberText.h"
 #include "common/RuntimeError.h"
 #include "common/TextFile.h"
-#include "common/VbText.h"
 #include "settings/Units.h"
 
 namespace k7 {

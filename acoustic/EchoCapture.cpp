@@ -21,31 +21,31 @@ int gainSwitchSampleOf(int word, int sensorClass) {
     return sample < 0 ? 0 : static_cast<int>(std::min(sample, 32767.0));
 }
 
-int EchoCapture::GetGainSwitchSample() {
-    GainSwitchSample = 0;
+int EchoCapture::readGainSwitchSample() {
+    gainSwitchSample = 0;
     if (!link_.exchange(cmd::GainSwitch)) return 0;
-    GainSwitchSample = gainSwitchSampleOf(link_.ReplyWord45, link_.SensorClass);
-    return GainSwitchSample;
+    gainSwitchSample = gainSwitchSampleOf(link_.replyWord45, link_.sensorClass);
+    return gainSwitchSample;
 }
 
 bool EchoCapture::findGainSwitch() {
     // Once a whole search found nothing, the next ones would only cost their 14 s again: a
     // single request keeps the sensor in display mode and takes a position if one comes.
-    if (searchTimedOut_) return GetGainSwitchSample() != 0;
+    if (searchTimedOut_) return readGainSwitchSample() != 0;
     const std::int64_t deadline = link_.clock().nowUs() + kGainSearchUs;
-    GainSwitchSample = 0;
-    while (!link_.ProgramEnding && link_.clock().nowUs() < deadline) {
-        if (GetGainSwitchSample() != 0) return true;
+    gainSwitchSample = 0;
+    while (!link_.programEnding && link_.clock().nowUs() < deadline) {
+        if (readGainSwitchSample() != 0) return true;
         link_.pauseUntil(link_.clock().nowUs() + kGainSearchStepUs);
     }
-    searchTimedOut_ = !link_.ProgramEnding;
+    searchTimedOut_ = !link_.programEnding;
     return false;
 }
 
 std::optional<std::vector<std::uint8_t>> EchoCapture::readRecord(std::uint8_t gainSelect,
                                                                  std::size_t count) {
-    link_.ScopeGainSelect = gainSelect;
-    link_.SendRequest(cmd::AcousticData);
+    link_.scopeGainSelect = gainSelect;
+    link_.sendRequest(cmd::AcousticData);
     const std::int64_t deadline = link_.clock().nowUs() + kRecordTimeoutUs;
     std::vector<std::uint8_t> got = link_.readStream(count, deadline);
     if (got.size() == count) return got;
@@ -64,7 +64,7 @@ CaptureResult EchoCapture::capture(Gain requested) {
     r.outcome = CaptureResult::Outcome::Ending;
 
     const bool found = findGainSwitch();
-    if (link_.ProgramEnding) return r;
+    if (link_.programEnding) return r;
     r.gain = requested;
     if (requested == Gain::Switching && !found) {
         r.gain = Gain::High;
@@ -72,10 +72,10 @@ CaptureResult EchoCapture::capture(Gain requested) {
     }
     const std::uint8_t firstGain = r.gain == Gain::High ? 1 : 0;
 
-    const std::size_t n = static_cast<std::size_t>(sampleCountFor(link_.SensorClass));
-    const int switchAt = GainSwitchSample;
+    const std::size_t n = static_cast<std::size_t>(sampleCountFor(link_.sensorClass));
+    const int switchAt = gainSwitchSample;
     std::optional<std::vector<std::uint8_t>> record;
-    for (int attempt = 0; attempt < kRecordAttempts && !record && !link_.ProgramEnding; ++attempt) {
+    for (int attempt = 0; attempt < kRecordAttempts && !record && !link_.programEnding; ++attempt) {
         record = readRecord(firstGain, n);
         if (!record || r.gain != Gain::Switching) continue;
         // Switching gain: low gain before the switch position, high gain from it on.
@@ -90,7 +90,7 @@ CaptureResult EchoCapture::capture(Gain requested) {
                       record->begin() + static_cast<long>(from));
         }
     }
-    if (link_.ProgramEnding) return r;
+    if (link_.programEnding) return r;
     if (!record) {
         r.outcome = CaptureResult::Outcome::NoRecord;
         return r;
@@ -106,14 +106,14 @@ CaptureResult EchoCapture::capture(Gain requested) {
 bool EchoCapture::keepAlive() {
     const Link::Hold held = link_.hold();
     if (!held) return false;
-    GetGainSwitchSample();
+    readGainSwitchSample();
     return true;
 }
 
 bool EchoCapture::restartSensor() {
     const Link::Hold held = link_.hold();
     if (!held) return false;
-    link_.SendRequest(cmd::Restart);
+    link_.sendRequest(cmd::Restart);
     return true;
 }
 

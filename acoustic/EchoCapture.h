@@ -41,14 +41,14 @@ public:
     // One capture of the sensor addressed by the link, in the gain asked for. Lets window
     // events run while it waits between gain-switch requests.
     CaptureResult capture(Gain requested);
-    // GetGainSwitchSample: one 101 exchange; the position, 0 when none (or no reply).
-    int GetGainSwitchSample();
+    // readGainSwitchSample: one 101 exchange; the position, 0 when none (or no reply).
+    int readGainSwitchSample();
     // One keep-alive exchange; false when the line is busy (try again shortly).
     bool keepAlive();
     // Ends display mode: command 119 and the link's restart wait. False when the line is busy.
     bool restartSensor();
 
-    int GainSwitchSample = 0;
+    int gainSwitchSample = 0;
 
 private:
     bool findGainSwitch();

@@ -4,8 +4,8 @@
 
 #include "acoustic/PlotScale.h"
 #include "common/NumberFormat.h"
+#include "common/NumberText.h"
 #include "common/TextFile.h"
-#include "common/VbText.h"
 #include "settings/Units.h"
 
 namespace k7 {

@@ -6,11 +6,11 @@
 
 namespace k7 {
 
-struct Module2;
+struct ProgramState;
 class StatusPoll;
 
 struct ScopeContext {
-    Module2* m = nullptr;
+    ProgramState* m = nullptr;
     StatusPoll* poll = nullptr;
     QPointer<QWidget> mainWindow;  // hidden while the display is up
     QString serialNumber;          // as the main window shows it

@@ -17,7 +17,7 @@
 #include "app/CliUi.h"
 #include "app/LineOptions.h"
 #include "app/TerminalProgress.h"
-#include "common/VbText.h"
+#include "common/NumberText.h"
 #include "common/Version.h"
 #include "history/ChangeHistory.h"
 #include "history/ChangeText.h"
@@ -52,7 +52,7 @@ public:
     HistoryRecorder* history = nullptr;  // where program records its changes
 
     bool failed(const std::string& what) {
-        if (ui.noReply || link.ProgramEnding) {
+        if (ui.noReply || link.programEnding) {
             err_ << "k7700-cli: sensor " << ui.tag << " does not answer (" << what << ")\n";
             return true;
         }
@@ -131,9 +131,9 @@ public:
     int doPeek(int addr, int count) {
         out_ << "tag " << ui.tag << "\n";
         for (int a = addr; a < addr + count; ++a) {
-            link.EEReadAddress = static_cast<std::uint8_t>(a);
-            link.SendRequest(cmd::ReadEeprom);
-            link.ReadCommBlock();
+            link.eepromReadAddress = static_cast<std::uint8_t>(a);
+            link.sendRequest(cmd::ReadEeprom);
+            link.readReply();
             if (failed("reading cell " + std::to_string(a))) return 1;
             out_ << a << ": " << int(link.dataByte(1)) << "\n";
         }
@@ -142,10 +142,10 @@ public:
 
     int doPoke(int addr, int value, bool unlock) {
         ChangeScope change(link, "Poke");
-        link.WriteEEAdr = std::to_string(addr);
-        link.WriteEEdata = std::to_string(value);
-        if (unlock) link.SendRequest(cmd::Unlock);
-        link.SendRequest(cmd::WriteEeprom);
+        link.writeEepromAddress = std::to_string(addr);
+        link.writeEepromData = std::to_string(value);
+        if (unlock) link.sendRequest(cmd::Unlock);
+        link.sendRequest(cmd::WriteEeprom);
         if (failed("writing cell " + std::to_string(addr))) return 1;
         if (ui.verifyFailed) {
             err_ << "k7700-cli: cell " << addr << " did not take the value " << value
@@ -163,8 +163,8 @@ public:
         out_ << "tag " << ui.tag << "\n";
         const std::uint64_t before = link.history.written;
         for (int i = 0; i < n; ++i) {
-            link.SendRequest(cmd::Status);
-            link.ReadCommBlock();
+            link.sendRequest(cmd::Status);
+            link.readReply();
             if (failed("status")) return 1;
         }
         for (const std::string& note : link.stats.notes)

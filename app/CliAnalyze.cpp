@@ -11,7 +11,7 @@
 #include "acoustic/AcousticFile.h"
 #include "acoustic/EchoComparison.h"
 #include "common/NumberFormat.h"
-#include "common/VbText.h"
+#include "common/NumberText.h"
 #include "settings/Threshold.h"
 #include "settings/Units.h"
 

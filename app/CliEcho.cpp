@@ -7,10 +7,10 @@
 #include "acoustic/EchoCapture.h"
 #include "acoustic/EchoCsv.h"
 #include "acoustic/PlotScale.h"
-#include "common/VbText.h"
+#include "common/NumberText.h"
 #include "link/Commands.h"
 #include "service/EepromAccess.h"
-#include "settings/Module2.h"
+#include "settings/ProgramState.h"
 #include "settings/SensorTypes.h"
 #include "status/StatusDecode.h"
 
@@ -35,7 +35,7 @@ std::optional<Gain> gainNamed(const std::string& name) {
 
 int runEcho(SerialLine& line, Clock& clock, LinkUi& ui, const EchoCommand& c, std::ostream& out,
             std::ostream& err) {
-    Module2 m(line, clock, ui);
+    ProgramState m(line, clock, ui);
     Link& link = m.link;
     const std::string tag = ui.addressedTagText();
     auto silent = [&](const std::string& what) {
@@ -51,7 +51,7 @@ int runEcho(SerialLine& line, Clock& clock, LinkUi& ui, const EchoCommand& c, st
     if (!link.exchange(cmd::SensorType)) return silent("type");
     const int type = link.dataByte(0);
     const SensorTypeInfo info = sensorTypeInfo(type);
-    if (info.sensorClass != 0) link.SensorClass = static_cast<std::uint8_t>(info.sensorClass);
+    if (info.sensorClass != 0) link.sensorClass = static_cast<std::uint8_t>(info.sensorClass);
     if (!link.exchange(cmd::FirmwareVersion)) return silent("firmware");
     const int firmware = link.dataByte(0);
     if (firmware < 25 || info.slow) {
@@ -78,7 +78,7 @@ int runEcho(SerialLine& line, Clock& clock, LinkUi& ui, const EchoCommand& c, st
 
     EchoCapture capture(link);
     const CaptureResult r = capture.capture(c.gain);
-    if (link.ProgramEnding) return silent("acoustic display");
+    if (link.programEnding) return silent("acoustic display");
     capture.restartSensor();
     if (r.outcome != CaptureResult::Outcome::Captured) {
         err << "k7700-cli: sensor " << tag << " sent no acoustic record in 3 attempts\n";
@@ -88,7 +88,7 @@ int runEcho(SerialLine& line, Clock& clock, LinkUi& ui, const EchoCommand& c, st
     EchoRecord record;
     record.samples = r.samples;
     record.serialNumber = std::to_string(serial);
-    if (m.TemperatureReceived) record.temperatureC = m.MeasuredTemperatureC;
+    if (m.temperatureReceived) record.temperatureC = m.measuredTemperatureC;
     record.gainCaption = gainCaption(r.gain);
     record.date = localDateTimeText();
     const std::string text = endsWithCsv(c.file)

@@ -99,7 +99,7 @@ int runLog(Link& link, const LogCommand& c, LogStop& stop, std::ostream& out, st
         c.seconds ? clock.nowUs() + static_cast<std::int64_t>(*c.seconds * 1e6) : INT64_MAX;
 
     bool lost = false;
-    while (!stop.requested() && clock.nowUs() < end && !link.ProgramEnding) {
+    while (!stop.requested() && clock.nowUs() < end && !link.programEnding) {
         if (link.line().deviceLost()) {
             lost = true;
             err << "k7700-cli: the serial device went away: " << link.line().lossReason() << "\n";

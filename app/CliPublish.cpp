@@ -26,7 +26,7 @@ int runPublish(Link& link, const PublishCommand& c, LogStop& stop, std::ostream&
     auto sayNews = [&] {
         for (const std::string& news : broker.takeNews()) err << "k7700-cli: " << news << "\n";
     };
-    while (!stop.requested() && !link.ProgramEnding) {
+    while (!stop.requested() && !link.programEnding) {
         sayNews();
         if (const auto refused = broker.refusal()) {
             err << "k7700-cli: " << *refused << "\n";

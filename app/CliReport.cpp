@@ -10,7 +10,7 @@
 #include "link/LineHealth.h"
 #include "report/ReportModel.h"
 #include "report/ReportPdf.h"
-#include "settings/Module2.h"
+#include "settings/ProgramState.h"
 
 namespace k7 {
 
@@ -33,8 +33,8 @@ int runReport(const ReportCommand& c, SerialLine& line, Clock& clock, TerminalPr
         // sensor that stops answering half-way ends only its own page.
         CliUi ui(err);
         ui.progress = &progress;
-        Module2 m(line, clock, ui);
-        m.DistanceUnit = c.distanceUnit;
+        ProgramState m(line, clock, ui);
+        m.distanceUnit = c.distanceUnit;
         pages.push_back(reportSensor(m, tag, made));
         if (!pages.back().answered) {
             allAnswered = false;
@@ -60,7 +60,7 @@ int runHealth(const std::vector<int>& tags, int seconds, Link& link, LogStop& st
     Clock& clock = link.clock();
     const std::int64_t start = clock.nowUs();
     const std::int64_t end = start + std::int64_t{seconds} * 1'000'000;
-    auto over = [&] { return link.ProgramEnding || link.line().deviceLost() || stop.requested(); };
+    auto over = [&] { return link.programEnding || link.line().deviceLost() || stop.requested(); };
     progress.setContext("health");
     for (std::int64_t shownSecond = -1; clock.nowUs() < end && !over();) {
         for (int tag : tags) {
@@ -79,7 +79,7 @@ int runHealth(const std::vector<int>& tags, int seconds, Link& link, LogStop& st
     const bool lost = link.line().deviceLost();
     if (lost) {
         err << "k7700-cli: the serial device went away: " << link.line().lossReason() << "\n";
-    } else if (link.ProgramEnding) {
+    } else if (link.programEnding) {
         err << "k7700-cli: the line stopped before the time was up\n";
     } else if (clock.nowUs() < end) {
         err << "k7700-cli: stopped after " << (clock.nowUs() - start) / 1'000'000 << " s\n";
@@ -97,7 +97,7 @@ int runHealth(const std::vector<int>& tags, int seconds, Link& link, LogStop& st
         if (!h.lastAnswered) silent.push_back(tag);
     }
     for (int tag : silent) err << "k7700-cli: sensor " << tag << " never answered\n";
-    return silent.empty() && !link.ProgramEnding && !lost ? 0 : 1;
+    return silent.empty() && !link.programEnding && !lost ? 0 : 1;
 }
 
 }  // namespace k7

@@ -7,7 +7,7 @@
 #include "app/CliUi.h"
 #include "app/TerminalProgress.h"
 #include "history/HistoryRecorder.h"
-#include "settings/Module2.h"
+#include "settings/ProgramState.h"
 #include "settings/Programming.h"
 #include "settings/SettingsRead.h"
 #include "settings/Validation.h"
@@ -27,20 +27,20 @@ public:
         m.link.changeSink = c.history;
         ui.tag = std::to_string(tag);
         screen.SingleSensorID = ui.tag;  // the tag stays: nothing here changes it
-        m.discovery.CurrentIDTag = tag;
-        m.DistanceUnit = c.distanceUnit;
+        m.discovery.currentIdTag = tag;
+        m.distanceUnit = c.distanceUnit;
     }
     bool read() {
         const std::string note = readSensorSettings(m, screen);
         if (!note.empty()) err_ << "k7700-cli: tag " << ui.tag << ": " << note << "\n";
-        if (ui.noReply || m.link.ProgramEnding) return false;
-        if (history_) history_->sensorRead(std::stoi(ui.tag), screen.SerialNumber, m.SensorType);
+        if (ui.noReply || m.link.programEnding) return false;
+        if (history_) history_->sensorRead(std::stoi(ui.tag), screen.SerialNumber, m.sensorType);
         return true;
     }
     const std::string& tag() const { return ui.tag; }
 
     CliUi ui;
-    Module2 m;
+    ProgramState m;
     ScreenValues screen;
 
 private:
@@ -70,7 +70,7 @@ int diff(const SetupCommand& c, Sensor& s, std::ostream& out, std::ostream& err)
         err << "k7700-cli: sensor " << s.tag() << " does not answer\n";
         return kTrouble;
     }
-    const SetupRead file = readSetupFile(c.file, s.m.SensorType);
+    const SetupRead file = readSetupFile(c.file, s.m.sensorType);
     if (file.status != SetupRead::Status::Ok) {
         err << "k7700-cli: "
             << (file.status == SetupRead::Status::OpenFailed ? c.file + ": " + file.error.text()
@@ -100,7 +100,7 @@ bool programOne(const SetupCommand& c, Sensor& s, std::ostream& to) {
         out << "failed: the sensor does not answer\n";
         return false;
     }
-    const SetupRead file = readSetupFile(c.file, s.m.SensorType);
+    const SetupRead file = readSetupFile(c.file, s.m.sensorType);
     if (file.status != SetupRead::Status::Ok) {
         out << "not programmed: "
             << (file.status == SetupRead::Status::OpenFailed ? file.error.text()
@@ -110,13 +110,13 @@ bool programOne(const SetupCommand& c, Sensor& s, std::ostream& to) {
     }
     const SetupValues asRead = setupValuesFrom(s.m, s.screen);
     applySetup(s.m, s.screen, file.values);
-    if (const auto failure = CheckValues(s.m, s.screen)) {
+    if (const auto failure = checkValues(s.m, s.screen)) {
         out << "not programmed: " << failure->message << "\n";
         return false;
     }
     ChangeScope change(s.m.link, kProgramChange,
                        {setupRecordText(asRead), setupRecordText(setupValuesFrom(s.m, s.screen))});
-    const ProgramResult r = WriteAllUserEEPROM(s.m, s.screen);
+    const ProgramResult r = writeAllUserEeprom(s.m, s.screen);
     if (r.ok()) {
         out << "programmed and verified\n";
         return true;

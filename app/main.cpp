@@ -13,8 +13,8 @@
 #include "link/Clock.h"
 #include "link/QtSerialLine.h"
 #include "mainwindow/GuiLinkUi.h"
-#include "mainwindow/MainForm.h"
-#include "settings/Module2.h"
+#include "mainwindow/MainWindow.h"
+#include "settings/ProgramState.h"
 #include "sim/SimulatedLine.h"
 
 int main(int argc, char** argv) {
@@ -53,9 +53,9 @@ int main(int argc, char** argv) {
     }
 
     k7::GuiLinkUi ui;
-    k7::Module2 m(*line, clock, ui);
+    k7::ProgramState m(*line, clock, ui);
     if (opts.simulate) {
-        m.Simulated = true;
+        m.simulated = true;
         m.portOverridden = true;
         m.discovery.port = {0, k7::kSimulatedPortName};
     } else if (!opts.port.empty()) {
@@ -67,9 +67,9 @@ int main(int argc, char** argv) {
     k7::HistoryRecorder history({k7::historyPath(opts.history), "k7700 " + k7::versionText(),
                                  [&m] { return m.discovery.port.displayName(); }});
     m.link.changeSink = &history;
-    k7::MainForm form(m, ui, opts.arguments);
+    k7::MainWindow form(m, ui, opts.arguments);
     ui.attach(&form, &m);
     form.attachHistory(history);
-    QTimer::singleShot(0, &form, &k7::MainForm::Form_Load);
+    QTimer::singleShot(0, &form, &k7::MainWindow::load);
     return app.exec();
 }

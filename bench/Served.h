@@ -11,7 +11,7 @@
 
 #include "link/Clock.h"
 #include "link/QtSerialLine.h"
-#include "settings/Module2.h"
+#include "settings/ProgramState.h"
 #include "support/FakeLinkUi.h"
 #include "support/SimProcess.h"
 
@@ -34,7 +34,7 @@ struct Served {
     SystemClock clock;
     QtSerialLine line{clock};
     test::FakeLinkUi ui;
-    Module2 m{line, clock, ui};
+    ProgramState m{line, clock, ui};
 
     explicit Served(std::vector<std::string> args) : sim(K7700_SIM_PATH, std::move(args)) {
         pty = test::readLine(sim.out(), std::chrono::milliseconds(5000));

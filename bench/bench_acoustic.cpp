@@ -24,7 +24,7 @@ namespace {
 
 void capture(std::vector<std::string> simArgs, int sensorClass) {
     Served s(std::move(simArgs));
-    s.link().SensorClass = static_cast<std::uint8_t>(sensorClass);
+    s.link().sensorClass = static_cast<std::uint8_t>(sensorClass);
     EchoCapture capture(s.link());
     capture.capture(Gain::Switching);  // the sensor is in display mode from here on
     const int n = 10;

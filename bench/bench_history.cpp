@@ -17,7 +17,7 @@
 #include "history/ChangeHistory.h"
 #include "history/HistoryRecorder.h"
 #include "link/Clock.h"
-#include "settings/Module2.h"
+#include "settings/ProgramState.h"
 #include "settings/Programming.h"
 #include "settings/SettingsRead.h"
 #include "setupfile/SetupScreen.h"
@@ -64,13 +64,13 @@ void record(const std::string& folder) {
     line.open("sim", kLineSettings);
     bus.addSensor({.tag = 1});
     test::FakeLinkUi ui;
-    Module2 m(line, clock, ui);
-    m.discovery.CurrentIDTag = 1;
+    ProgramState m(line, clock, ui);
+    m.discovery.currentIdTag = 1;
     ScreenValues sv;
     sv.SingleSensorID = "1";
     readSensorSettings(m, sv);
     HistoryRecorder recorder({folder + "/record.sqlite", "bench", [] { return "sim"; }});
-    recorder.sensorRead(1, sv.SerialNumber, m.SensorType);
+    recorder.sensorRead(1, sv.SerialNumber, m.sensorType);
     TimedSink sink(recorder);
     m.link.changeSink = &sink;
 
@@ -91,7 +91,7 @@ void record(const std::string& folder) {
             t.start();
             {
                 ChangeScope change(m.link, kProgramChange, {setup, setup});
-                if (!WriteAllUserEEPROM(m, sv).ok()) {
+                if (!writeAllUserEeprom(m, sv).ok()) {
                     std::printf("record: the programming failed\n");
                     return;
                 }
@@ -123,7 +123,7 @@ void changes(const std::string& folder) {
     line.open("sim", kLineSettings);
     bus.addSensor({.tag = 1});
     test::FakeLinkUi ui;
-    Module2 m(line, clock, ui);
+    ProgramState m(line, clock, ui);
     ScreenValues sv;
     readSensorSettings(m, sv);
     SetupValues a = setupValuesFrom(m, sv), b = a;

@@ -18,10 +18,10 @@
 #include "bench/Served.h"
 #include "sim/SimBus.h"
 #include "sim/SimulatedLine.h"
+#include "status/LineOverviewWindow.h"
 #include "status/ReadingLog.h"
 #include "status/RoundRobinPoll.h"
 #include "status/TrendBuffer.h"
-#include "status/frmLineOverview.h"
 
 using namespace k7;
 using namespace k7::bench;
@@ -49,7 +49,7 @@ void overview() {
     std::vector<int> tags;
     for (int tag = 1; tag <= 32; ++tag) tags.push_back(tag);
     NoPoll poll;
-    frmLineOverview window(s.m, poll, tags, nullptr);
+    LineOverviewWindow window(s.m, poll, tags, nullptr);
     window.setAttribute(Qt::WA_DeleteOnClose, false);  // it lives on the stack here
     window.resize(1280, 760);
     window.show();
@@ -105,7 +105,7 @@ void log(int minutes) {
     bus.setRecording(false);  // the simulator's own record is no part of the program
     sim::SimulatedLine line(bus, clock);
     test::FakeLinkUi ui;
-    Module2 m(line, clock, ui);
+    ProgramState m(line, clock, ui);
     line.open("SIM", kLineSettings);
     RoundRobinPoll poll(m.link, m.formats);
     poll.setTags({1, 2});

@@ -29,9 +29,9 @@ void rate(bool echo = false) {
     int good = 0;
     auto [wall, cpu] = measure([&] {
         for (int i = 0; i < n; ++i) {
-            s.link().SendRequest(cmd::Status);
-            s.link().ReadCommBlock();
-            good += s.link().CommOK;
+            s.link().sendRequest(cmd::Status);
+            s.link().readReply();
+            good += s.link().replyOk;
         }
     });
     const double perMs = wall * 1000 / n;
@@ -50,8 +50,8 @@ void cpu() {
         auto [wall, cpu] = measure([&] {
             const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
             while (std::chrono::steady_clock::now() < end) {
-                s.link().SendRequest(cmd::Status);
-                s.link().ReadCommBlock();
+                s.link().sendRequest(cmd::Status);
+                s.link().readReply();
                 ++polls;
                 s.clock.sleepFor(220'000);  // the poll's gap
             }
@@ -65,8 +65,8 @@ void cpu() {
         auto [wall, cpu] = measure([&] {
             const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
             while (std::chrono::steady_clock::now() < end) {
-                s.link().SendRequest(cmd::Status);
-                s.link().ReadCommBlock();
+                s.link().sendRequest(cmd::Status);
+                s.link().readReply();
                 ++exchanges;
             }
         });
@@ -80,9 +80,9 @@ void cpu() {
         auto [wall, cpu] = measure([&] {
             const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
             while (std::chrono::steady_clock::now() < end) {
-                s.link().SendRequest(cmd::Status);
-                s.link().SuppressNoCommWindow = true;
-                s.link().ReadCommBlock();
+                s.link().sendRequest(cmd::Status);
+                s.link().suppressNoCommWindow = true;
+                s.link().readReply();
                 attempts += 10;
             }
         });
@@ -122,13 +122,13 @@ void program() {
     s.ui.tag = "1";
     ScreenValues sv;
     readSensorSettings(s.m, sv);
-    s.m.discovery.CurrentIDTag = 1;
+    s.m.discovery.currentIdTag = 1;
     sv.SingleSensorID = "1";
     sv.Hysteresis1 = "7";
     ScreenValues after;
     ProgramResult r;
     auto [wall, cpu] = measure([&] {
-        r = WriteAllUserEEPROM(s.m, sv);
+        r = writeAllUserEeprom(s.m, sv);
         readSensorSettings(s.m, after);
     });
     // Each verified write: the 60 ms wait counts from the write's handover, then the read-back.
@@ -152,7 +152,7 @@ void latency() {
         line.setAskLowLatency(ask);
         line.open("SIM", kLineSettings);
         test::FakeLinkUi ui;
-        Module2 m(line, clock, ui);
+        ProgramState m(line, clock, ui);
         ScreenValues sv;
         const auto t0 = clock.nowUs();
         readSensorSettings(m, sv);

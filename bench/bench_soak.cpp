@@ -21,7 +21,7 @@
 
 #include "app/CliSetup.h"
 #include "link/Commands.h"
-#include "settings/Module2.h"
+#include "settings/ProgramState.h"
 #include "setupfile/SetupFileIo.h"
 #include "sim/SimBus.h"
 #include "sim/SimOptions.h"
@@ -206,7 +206,7 @@ private:
         bool failed = false;
         for (int n = 0; n < 16; ++n) {
             const int a = static_cast<int>(rng_() % 128);
-            m_.link.EEReadAddress = static_cast<std::uint8_t>(a);
+            m_.link.eepromReadAddress = static_cast<std::uint8_t>(a);
             if (!m_.link.exchange(cmd::ReadEeprom, {.quiet = true})) {
                 failed = true;
                 continue;
@@ -325,7 +325,7 @@ private:
     sim::SimBus bus_;
     sim::SimulatedLine line_{bus_, clock_};
     test::FakeLinkUi ui_;
-    Module2 m_{line_, clock_, ui_};
+    ProgramState m_{line_, clock_, ui_};
     RoundRobinPoll poll_{m_.link, m_.formats};
     std::vector<std::uint64_t> taken_ = std::vector<std::uint64_t>(3, 0);
     Counts counts_;

@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "common/VbText.h"
+#include "common/NumberText.h"
 
 namespace k7 {
 

@@ -1,6 +1,6 @@
 #pragma once
 // A line that carries nothing and window hooks that do nothing, for the targets that need the
-// program-wide state (Module2) but no sensor.
+// program-wide state (ProgramState) but no sensor.
 #include <cstdint>
 #include <optional>
 #include <span>

@@ -87,8 +87,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ScriptedLine line(clock, data + 1, size - 1, 100 + (mode & 0x0F) * 150);
     QuietUi ui;
     k7::Link link(line, clock, ui);
-    link.EEReadAddress = 79;
-    link.SendRequest(k7::cmd::ReadEeprom);
+    link.eepromReadAddress = 79;
+    link.sendRequest(k7::cmd::ReadEeprom);
     if (mode & 0x10) {
         const auto stream = link.readStream(64, clock.nowUs() + 200'000);
         if (stream.size() > 64) std::abort();
@@ -97,15 +97,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool probe = mode & 0x20;
     k7::ReadOptions options{.quiet = true, .attempts = 3};
     if (probe) options.onlyTag = 5;
-    if (link.ReadCommBlock(options)) {
+    if (link.readReply(options)) {
         k7::Frame got{};
         for (std::size_t i = 0; i < 6; ++i) {
-            if (!link.CommBlockIn[i]) std::abort();
-            got[i] = *link.CommBlockIn[i];
+            if (!link.lastReply[i]) std::abort();
+            got[i] = *link.lastReply[i];
         }
-        if (!k7::replyIsGood(got) || got == link.CommBlockOut) std::abort();
+        if (!k7::replyIsGood(got) || got == link.lastRequest) std::abort();
         if (probe && got[0] != 5) std::abort();
-        if (link.ReplyWord45 != 256 * got[3] + got[4]) std::abort();
+        if (link.replyWord45 != 256 * got[3] + got[4]) std::abort();
     }
     return 0;
 }

@@ -10,7 +10,7 @@
 #include "ScratchFile.h"
 #include "common/Cp1252.h"
 #include "link/Clock.h"
-#include "settings/Module2.h"
+#include "settings/ProgramState.h"
 #include "setupfile/SetupCompare.h"
 #include "setupfile/SetupFileIo.h"
 #include "setupfile/SetupScreen.h"
@@ -37,10 +37,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             k7::setupFileText("fuzz", back.values) != text) {
             abort();
         }
-        k7::Module2 m(line, clock, ui);
-        m.SensorType = type;
-        m.DistanceUnit = static_cast<int>(size % 4);
-        m.TemperatureUnit = static_cast<int>(size / 4 % 2);
+        k7::ProgramState m(line, clock, ui);
+        m.sensorType = type;
+        m.distanceUnit = static_cast<int>(size % 4);
+        m.temperatureUnit = static_cast<int>(size / 4 % 2);
         k7::ScreenValues screen;
         k7::applySetup(m, screen, r.values);
         k7::compareSetups(r.values, k7::setupValuesFrom(m, screen), m);

@@ -6,7 +6,7 @@
 
 #include "NoLink.h"
 #include "link/Clock.h"
-#include "settings/Module2.h"
+#include "settings/ProgramState.h"
 #include "status/StatusDecode.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -14,15 +14,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     k7::VirtualClock clock;
     k7::fuzz::NoLine line;
     k7::fuzz::NoUi ui;
-    k7::Module2 m(line, clock, ui);
-    m.SensorType = data[0] % 9;
-    m.DistanceUnit = data[1] % 4;
-    m.TemperatureUnit = data[2] % 2;
-    m.link.SlowSensor = data[3] & 1;
-    m.link.CommOK = 1;
-    for (std::size_t i = 0; i < 6; ++i) m.link.CommBlockIn[i] = data[4 + i];
-    m.link.ReplyWord34 = 256 * data[6] + data[7];
-    m.link.ReplyWord45 = 256 * data[7] + data[8];
+    k7::ProgramState m(line, clock, ui);
+    m.sensorType = data[0] % 9;
+    m.distanceUnit = data[1] % 4;
+    m.temperatureUnit = data[2] % 2;
+    m.link.slowSensor = data[3] & 1;
+    m.link.replyOk = 1;
+    for (std::size_t i = 0; i < 6; ++i) m.link.lastReply[i] = data[4 + i];
+    m.link.replyWord34 = 256 * data[6] + data[7];
+    m.link.replyWord45 = 256 * data[7] + data[8];
     k7::ScreenValues screen;
     screen.OutputSpan = static_cast<int>(data[3] >> 1) % 3 - 1;
     screen.NoTargetCurrent = static_cast<int>(data[3] >> 3) % 6 - 1;

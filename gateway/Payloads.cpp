@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "common/NumberFormat.h"
-#include "common/VbText.h"
+#include "common/NumberText.h"
 #include "link/CommHistory.h"
 #include "settings/SensorTypes.h"
 #include "settings/Units.h"

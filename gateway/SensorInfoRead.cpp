@@ -1,7 +1,7 @@
 #include "gateway/SensorInfoRead.h"
 
-#include "common/VbText.h"
-#include "settings/Module2.h"
+#include "common/NumberText.h"
+#include "settings/ProgramState.h"
 #include "settings/SettingsRead.h"
 
 namespace k7 {
@@ -24,17 +24,17 @@ std::optional<SensorInfo> readSensorInfo(Link& link, const SensorRow& row, int d
     QuietUi ui(row.tag);
     std::optional<SensorInfo> info;
     {
-        Module2 m(link.line(), link.clock(), ui);
+        ProgramState m(link.line(), link.clock(), ui);
         m.link.timing = link.timing;
         m.link.stats = link.stats;
-        m.DistanceUnit = distanceUnit;
-        m.discovery.CurrentIDTag = row.tag;
+        m.distanceUnit = distanceUnit;
+        m.discovery.currentIdTag = row.tag;
         ScreenValues screen;
         screen.SingleSensorID = std::to_string(row.tag);
         readSensorSettings(m, screen);
-        if (!m.link.ProgramEnding && m.link.CommOK != 0) {
+        if (!m.link.programEnding && m.link.replyOk != 0) {
             info = SensorInfo{row.tag,
-                              m.SensorType,
+                              m.sensorType,
                               row.firmware,
                               trim(screen.SerialNumber),
                               trim(screen.UserDescription),

@@ -7,7 +7,7 @@
 #include <QElapsedTimer>
 #include <QSysInfo>
 
-#include "common/VbText.h"
+#include "common/NumberText.h"
 #include "link/Commands.h"
 #include "link/Link.h"
 
@@ -64,15 +64,15 @@ void HistoryRecorder::onProblem(std::function<void(const std::string&)> tell) {
 void HistoryRecorder::changeStarting(Link& link, SensorChange& change) {
     SensorIdentity id;
     if (const auto k = known_.find(change.tag); k != known_.end()) id = k->second;
-    const std::uint8_t address = link.EEReadAddress;
+    const std::uint8_t address = link.eepromReadAddress;
     auto ask = [&](int command, int cell = 0) {
-        link.EEReadAddress = static_cast<std::uint8_t>(cell);
-        return link.exchangeWith(change.tag, command, kAsk) && !link.ProgramEnding;
+        link.eepromReadAddress = static_cast<std::uint8_t>(cell);
+        return link.exchangeWith(change.tag, command, kAsk) && !link.programEnding;
     };
     // A tool that read nothing (poke) asks the sensor who it is.
     if (!id.type && ask(cmd::SensorType)) id.type = link.dataByte(0);
     if (!id.serial && ask(cmd::ReadEeprom, 2)) {
-        const long high = link.ReplyWord45;  // cells 2 and 3
+        const long high = link.replyWord45;  // cells 2 and 3
         if (ask(cmd::ReadEeprom, 4)) id.serial = 256 * high + link.dataByte(1);
     }
     if (id.serial) {
@@ -83,7 +83,7 @@ void HistoryRecorder::changeStarting(Link& link, SensorChange& change) {
         id.firmware = link.dataByte(0);
         if (id.serial) firmwareBySerial_[*id.serial] = *id.firmware;
     }
-    link.EEReadAddress = address;
+    link.eepromReadAddress = address;
     change.sensor = id;
 }
 

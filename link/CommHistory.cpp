@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "common/VbText.h"
+#include "common/NumberText.h"
 
 namespace k7 {
 namespace {

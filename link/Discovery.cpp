@@ -14,7 +14,7 @@ ReadOptions probe(int tag, int attempts = kProbeAttempts) {
 bool openLoop(Link& link, DiscoveryState& d) {
     LinkUi& ui = link.ui();
     for (;;) {
-        if (link.ProgramEnding) return false;
+        if (link.programEnding) return false;
         link.line().close();
         try {
             link.line().open(d.port.devicePath(), kLineSettings);
@@ -23,7 +23,7 @@ bool openLoop(Link& link, DiscoveryState& d) {
         } catch (const LineError& e) {
             d.lastOpenError = e.what();
         }
-        if (link.ErrorBeep) ui.beep();
+        if (link.errorBeep) ui.beep();
         // The system's reason (and, for permissions, what to do) goes under the message.
         if (!ui.choosePort(d.port, portUnavailableMessage(d.port) + "\n\n" + d.lastOpenError)) {
             link.endProgram();
@@ -58,7 +58,7 @@ bool chooseAndOpenPort(Link& link, DiscoveryState& d) {
 }
 
 bool answersProbe(Link& link, int tag, int attempts) {
-    link.EEReadAddress = 45;
+    link.eepromReadAddress = 45;
     return link.exchangeWith(tag, cmd::ReadEeprom, probe(tag, attempts));
 }
 
@@ -72,31 +72,31 @@ SearchResult searchForSensors(Link& link, DiscoveryState& d) {
     for (int pass = 0;; ++pass) {
         ui.clearSensorList();
         d.found.clear();
-        link.ProgressTotal = 32;
-        link.ProgressDone = 0;
+        link.progressTotal = 32;
+        link.progressDone = 0;
         ui.showProgressWindow("Searching for Sensors on " + d.port.displayName(), true);
         if (pass > 0) ui.setProgressNote(noSensorAnsweredMessage(d.port));
-        d.AcousticCapable = false;
+        d.acousticCapable = false;
         for (int tag = 1; tag <= 32; ++tag) {
             const bool answered = probeTag(link, tag);
-            if (link.ProgramEnding) return SearchResult::Ending;
+            if (link.programEnding) return SearchResult::Ending;
             if (answered) {
                 d.found.push_back(tag);
                 ui.addSensorToList(tag);
-                if (!d.AcousticCapable) {
+                if (!d.acousticCapable) {
                     // Quiet like the probe: a sensor that misses this question is simply not
                     // taken as acoustic-capable, instead of ending the program mid-search.
                     if (link.exchange(cmd::FirmwareVersion, probe(tag)) && link.dataByte(0) >= 25) {
-                        d.AcousticCapable = true;
+                        d.acousticCapable = true;
                     }
                 }
-                if (d.OneSensor && d.found.size() == 1) break;
+                if (d.oneSensor && d.found.size() == 1) break;
             }
-            link.ProgressDone = static_cast<std::uint8_t>(tag);
+            link.progressDone = static_cast<std::uint8_t>(tag);
             const int percent = tag * 100 / 32;
             for (int pass = 0; pass < 2; ++pass) {
                 link.processEvents();
-                if (link.ProgramEnding) return SearchResult::Ending;
+                if (link.programEnding) return SearchResult::Ending;
                 if (ui.newPortRequested()) {
                     ui.closeProgressWindow();
                     return SearchResult::NewPortRequested;
@@ -104,12 +104,12 @@ SearchResult searchForSensors(Link& link, DiscoveryState& d) {
                 if (pass == 0 && percent <= 100) ui.setProgressBar(percent);
             }
         }
-        d.SensorCount = static_cast<int>(d.found.size());
+        d.sensorCount = static_cast<int>(d.found.size());
         if (!d.found.empty()) break;
     }
     ui.closeProgressWindow();
     ui.setAddressedTagText(std::to_string(d.found.front()));
-    d.CurrentIDTag = d.found.front();
+    d.currentIdTag = d.found.front();
     return SearchResult::Found;
 }
 

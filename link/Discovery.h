@@ -12,10 +12,10 @@ inline constexpr const char* kSelectPortMessage =
 
 struct DiscoveryState {
     PortChoice port;  // CommPortNumber, or a named device
-    int SensorCount = 0;
-    int CurrentIDTag = 0;    // the tag the selected sensor answers to
-    bool OneSensor = false;  // stop the search at the first sensor
-    bool AcousticCapable = false;
+    int sensorCount = 0;
+    int currentIdTag = 0;    // the tag the selected sensor answers to
+    bool oneSensor = false;  // stop the search at the first sensor
+    bool acousticCapable = false;
     std::vector<int> found;     // tags found, ascending
     std::string lastOpenError;  // why the port last failed to open, in the system's words
 };

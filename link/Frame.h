@@ -19,10 +19,10 @@ Frame makeReply(std::uint8_t tag, std::uint8_t status, std::uint8_t d0, std::uin
 bool replyIsGood(const Frame& reply);
 
 // Splitting 16-bit EEPROM values into their two cells.
-inline int HiByte(int x) {
+inline int highByte(int x) {
     return x / 256;
 }
-inline int LowByte(int x) {
+inline int lowByte(int x) {
     return x - (x / 256) * 256;
 }
 

@@ -4,8 +4,8 @@
 #include <exception>
 #include <tuple>
 
+#include "common/NumberText.h"
 #include "common/RuntimeError.h"
-#include "common/VbText.h"
 #include "link/Commands.h"
 
 namespace k7 {
@@ -34,8 +34,8 @@ bool startsWithEcho(const std::vector<std::uint8_t>& bytes, bool lineEchoes, con
 
 int attemptLimit(const Link& l, const ReadOptions& o) {
     if (o.attempts > 0) return o.attempts;
-    if (l.QuickFail) return 2;
-    if (l.SlowSensor) return 120;
+    if (l.quickFail) return 2;
+    if (l.slowSensor) return 120;
     return 10;
 }
 
@@ -85,9 +85,9 @@ bool Link::refuseNested() {
 }
 
 auto Link::exchangeState() {
-    return std::tie(CommBlockOut, CommBlockIn, CommOK, ReplyWord34, ReplyWord45, EEReadAddress,
-                    WriteEEAdr, WriteEEdata, SuppressNoCommWindow, QuickFail, SkipWriteVerify,
-                    StatusPollBusy, lastSendUs_, LastSendTime);
+    return std::tie(lastRequest, lastReply, replyOk, replyWord34, replyWord45, eepromReadAddress,
+                    writeEepromAddress, writeEepromData, suppressNoCommWindow, quickFail,
+                    skipWriteVerify, statusPollBusy, lastSendUs_, lastSendTime);
 }
 
 template <typename F>
@@ -142,15 +142,15 @@ void Link::reportError(const std::string& where, const std::exception& e) {
 // Requests
 
 std::uint8_t Link::dataByte(int n) const {
-    return CommBlockIn[static_cast<std::size_t>(2 + n)].value_or(0);
+    return lastReply[static_cast<std::size_t>(2 + n)].value_or(0);
 }
 
 std::uint8_t Link::replyStatus() const {
-    return CommBlockIn[1].value_or(0);
+    return lastReply[1].value_or(0);
 }
 
-void Link::SendRequest(int command) {
-    if (ProgramEnding || refuseNested()) return;
+void Link::sendRequest(int command) {
+    if (programEnding || refuseNested()) return;
     try {
         sendRequestTo(textToByte(ui_.addressedTagText()), command);
     } catch (const std::exception& e) {
@@ -159,7 +159,7 @@ void Link::SendRequest(int command) {
 }
 
 void Link::sendRequestTo(std::uint8_t tag, int command) {
-    if (ProgramEnding || refuseNested()) return;
+    if (programEnding || refuseNested()) return;
     const Hold held = hold();
     try {
         if (!isAcceptedCommand(command)) return;  // a foreign code never reaches the line
@@ -173,59 +173,59 @@ void Link::sendRequestTo(std::uint8_t tag, int command) {
             case cmd::LowerPoint4:
             case cmd::RaisePoint1:
             case cmd::LowerPoint1:
-                f[3] = FineCalibrationStep ? 1 : 10;
+                f[3] = fineCalibrationStep ? 1 : 10;
                 break;
             case cmd::AcousticData:
-                f[3] = ScopeGainSelect;
+                f[3] = scopeGainSelect;
                 break;
             case cmd::WriteEeprom:
                 lastWriteVerified_ = false;
-                lastWriteVerified_ =
-                    recordedWrite(f[1], textToByte(WriteEEAdr), textToByte(WriteEEdata));
+                lastWriteVerified_ = recordedWrite(f[1], textToByte(writeEepromAddress),
+                                                   textToByte(writeEepromData));
                 return;
             case cmd::ReadEeprom:
                 if (ui_.progressVisible()) advanceProgress();
-                f[3] = EEReadAddress;
+                f[3] = eepromReadAddress;
                 break;
             case cmd::CurrentCalMode:
-                f[3] = CurrentCalActive ? 1 : 0;
+                f[3] = currentCalActive ? 1 : 0;
                 break;
             case cmd::Unlock: {
-                double a = leadingNumber(WriteEEAdr);
+                double a = leadingNumber(writeEepromAddress);
                 f[3] = a < 20 ? kUnlockLowRegion : (a < 30 ? kUnlockMiddleRegion : 0);
                 break;
             }
             default:
                 break;
         }
-        CommBlockOut = f;
-        Send6();
+        lastRequest = f;
+        sendSixBytes();
         if (command == cmd::Restart) restartWait();
     } catch (const std::exception& e) {
         reportError("Module2.SendRequest " + std::to_string(command), e);
     }
 }
 
-void Link::Send6() {
+void Link::sendSixBytes() {
     transmit(true);
 }
 
 void Link::transmit(bool newRequest) {
-    if (ProgramEnding || refuseNested()) return;
+    if (programEnding || refuseNested()) return;
     const Hold held = hold();
     try {
-        CommBlockOut[5] = frameChecksum(CommBlockOut);
+        lastRequest[5] = frameChecksum(lastRequest);
         keepWindowAnswering();
-        if (newRequest) awaitOpenCopies(CommBlockOut[1]);
-        if (ProgramEnding) return;
+        if (newRequest) awaitOpenCopies(lastRequest[1]);
+        if (programEnding) return;
         // Only bytes that arrive after this point count toward the reply. Nothing is dropped
         // after the write: an adapter that echoes hands our frame back whole, and the read
         // knows it for what it is.
         line_.discardInput();
-        line_.write(CommBlockOut);
+        line_.write(lastRequest);
         lastSendUs_ = clock_.nowUs();
-        LastSendTime = clock_.secondsSinceMidnight();
-        timing.sent(CommBlockOut[1], lastSendUs_);
+        lastSendTime = clock_.secondsSinceMidnight();
+        timing.sent(lastRequest[1], lastSendUs_);
     } catch (const std::exception& e) {
         reportError("Module2.Send6", e);
     }
@@ -243,17 +243,17 @@ void Link::awaitOpenCopies(int tag) {
 }
 
 bool Link::exchange(int command, const ReadOptions& options) {
-    SendRequest(command);
-    return ReadCommBlock(options);
+    sendRequest(command);
+    return readReply(options);
 }
 
 bool Link::exchangeWith(int tag, int command, const ReadOptions& options) {
     sendRequestTo(static_cast<std::uint8_t>(tag), command);
-    return ReadCommBlock(options);
+    return readReply(options);
 }
 
 bool Link::writeRaw(std::span<const std::uint8_t> bytes, const std::string& where) {
-    if (ProgramEnding || refuseNested()) return false;
+    if (programEnding || refuseNested()) return false;
     const Hold held = hold();
     try {
         line_.write(bytes);
@@ -274,15 +274,15 @@ Link::Attempt Link::readOneReply(const ReadOptions& options) {
         if (!awaitBytes(6, deadline)) return Attempt::TimedOut;
         Frame got{};
         for (std::size_t i = 0; i < 6; ++i) {
-            CommBlockIn[i] = line_.readByte();
-            if (!CommBlockIn[i]) {
+            lastReply[i] = line_.readByte();
+            if (!lastReply[i]) {
                 // Counted as waiting but gone: recorded as far as it came, like a time-out.
                 HistoryRecord& rec = history.next();
                 std::copy(got.begin(), got.begin() + static_cast<long>(i), rec.bytes.begin());
                 std::fill(rec.bytes.begin() + static_cast<long>(i), rec.bytes.end(), 0);
                 return Attempt::TimedOut;
             }
-            got[i] = *CommBlockIn[i];
+            got[i] = *lastReply[i];
         }
         if (isRequestFrame(got)) {
             // A request handed back by an adapter that echoes: this one's, or one sent before
@@ -338,8 +338,8 @@ NoCommChoice Link::noCommWindow() {
     for (;;) {
         const std::string gone = line_.deviceLost() ? line_.lossReason() : std::string();
         NoCommChoice choice = NoCommChoice::Exit;
-        letEventsRun([&] { choice = ui_.showNoCommWindow(StatusPollBusy || !gone.empty(), gone); });
-        if (choice != NoCommChoice::Retry || ProgramEnding) return choice;
+        letEventsRun([&] { choice = ui_.showNoCommWindow(statusPollBusy || !gone.empty(), gone); });
+        if (choice != NoCommChoice::Retry || programEnding) return choice;
         if (!line_.deviceLost()) return choice;
         try {
             line_.reopen();
@@ -352,17 +352,17 @@ NoCommChoice Link::noCommWindow() {
     }
 }
 
-bool Link::ReadCommBlock(const ReadOptions& options) {
+bool Link::readReply(const ReadOptions& options) {
     if (refuseNested()) {
-        CommOK = 0;
+        replyOk = 0;
         return false;
     }
     const Hold held = hold();
-    const bool quiet = options.quiet || SuppressNoCommWindow;
+    const bool quiet = options.quiet || suppressNoCommWindow;
     try {
         for (;;) {
-            CommOK = 0;
-            if (ProgramEnding) break;
+            replyOk = 0;
+            if (programEnding) break;
             TagHealth& health = stats.tag(options.onlyTag.value_or(requestTag()));
             ++health.exchanges;
             const int limit = attemptLimit(*this, options);
@@ -373,23 +373,23 @@ bool Link::ReadCommBlock(const ReadOptions& options) {
                 if (result == Attempt::Good) break;
                 ++(result == Attempt::Bad ? health.badReplies : health.timeouts);
                 processEvents();
-                if (ProgramEnding) break;
+                if (programEnding) break;
                 if (++attempts >= limit) break;
                 settleBeforeResend(result == Attempt::Bad);
                 ++health.resends;
                 transmit(false);
             }
             if (result == Attempt::Good) {
-                ReplyWord34 = 256 * dataByte(0) + dataByte(1);
-                ReplyWord45 = 256 * dataByte(1) + dataByte(2);
-                CommOK = 1;
+                replyWord34 = 256 * dataByte(0) + dataByte(1);
+                replyWord45 = 256 * dataByte(1) + dataByte(2);
+                replyOk = 1;
                 health.lastAnswered = clock_.secondsSinceMidnight();
                 break;
             }
             ++health.failures;
-            if (ProgramEnding || quiet) break;
+            if (programEnding || quiet) break;
             if (line_.deviceLost()) noteLineLoss();
-            if (SensorClass == 60 && !line_.deviceLost()) {
+            if (sensorClass == 60 && !line_.deviceLost()) {
                 // This model is known to go quiet for a while; keep trying until it answers.
                 // The restarted read's first attempt finds its deadline passed and re-sends.
                 waitMs(279);
@@ -404,8 +404,8 @@ bool Link::ReadCommBlock(const ReadOptions& options) {
         reportError("Module2.ReadCommBlock", e);
         endProgram();
     }
-    SuppressNoCommWindow = false;
-    return CommOK != 0;
+    suppressNoCommWindow = false;
+    return replyOk != 0;
 }
 
 void Link::noteLineLoss() {
@@ -416,7 +416,7 @@ void Link::noteLineLoss() {
 
 std::vector<std::uint8_t> Link::readStream(std::size_t count, std::int64_t deadlineUs) {
     std::vector<std::uint8_t> out;
-    if (ProgramEnding || refuseNested()) return out;
+    if (programEnding || refuseNested()) return out;
     const Hold held = hold();
     auto readUpTo = [&](std::size_t total) {
         while (out.size() < total) {
@@ -433,7 +433,7 @@ std::vector<std::uint8_t> Link::readStream(std::size_t count, std::int64_t deadl
     // it whose reply nobody read, on a line known to echo).
     for (;;) {
         readUpTo(6);
-        if (!startsWithEcho(out, stats.echoes > 0, CommBlockOut)) break;
+        if (!startsWithEcho(out, stats.echoes > 0, lastRequest)) break;
         out.clear();
         ++stats.echoes;
     }
@@ -446,7 +446,7 @@ std::vector<std::uint8_t> Link::readStream(std::size_t count, std::int64_t deadl
 // ---------------------------------------------------------------------------------------------
 // Waits, writes, progress
 
-void Link::WaitMilliseconds(float& ms) {
+void Link::waitMilliseconds(float& ms) {
     if (ms < 60) ms = 60;
     // Held for its length: what the events let through meanwhile cannot use the line between
     // a caller's exchanges.
@@ -455,17 +455,17 @@ void Link::WaitMilliseconds(float& ms) {
 }
 
 std::int64_t Link::sliceUs() const {
-    return ThresholdProgressActive ? kProgressEveryUs : kEventsEveryUs;
+    return thresholdProgressActive ? kProgressEveryUs : kEventsEveryUs;
 }
 
 void Link::betweenSlices() {
-    if (ThresholdProgressActive) ui_.updateThresholdProgress();
+    if (thresholdProgressActive) ui_.updateThresholdProgress();
     if (!busy()) processEvents();
 }
 
 bool Link::pauseUntil(std::int64_t untilUs, const std::function<bool()>& eachSlice) {
     for (;;) {
-        if (ProgramEnding) return false;
+        if (programEnding) return false;
         const std::int64_t now = clock_.nowUs();
         if (now >= untilUs) return true;
         clock_.sleepUntil(std::min(untilUs, now + sliceUs()));
@@ -478,14 +478,14 @@ bool Link::awaitBytes(int count, std::int64_t deadlineUs) {
     for (;;) {
         const std::int64_t until = std::min(deadlineUs, clock_.nowUs() + sliceUs());
         if (line_.waitForBytes(count, until)) return true;
-        if (until >= deadlineUs || ProgramEnding) return false;
+        if (until >= deadlineUs || programEnding) return false;
         betweenSlices();
     }
 }
 
 void Link::restartWait() {
     const std::int64_t start = clock_.nowUs();
-    const std::int64_t length = SlowSensor ? 2 * kRestartUs : kRestartUs;
+    const std::int64_t length = slowSensor ? 2 * kRestartUs : kRestartUs;
     ui_.showRestart(0);
     pauseUntil(start + length, [&] {
         ui_.showRestart(static_cast<int>((clock_.nowUs() - start) * 100 / length));
@@ -495,9 +495,9 @@ void Link::restartWait() {
 }
 
 void Link::advanceProgress() {
-    ++ProgressDone;
-    if (ProgressTotal == 0) return;
-    int percent = ProgressDone * 100 / ProgressTotal;
+    ++progressDone;
+    if (progressTotal == 0) return;
+    int percent = progressDone * 100 / progressTotal;
     if (percent <= 100) ui_.setProgressBar(percent);
     processEvents();
 }
@@ -506,16 +506,16 @@ bool Link::verifiedWrite(std::uint8_t tag, std::uint8_t address, std::uint8_t va
     // Every copy is built from this write's own tag, address and value, so nothing that ran
     // in between can change what goes on the line.
     for (int failures = 0;;) {
-        CommBlockOut = Frame{kStartByte, tag, cmd::WriteEeprom, address, value, 0};
-        Send6();
-        if (SkipWriteVerify) return !ProgramEnding;
+        lastRequest = Frame{kStartByte, tag, cmd::WriteEeprom, address, value, 0};
+        sendSixBytes();
+        if (skipWriteVerify) return !programEnding;
         waitMs(1);
         // The read-back keeps the data bytes: data byte 1 is still the written address.
-        CommBlockOut = Frame{kStartByte, tag, cmd::ReadEeprom, address, value, 0};
-        Send6();
-        ReadCommBlock();
-        if (ProgramEnding) return false;
-        if (CommOK && dataByte(1) == value) {
+        lastRequest = Frame{kStartByte, tag, cmd::ReadEeprom, address, value, 0};
+        sendSixBytes();
+        readReply();
+        if (programEnding) return false;
+        if (replyOk && dataByte(1) == value) {
             if (ui_.progressVisible()) advanceProgress();
             return true;
         }
@@ -533,8 +533,8 @@ bool Link::recordedWrite(std::uint8_t tag, std::uint8_t address, std::uint8_t va
     if (!openChange_ && changeSink) ownChange.emplace(*this, "EEPROM write");
     const bool verified = verifiedWrite(tag, address, value);
     using Outcome = CellChange::Outcome;
-    const Outcome outcome = ProgramEnding     ? Outcome::Unanswered
-                            : SkipWriteVerify ? Outcome::Unchecked
+    const Outcome outcome = programEnding     ? Outcome::Unanswered
+                            : skipWriteVerify ? Outcome::Unchecked
                             : verified        ? Outcome::Verified
                                               : Outcome::Failed;
     if (openChange_) openChange_->cellWritten(tag, address, value, outcome);
@@ -542,16 +542,16 @@ bool Link::recordedWrite(std::uint8_t tag, std::uint8_t address, std::uint8_t va
 }
 
 bool Link::writeCell(int address, int value) {
-    WriteEEAdr = std::to_string(address);
-    WriteEEdata = std::to_string(value);
+    writeEepromAddress = std::to_string(address);
+    writeEepromData = std::to_string(value);
     lastWriteVerified_ = false;
-    SendRequest(cmd::WriteEeprom);
-    return lastWriteVerified_ && !ProgramEnding;
+    sendRequest(cmd::WriteEeprom);
+    return lastWriteVerified_ && !programEnding;
 }
 
 void Link::endProgram() {
-    if (ProgramEnding) return;
-    ProgramEnding = true;
+    if (programEnding) return;
+    programEnding = true;
     ui_.exitProgram();
 }
 

@@ -57,37 +57,37 @@ public:
     LinkUi& ui() { return ui_; }
 
     // --- exchange state ---
-    Frame CommBlockOut{};                                      // the last request built
-    std::array<std::optional<std::uint8_t>, 6> CommBlockIn{};  // the last reply read
-    double LastSendTime = 0;                                   // seconds since midnight
-    std::uint8_t CommOK = 0;
-    std::int32_t ReplyWord34 = 0;
-    std::int32_t ReplyWord45 = 0;
-    std::uint8_t EEReadAddress = 0;
+    Frame lastRequest{};                                     // the last request built
+    std::array<std::optional<std::uint8_t>, 6> lastReply{};  // the last reply read
+    double lastSendTime = 0;                                 // seconds since midnight
+    std::uint8_t replyOk = 0;
+    std::int32_t replyWord34 = 0;
+    std::int32_t replyWord45 = 0;
+    std::uint8_t eepromReadAddress = 0;
     // Parameter block of command 103 (and of 126): decimal texts, kept for the whole run.
-    std::string WriteEEAdr = "105";
-    std::string WriteEEdata = "100";
-    std::uint8_t ProgressDone = 0;
-    std::uint8_t ProgressTotal = 0;
+    std::string writeEepromAddress = "105";
+    std::string writeEepromData = "100";
+    std::uint8_t progressDone = 0;
+    std::uint8_t progressTotal = 0;
     CommHistory history;
     LineStats stats;
     AnswerTiming timing;  // when each tag answers, and what it may still answer
 
     // --- mode flags set by the other parts of the program ---
-    bool QuickFail = false;             // sensor search: give up after 2 attempts
-    bool SuppressNoCommWindow = false;  // one read only: give up quietly
-    bool SlowSensor = false;            // 120 attempts; restart waits twice as long
-    bool SkipWriteVerify = false;       // 103 without read-back
-    bool CurrentCalActive = false;      // data byte 1 of 121
-    bool FineCalibrationStep = false;   // calibration step 1 instead of 10
-    bool ThresholdProgressActive = false;
-    bool StatusPollBusy = false;  // a status exchange is in flight (offers Retry)
-    bool ErrorBeep = true;
-    std::uint8_t ScopeGainSelect = 0;
-    std::uint8_t SensorClass = 0;  // 60: a silent sensor is retried for ever
+    bool quickFail = false;             // sensor search: give up after 2 attempts
+    bool suppressNoCommWindow = false;  // one read only: give up quietly
+    bool slowSensor = false;            // 120 attempts; restart waits twice as long
+    bool skipWriteVerify = false;       // 103 without read-back
+    bool currentCalActive = false;      // data byte 1 of 121
+    bool fineCalibrationStep = false;   // calibration step 1 instead of 10
+    bool thresholdProgressActive = false;
+    bool statusPollBusy = false;  // a status exchange is in flight (offers Retry)
+    bool errorBeep = true;
+    std::uint8_t scopeGainSelect = 0;
+    std::uint8_t sensorClass = 0;  // 60: a silent sensor is retried for ever
 
     // Set when the program is ending: nothing more goes on the line and reads return at once.
-    bool ProgramEnding = false;
+    bool programEnding = false;
 
     // Where the changes made to sensors go (the change history); none when null.
     ChangeSink* changeSink = nullptr;
@@ -128,18 +128,18 @@ public:
     void letLateAnswersPass();
 
     // --- the protocol's routines ---
-    void SendRequest(int command);
-    void Send6();
-    // Returns CommOK != 0.
-    bool ReadCommBlock(const ReadOptions& options = {});
-    // SendRequest then ReadCommBlock.
+    void sendRequest(int command);
+    void sendSixBytes();
+    // Returns replyOk != 0.
+    bool readReply(const ReadOptions& options = {});
+    // sendRequest then readReply.
     bool exchange(int command, const ReadOptions& options = {});
     // The same, addressed to `tag` instead of the ID field's tag: for a sequence that visits
     // several sensors without changing the one on screen.
     bool exchangeWith(int tag, int command, const ReadOptions& options = {});
     // Waits at least 60 ms; a smaller request is raised to 60 in the caller's variable.
-    void WaitMilliseconds(float& ms);
-    void waitMs(float ms) { WaitMilliseconds(ms); }
+    void waitMilliseconds(float& ms);
+    void waitMs(float ms) { waitMilliseconds(ms); }
     // Every wait of the link, and of the sequences that hold it, goes through here: it sleeps
     // until untilUs on the link's clock in slices of at most 50 ms (20 ms while the
     // sensitivity bar moves), and between slices moves that bar and lets window events run, so
@@ -149,7 +149,7 @@ public:
     bool pauseUntil(std::int64_t untilUs, const std::function<bool()>& eachSlice = {});
 
     // Verified write of one cell through the parameter block (command 103): true when the
-    // cell read back the value (or SkipWriteVerify was set and the write went out).
+    // cell read back the value (or skipWriteVerify was set and the write went out).
     bool writeCell(int address, int value);
     // Whether the last verified write read back its value.
     bool lastWriteVerified() const { return lastWriteVerified_; }
@@ -191,7 +191,7 @@ private:
     bool recordedWrite(std::uint8_t tag, std::uint8_t address, std::uint8_t value);
     Attempt readOneReply(const ReadOptions& options);
     void settleBeforeResend(bool heardSomething);
-    // Puts CommBlockOut on the line; a new request (not a re-sent copy) first waits until its
+    // Puts lastRequest on the line; a new request (not a re-sent copy) first waits until its
     // tag can no longer answer anything sent before.
     void transmit(bool newRequest);
     void awaitOpenCopies(int tag);
@@ -207,7 +207,7 @@ private:
     void restartWait();
     NoCommChoice noCommWindow();
     void noteLineLoss();
-    int requestTag() const { return CommBlockOut[1]; }
+    int requestTag() const { return lastRequest[1]; }
     void sendRequestTo(std::uint8_t tag, int command);
 
     SerialLine& line_;

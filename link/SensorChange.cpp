@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "common/VbText.h"
+#include "common/NumberText.h"
 #include "link/Link.h"
 
 namespace k7 {
@@ -24,7 +24,7 @@ ChangeScope::ChangeScope(Link& link, std::string action, ChangeSetups setups)
     const double tag = leadingNumber(link_.ui().addressedTagText());
     change_.tag = tag >= 0 && tag <= 255 ? static_cast<int>(tag) : 0;
     change_.finalTag = change_.tag;
-    if (!link_.changeSink || link_.ProgramEnding) return;
+    if (!link_.changeSink || link_.programEnding) return;
     try {
         link_.changeSink->changeStarting(link_, change_);
     } catch (...) {
@@ -40,7 +40,7 @@ ChangeScope::~ChangeScope() {
         return;  // nothing was sent: nothing to record
     }
     if (change_.failure.empty()) change_.failure = failedCellsText(change_.cells);
-    if (change_.failure.empty() && link_.ProgramEnding) {
+    if (change_.failure.empty() && link_.programEnding) {
         change_.failure = "the sensor stopped answering";
     }
     try {

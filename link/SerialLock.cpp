@@ -9,8 +9,8 @@
 #include <cstring>
 #include <ctime>
 
+#include "common/NumberText.h"
 #include "common/TextFile.h"
-#include "common/VbText.h"
 
 namespace k7 {
 namespace {

@@ -4,19 +4,19 @@
 #include <QWidget>
 
 #include "link/Commands.h"
-#include "settings/Module2.h"
+#include "settings/ProgramState.h"
 
 namespace k7 {
 
-void ExitProgram(Module2& m) {
-    if (m.Exiting) return;
-    m.Exiting = true;
-    if (m.SensorInDisplayMode && !m.link.ProgramEnding) {
+void ExitProgram(ProgramState& m) {
+    if (m.exiting) return;
+    m.exiting = true;
+    if (m.sensorInDisplayMode && !m.link.programEnding) {
         // Best effort: a sensor left in its display mode would hold every output at "No Echo".
-        if (const Link::Hold held = m.link.hold()) m.link.SendRequest(cmd::Restart);
-        m.SensorInDisplayMode = false;
+        if (const Link::Hold held = m.link.hold()) m.link.sendRequest(cmd::Restart);
+        m.sensorInDisplayMode = false;
     }
-    m.link.ProgramEnding = true;
+    m.link.programEnding = true;
     const QWidgetList tops = QApplication::topLevelWidgets();
     for (auto it = tops.rbegin(); it != tops.rend(); ++it) {
         QWidget* w = *it;

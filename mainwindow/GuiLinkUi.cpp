@@ -5,15 +5,15 @@
 #include <QLineEdit>
 #include <QThread>
 
-#include "link/frmGauge.h"
-#include "link/frmGetComm.h"
-#include "link/frmNoComm.h"
 #include "mainwindow/ExitProgram.h"
 #include "mainwindow/Fields.h"
-#include "mainwindow/MainForm.h"
-#include "settings/Module2.h"
+#include "mainwindow/MainWindow.h"
+#include "settings/ProgramState.h"
 #include "windows/ErrorBox.h"
+#include "windows/NoCommWindow.h"
 #include "windows/Placement.h"
+#include "windows/PortWindow.h"
+#include "windows/ProgressWindow.h"
 
 namespace k7 {
 
@@ -43,15 +43,16 @@ int GuiLinkUi::eventLoopLevel() {
 
 NoCommChoice GuiLinkUi::showNoCommWindow(bool offerRetry, const std::string& deviceGone) {
     form_->stopStatusPoll();
-    frmNoComm dlg(offerRetry, QString::fromStdString(deviceGone), form_);
+    NoCommWindow dlg(offerRetry, QString::fromStdString(deviceGone), form_);
     dlg.exec();
     return dlg.choice();
 }
 
 void GuiLinkUi::showProgressWindow(const std::string& caption, bool searching) {
     if (!gauge_) {
-        gauge_ = new frmGauge(form_->isVisible() ? form_ : nullptr);
-        QObject::connect(gauge_, &frmGauge::exitRequested, gauge_, [this] { ExitProgram(*m_); });
+        gauge_ = new ProgressWindow(form_->isVisible() ? form_ : nullptr);
+        QObject::connect(gauge_, &ProgressWindow::exitRequested, gauge_,
+                         [this] { ExitProgram(*m_); });
     }
     gauge_->prepare(QString::fromStdString(caption), searching);
     gauge_->placeAtCentre();
@@ -123,7 +124,7 @@ void GuiLinkUi::showLinkMessage(const std::string& text) {
 }
 
 void GuiLinkUi::reportError(const std::string& where, int number, const std::string& description) {
-    ReportError(form_, m_->link.ErrorBeep, where, number, description);
+    showErrorBox(form_, m_->link.errorBeep, where, number, description);
 }
 
 void GuiLinkUi::clearSensorList() {
@@ -150,7 +151,7 @@ bool GuiLinkUi::chooseNewPort() {
 bool GuiLinkUi::askForPort(PortChoice& port, const std::string& message, bool cancellable) {
     // On simulated sensors the window chooses the port for a later start on real sensors; the
     // run stays on the simulator, which is never stored as a port.
-    const bool simulated = m_->Simulated;
+    const bool simulated = m_->simulated;
     QString text = QString::fromStdString(message);
     if (simulated) {
         text +=
@@ -158,14 +159,14 @@ bool GuiLinkUi::askForPort(PortChoice& port, const std::string& message, bool ca
             "start without --simulate.";
     }
     QWidget* parent = form_->isVisible() ? form_ : nullptr;
-    frmGetComm dlg(simulated ? m_->iniPort : port, text, parent, cancellable);
+    PortWindow dlg(simulated ? m_->iniPort : port, text, parent, cancellable);
     dlg.adjustSize();
     centreOn(&dlg, parent ? parent->frameGeometry() : availableArea(&dlg));
     if (intro_) intro_->keepClearOf(dlg.frameGeometry());
     if (dlg.exec() != QDialog::Accepted || dlg.exitChosen()) return false;
     m_->portChosen(dlg.choice());
     port = m_->discovery.port;
-    m_->WriteIniFile(addressedTagText());
+    m_->saveIni(addressedTagText());
     return true;
 }
 

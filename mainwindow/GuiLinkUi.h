@@ -3,25 +3,25 @@
 #include <QPointer>
 
 #include "link/LinkUi.h"
-#include "link/frmGauge.h"
-#include "windows/frmIntro.h"
+#include "windows/IntroWindow.h"
+#include "windows/ProgressWindow.h"
 
 namespace k7 {
 
-class MainForm;
-struct Module2;
+class MainWindow;
+struct ProgramState;
 
 class GuiLinkUi final : public LinkUi {
 public:
     GuiLinkUi() = default;
     ~GuiLinkUi() override;
-    void attach(MainForm* form, Module2* m) {
+    void attach(MainWindow* form, ProgramState* m) {
         form_ = form;
         m_ = m;
     }
-    frmGauge* gauge() const { return gauge_; }
+    ProgressWindow* gauge() const { return gauge_; }
     // The introduction picture, while it shows: the progress and port windows keep it clear.
-    void setIntro(frmIntro* intro) { intro_ = intro; }
+    void setIntro(IntroWindow* intro) { intro_ = intro; }
 
     std::string addressedTagText() override;
     void processEvents() override;
@@ -50,10 +50,10 @@ public:
 private:
     bool askForPort(PortChoice& port, const std::string& message, bool cancellable);
 
-    MainForm* form_ = nullptr;
-    Module2* m_ = nullptr;
-    QPointer<frmGauge> gauge_;
-    QPointer<frmIntro> intro_;
+    MainWindow* form_ = nullptr;
+    ProgramState* m_ = nullptr;
+    QPointer<ProgressWindow> gauge_;
+    QPointer<IntroWindow> intro_;
     // A restart in progress, and what the progress window showed before it.
     bool restarting_ = false;
     bool restartInGauge_ = false;

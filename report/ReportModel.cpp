@@ -1,7 +1,7 @@
 #include "report/ReportModel.h"
 
 #include "common/NumberFormat.h"
-#include "common/VbText.h"
+#include "common/NumberText.h"
 #include "link/Commands.h"
 #include "link/Discovery.h"
 #include "link/LineHealth.h"
@@ -14,13 +14,13 @@
 namespace k7 {
 namespace {
 
-std::string temperatureText(const Module2& m, double celsius) {
-    const bool f = m.TemperatureUnit == kFahrenheit;
+std::string temperatureText(const ProgramState& m, double celsius) {
+    const bool f = m.temperatureUnit == kFahrenheit;
     return formatNumber(f ? celsiusToFahrenheit(celsius) : celsius, "##0.0") + " " +
-           kTempUnitName[static_cast<std::size_t>(m.TemperatureUnit)];
+           kTempUnitName[static_cast<std::size_t>(m.temperatureUnit)];
 }
 
-ReportSection liveReading(const Module2& m, const StatusView& v) {
+ReportSection liveReading(const ProgramState& m, const StatusView& v) {
     ReportSection s{"LIVE READING", {}};
     switch (v.kind) {
         case StatusView::Kind::Ignored:
@@ -35,11 +35,11 @@ ReportSection liveReading(const Module2& m, const StatusView& v) {
     const bool number = !v.AvgDist.empty() && v.AvgDist.front() != '(';
     s.rows.push_back(
         {"Average Distance",
-         v.AvgDist + (number ? kUnitSuffix[static_cast<std::size_t>(m.DistanceUnit)] : "")});
+         v.AvgDist + (number ? kUnitSuffix[static_cast<std::size_t>(m.distanceUnit)] : "")});
     // The readings the main screen shows for the model.
-    const ModelScreen shown = modelScreen(m.SensorType);
-    if (m.TemperatureReceived && shown.temperature) {
-        s.rows.push_back({"Temperature", temperatureText(m, m.MeasuredTemperatureC)});
+    const ModelScreen shown = modelScreen(m.sensorType);
+    if (m.temperatureReceived && shown.temperature) {
+        s.rows.push_back({"Temperature", temperatureText(m, m.measuredTemperatureC)});
     }
     if (v.CurrentOut && shown.outputCurrent) {
         s.rows.push_back({"Current OUTPUT", *v.CurrentOut + " mA"});
@@ -51,10 +51,10 @@ ReportSection liveReading(const Module2& m, const StatusView& v) {
     return s;
 }
 
-ReportSection programming(const Module2& m, int tag) {
+ReportSection programming(const ProgramState& m, int tag) {
     ReportSection s{"LAST PROGRAMMING IN THIS RUN", {}};
-    const auto it = m.thisRun.programmed.find(tag);
-    if (it == m.thisRun.programmed.end()) {
+    const auto it = m.runRecord.programmed.find(tag);
+    if (it == m.runRecord.programmed.end()) {
         s.rows.push_back({"Programmed", "not in this run"});
         return s;
     }
@@ -76,7 +76,7 @@ ReportSection programming(const Module2& m, int tag) {
 }
 
 // The line-health table's row for the tag, column by column (the tag itself is on the page).
-ReportSection lineHealth(const Module2& m, int tag) {
+ReportSection lineHealth(const ProgramState& m, int tag) {
     ReportSection s{"LINE HEALTH", {}};
     const std::vector<std::string>& header = lineHealthHeader();
     const std::vector<std::string> row = lineHealthRow(tag, m.link.stats.tag(tag));
@@ -86,7 +86,7 @@ ReportSection lineHealth(const Module2& m, int tag) {
 
 }  // namespace
 
-std::vector<ReportSection> settingsSummary(const Module2& m, const ScreenValues& screen) {
+std::vector<ReportSection> settingsSummary(const ProgramState& m, const ScreenValues& screen) {
     std::vector<ReportSection> sections;
     const SetupValues values = setupValuesFrom(m, screen);
     for (const CompareRow& r : compareSetups(values, values, m)) {
@@ -96,18 +96,18 @@ std::vector<ReportSection> settingsSummary(const Module2& m, const ScreenValues&
     return sections;
 }
 
-ReportPage sensorPage(const Module2& m, const ScreenValues& screen, const SensorAnswers& answers,
-                      int tag, const std::string& dateTime) {
+ReportPage sensorPage(const ProgramState& m, const ScreenValues& screen,
+                      const SensorAnswers& answers, int tag, const std::string& dateTime) {
     ReportPage page;
     page.tag = tag;
     page.answered = true;
     page.dateTime = dateTime;
-    page.distanceUnit = m.DistanceUnit;
-    page.heading = "ID Tag " + std::to_string(tag) + ": " + modelName(m.SensorType);
+    page.distanceUnit = m.distanceUnit;
+    page.heading = "ID Tag " + std::to_string(tag) + ": " + modelName(m.sensorType);
     page.sensor.push_back(
         {"SENSOR",
          {{"ID Tag", std::to_string(tag)},
-          {"Model", modelName(m.SensorType)},
+          {"Model", modelName(m.sensorType)},
           {"Firmware", answers.firmware ? std::to_string(*answers.firmware) : "not reported"},
           {"Serial Number", trim(screen.SerialNumber)}}});
     page.sensor.push_back(liveReading(m, answers.status));
@@ -116,7 +116,7 @@ ReportPage sensorPage(const Module2& m, const ScreenValues& screen, const Sensor
 
     page.settings = settingsSummary(m, screen);
 
-    if (const auto e = m.thisRun.echoes.find(tag); e != m.thisRun.echoes.end()) {
+    if (const auto e = m.runRecord.echoes.find(tag); e != m.runRecord.echoes.end()) {
         page.echo = e->second;
         page.echoCaption =
             "ACOUSTIC SIGNAL (" + e->second.gainCaption + ", captured " + e->second.time + ")";
@@ -129,11 +129,11 @@ ReportPage sensorPage(const Module2& m, const ScreenValues& screen, const Sensor
     return page;
 }
 
-ReportPage silentSensorPage(const Module2& m, int tag, const std::string& dateTime) {
+ReportPage silentSensorPage(const ProgramState& m, int tag, const std::string& dateTime) {
     ReportPage page;
     page.tag = tag;
     page.dateTime = dateTime;
-    page.distanceUnit = m.DistanceUnit;
+    page.distanceUnit = m.distanceUnit;
     page.heading = "ID Tag " + std::to_string(tag) + ": no answer";
     page.sensor.push_back({"SENSOR",
                            {{"ID Tag", std::to_string(tag)},
@@ -144,16 +144,16 @@ ReportPage silentSensorPage(const Module2& m, int tag, const std::string& dateTi
     return page;
 }
 
-ReportPage reportSensor(Module2& m, int tag, const std::string& dateTime) {
+ReportPage reportSensor(ProgramState& m, int tag, const std::string& dateTime) {
     const Link::Hold held = m.link.hold();
-    if (!held || m.link.ProgramEnding || !probeTag(m.link, tag)) {
+    if (!held || m.link.programEnding || !probeTag(m.link, tag)) {
         return silentSensorPage(m, tag, dateTime);
     }
     ScreenValues screen;
     screen.SingleSensorID = std::to_string(tag);
-    m.discovery.CurrentIDTag = tag;
+    m.discovery.currentIdTag = tag;
     readSensorSettings(m, screen);
-    if (m.link.ProgramEnding || m.link.CommOK == 0) return silentSensorPage(m, tag, dateTime);
+    if (m.link.programEnding || m.link.replyOk == 0) return silentSensorPage(m, tag, dateTime);
     SensorAnswers answers;
     if (m.link.exchange(cmd::FirmwareVersion, {.quiet = true})) {
         answers.firmware = m.link.dataByte(0);

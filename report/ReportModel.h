@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "acoustic/EchoAnalysis.h"
-#include "settings/Module2.h"
+#include "settings/ProgramState.h"
+#include "settings/RunRecord.h"
 #include "settings/ScreenValues.h"
-#include "settings/ThisRun.h"
 #include "status/StatusDecode.h"
 
 namespace k7 {
@@ -47,18 +47,18 @@ struct SensorAnswers {
 
 // The settings read into m and screen as the page shows them: the main screen's groups, each
 // setting with its value in m's display unit.
-std::vector<ReportSection> settingsSummary(const Module2& m, const ScreenValues& screen);
+std::vector<ReportSection> settingsSummary(const ProgramState& m, const ScreenValues& screen);
 
 // The page of a sensor whose settings were read into m and screen.
-ReportPage sensorPage(const Module2& m, const ScreenValues& screen, const SensorAnswers& answers,
-                      int tag, const std::string& dateTime);
+ReportPage sensorPage(const ProgramState& m, const ScreenValues& screen,
+                      const SensorAnswers& answers, int tag, const std::string& dateTime);
 
 // The page of a sensor that did not answer: says so, with its line health.
-ReportPage silentSensorPage(const Module2& m, int tag, const std::string& dateTime);
+ReportPage silentSensorPage(const ProgramState& m, int tag, const std::string& dateTime);
 
 // Reads one sensor on the line m works on (probe, settings, firmware, one status reading) and
 // makes its page. Holds the line for the whole of it; a sensor that does not answer the probe
 // gets the silent page without any window.
-ReportPage reportSensor(Module2& m, int tag, const std::string& dateTime);
+ReportPage reportSensor(ProgramState& m, int tag, const std::string& dateTime);
 
 }  // namespace k7

@@ -7,7 +7,7 @@
 
 namespace k7 {
 
-BenchWindow::BenchWindow(QWidget* parent) : ServiceDialog(parent) {
+BenchWindow::BenchWindow(QWidget* parent) : ServiceWindow(parent) {
     setModal(false);
 }
 

@@ -7,13 +7,13 @@
 #include <functional>
 #include <vector>
 
-#include "service/ServiceDialog.h"
+#include "service/ServiceWindow.h"
 
 class QAbstractButton;
 
 namespace k7 {
 
-class BenchWindow : public ServiceDialog {
+class BenchWindow : public ServiceWindow {
     Q_OBJECT
 public:
     explicit BenchWindow(QWidget* parent);

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "common/VbText.h"
+#include "common/NumberText.h"
 #include "link/Commands.h"
 #include "service/EepromAccess.h"
 #include "service/ToolLine.h"
@@ -61,7 +61,7 @@ std::array<CellValue, 8> calibrationWrites(const CalibrationDefaults& d) {
 }
 
 void CurrentCalibration::drive() {
-    link_.SendRequest(kCalibrationPoints[static_cast<std::size_t>(point_)].outputCommand);
+    link_.sendRequest(kCalibrationPoints[static_cast<std::size_t>(point_)].outputCommand);
 }
 
 bool CurrentCalibration::open() {
@@ -69,8 +69,8 @@ bool CurrentCalibration::open() {
     const Link::Hold held = lineForTool(link_);
     if (!held) return false;
     pause_.emplace(poll_);
-    link_.CurrentCalActive = true;
-    link_.SendRequest(cmd::CurrentCalMode);
+    link_.currentCalActive = true;
+    link_.sendRequest(cmd::CurrentCalMode);
     point_ = 0;
     drive();
     return true;
@@ -93,8 +93,8 @@ bool CurrentCalibration::adjust(bool raise, bool fine) {
     if (!held) return false;
     const CalibrationPoint& p = kCalibrationPoints[static_cast<std::size_t>(point_)];
     {
-        const FlagFor step(link_.FineCalibrationStep, fine);
-        link_.SendRequest(raise ? p.raiseCommand : p.lowerCommand);
+        const FlagFor step(link_.fineCalibrationStep, fine);
+        link_.sendRequest(raise ? p.raiseCommand : p.lowerCommand);
     }
     adjusted_[point_] += (raise ? 1 : -1) * (fine ? 1 : 10);
     link_.waitMs(kAdjustWaitMs);
@@ -118,18 +118,18 @@ CurrentCalibration::Restore CurrentCalibration::restoreDefaults() {
     // A cell that never reads back is reported by the link; the others are still written.
     for (const CellValue& c : calibrationWrites(*defaults)) {
         link_.writeCell(c.cell, c.value);
-        if (link_.ProgramEnding) return {Outcome::NoReply, w};
+        if (link_.programEnding) return {Outcome::NoReply, w};
     }
-    link_.SendRequest(cmd::Restart);
-    link_.CurrentCalActive = true;
-    link_.SendRequest(cmd::CurrentCalMode);
+    link_.sendRequest(cmd::Restart);
+    link_.currentCalActive = true;
+    link_.sendRequest(cmd::CurrentCalMode);
     drive();
     return {Outcome::Done, w};
 }
 
 bool CurrentCalibration::close() {
     if (!isOpen()) return true;
-    if (!link_.ProgramEnding) {
+    if (!link_.programEnding) {
         const Link::Hold held = lineForTool(link_);
         if (!held) return false;
         // The raise and lower steps changed the points in the EEPROM: one change for them all.
@@ -147,11 +147,11 @@ bool CurrentCalibration::close() {
             change.emplace(link_, "Current calibration");
             change->note("points moved (in calibration steps): " + steps);
         }
-        link_.CurrentCalActive = false;
-        link_.SendRequest(cmd::CurrentCalMode);
-        link_.SendRequest(cmd::Restart);
+        link_.currentCalActive = false;
+        link_.sendRequest(cmd::CurrentCalMode);
+        link_.sendRequest(cmd::Restart);
     }
-    link_.CurrentCalActive = false;
+    link_.currentCalActive = false;
     pause_.reset();
     return true;
 }

@@ -33,7 +33,7 @@ void sendUnlock(Link& link, UnlockRegion region);
 
 // Both unlock codes, then the verified write of one cell: true when it read back `value`.
 // The pair goes out once per cell, not once per attempt.
-bool WriteEECell(Link& link, int address, int value);
+bool writeEepromCell(Link& link, int address, int value);
 
 // Verified writes of `cells` in order (each after the unlock pair when `unlockEach`). Stops at
 // the first cell that does not read back its value, so the cells of one value are not left

@@ -37,7 +37,7 @@ constexpr LowCellUse kLowCellUses[] = {
 bool sendOne(Link& link, int command) {
     const Link::Hold held = lineForTool(link);
     if (!held) return false;
-    link.SendRequest(command);
+    link.sendRequest(command);
     return true;
 }
 
@@ -51,7 +51,7 @@ std::string cellsText(int first, int last) {
 Pacer responsivePacer(Link& link, std::function<bool()> stopped) {
     return [&link, stopped = std::move(stopped)](int ms) {
         link.processEvents();
-        if (link.ProgramEnding || stopped()) return false;
+        if (link.programEnding || stopped()) return false;
         return link.pauseUntil(link.clock().nowUs() + std::int64_t{ms} * 1000,
                                [&] { return !stopped(); });
     };
@@ -74,11 +74,11 @@ DistanceCalibration calibrateDistance(Link& link, double rangeInches, double cel
     DistanceCalibration r;
     const Link::Hold held = lineForTool(link);
     if (!held) return r;
-    if (!link.exchange(cmd::DistanceCal) || link.ProgramEnding) {
+    if (!link.exchange(cmd::DistanceCal) || link.programEnding) {
         r.outcome = Outcome::NoReply;
         return r;
     }
-    r.measured = link.ReplyWord34;
+    r.measured = link.replyWord34;
     if (r.measured == 0) {
         // No echo: a value from it would shift every distance by the whole expected time.
         r.outcome = Outcome::NoEcho;
@@ -100,7 +100,7 @@ DistanceCalibration calibrateDistance(Link& link, double rangeInches, double cel
         r.failedCell = *failed;
         return r;
     }
-    link.SendRequest(cmd::Restart);
+    link.sendRequest(cmd::Restart);
     r.outcome = Outcome::Written;
     return r;
 }
@@ -113,11 +113,11 @@ std::optional<double> stepTemperatureCal(Link& link, bool up, const std::functio
         ChangeScope change(link, "Temperature calibration");
         change.note(up ? "raised one step" : "lowered one step");
         sendUnlock(link, UnlockRegion::Low);
-        link.SendRequest(up ? cmd::TempCalUp : cmd::TempCalDown);
+        link.sendRequest(up ? cmd::TempCalUp : cmd::TempCalDown);
     }
     sent();
     link.waitMs(kTempCalSettleMs);
-    if (!link.exchange(cmd::TemperatureReading) || link.ProgramEnding) return std::nullopt;
+    if (!link.exchange(cmd::TemperatureReading) || link.programEnding) return std::nullopt;
     return link.dataByte(2) / 2.0 - 50;
 }
 
@@ -145,7 +145,7 @@ bool sendSingleCommand(Link& link, int code) {
     if (!isAcceptedCommand(code)) return false;
     const Link::Hold held = lineForTool(link);
     if (!held) return false;
-    link.SendRequest(code);
+    link.sendRequest(code);
     if (code == cmd::RamDump || code == cmd::AcousticData) {
         const std::size_t expected = code == cmd::RamDump ? kRamDumpBytes : kLongestStream;
         link.readStream(expected, link.clock().nowUs() + kStreamDrainUs);
@@ -224,8 +224,8 @@ CellsWritten writeDescription(Link& link, std::span<const CellValue> cells, cons
 bool sendFreeFrame(Link& link, const std::array<std::uint8_t, 5>& bytes) {
     const Link::Hold held = lineForTool(link);
     if (!held) return false;
-    std::copy(bytes.begin(), bytes.end(), link.CommBlockOut.begin());
-    link.Send6();
+    std::copy(bytes.begin(), bytes.end(), link.lastRequest.begin());
+    link.sendSixBytes();
     return true;
 }
 

@@ -1,6 +1,6 @@
 #include "service/FieldCheck.h"
 
-#include "common/VbText.h"
+#include "common/NumberText.h"
 
 namespace k7 {
 namespace {

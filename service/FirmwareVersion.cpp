@@ -7,7 +7,7 @@ namespace k7 {
 
 std::optional<int> readFirmwareRevision(Link& link) {
     const Link::Hold held = lineForTool(link);
-    if (!held || !link.exchange(cmd::FirmwareVersion) || link.ProgramEnding) return std::nullopt;
+    if (!held || !link.exchange(cmd::FirmwareVersion) || link.programEnding) return std::nullopt;
     return link.dataByte(0);
 }
 

@@ -74,7 +74,7 @@ LowEepromWrite writeLowEeprom(Link& link, const LowEepromValues& values) {
         return result;
     }
     ChangeScope change(link, "Low EEPROM");
-    for (std::size_t i = 0; i < values.size() && !link.ProgramEnding; ++i) {
+    for (std::size_t i = 0; i < values.size() && !link.programEnding; ++i) {
         if (!values[i]) continue;
         const LowEepromRow& row = kLowEepromRows[i];
         if (row.width == 3) {

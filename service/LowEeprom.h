@@ -48,7 +48,7 @@ struct LowEepromWrite {
     // were not sent.
     std::vector<std::pair<std::size_t, int>> failures;
 };
-// "Write All Filled in Values": in table order, each cell by WriteEECell; the serial number
+// "Write All Filled in Values": in table order, each cell by writeEepromCell; the serial number
 // gets one more unlock pair before its first cell.
 LowEepromWrite writeLowEeprom(Link& link, const LowEepromValues& values);
 

@@ -31,10 +31,10 @@ RamDumpResult dumpRamToFile(Link& link, StatusPoll& poll, const std::string& pat
     const Link::Hold held = lineForTool(link);
     if (!held) return r;
     const PollPause pause(poll);
-    link.SendRequest(cmd::RamDump);
+    link.sendRequest(cmd::RamDump);
     const auto bytes = link.readStream(kRamDumpBytes, link.clock().nowUs() + kRamDumpWaitUs);
     r.received = bytes.size();
-    if (link.ProgramEnding) {
+    if (link.programEnding) {
         r.outcome = Outcome::Stopped;
         return r;
     }

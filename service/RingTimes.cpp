@@ -1,7 +1,7 @@
 #include "service/RingTimes.h"
 
 #include "common/NumberFormat.h"
-#include "common/VbText.h"
+#include "common/NumberText.h"
 #include "service/EepromAccess.h"
 #include "service/ToolLine.h"
 

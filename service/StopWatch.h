@@ -12,14 +12,14 @@ class StopWatch {
 public:
     explicit StopWatch(Clock& clock) : clock_(clock) {}
 
-    void StartTimer() { startUs_ = clock_.nowUs(); }
-    bool IsRunning() const { return startUs_.has_value(); }
-    // Milliseconds since StartTimer; 0 when not running.
-    std::int64_t ElapsedTime() const;
+    void start() { startUs_ = clock_.nowUs(); }
+    bool isRunning() const { return startUs_.has_value(); }
+    // Milliseconds since start; 0 when not running.
+    std::int64_t elapsedMs() const;
     // The clock's reading in milliseconds when started; 0 when not running.
-    std::int64_t TimerStarted() const { return startUs_.value_or(0) / 1000; }
-    // ElapsedTime, then stopped.
-    std::int64_t StopTimer();
+    std::int64_t startedMs() const { return startUs_.value_or(0) / 1000; }
+    // elapsedMs, then stopped.
+    std::int64_t stop();
 
 private:
     Clock& clock_;

@@ -16,10 +16,10 @@ class ProgressDuringWaits {
 public:
     ProgressDuringWaits(Link& link, const std::function<void()>& progress)
         : link_(link), kept_(std::exchange(link.ui().thresholdProgress, progress)) {
-        link_.ThresholdProgressActive = true;
+        link_.thresholdProgressActive = true;
     }
     ~ProgressDuringWaits() {
-        link_.ThresholdProgressActive = false;
+        link_.thresholdProgressActive = false;
         link_.ui().thresholdProgress = std::move(kept_);
     }
     ProgressDuringWaits(const ProgressDuringWaits&) = delete;
@@ -49,7 +49,7 @@ int thresholdProgressPercent(std::int64_t elapsedMs) {
     return static_cast<int>(std::clamp<std::int64_t>(elapsedMs * 100 / kThresholdChangeMs, 0, 100));
 }
 
-ThresholdChangeResult ChangeThreshold(Link& link, StatusPoll& poll, const StopWatch& watch,
+ThresholdChangeResult changeThreshold(Link& link, StatusPoll& poll, const StopWatch& watch,
                                       int code, const std::function<void()>& progress) {
     const Link::Hold held = lineForTool(link);
     if (!held) return ThresholdChangeResult::Busy;
@@ -61,16 +61,16 @@ ThresholdChangeResult ChangeThreshold(Link& link, StatusPoll& poll, const StopWa
         change.note(std::string("threshold ") + kThresholds[static_cast<std::size_t>(*index)].label +
                     " V");
     }
-    const bool written = WriteEECell(link, kThresholdCell, code);
+    const bool written = writeEepromCell(link, kThresholdCell, code);
     progress();
-    link.SendRequest(cmd::Restart);
+    link.sendRequest(cmd::Restart);
     progress();
-    if (watch.IsRunning() && watch.ElapsedTime() < kThresholdChangeMs) {
-        const std::int64_t left = kThresholdChangeMs - watch.ElapsedTime();
+    if (watch.isRunning() && watch.elapsedMs() < kThresholdChangeMs) {
+        const std::int64_t left = kThresholdChangeMs - watch.elapsedMs();
         link.pauseUntil(link.clock().nowUs() + left * 1000);
         progress();
     }
-    if (link.ProgramEnding) return ThresholdChangeResult::Stopped;
+    if (link.programEnding) return ThresholdChangeResult::Stopped;
     return written ? ThresholdChangeResult::Written : ThresholdChangeResult::WriteFailed;
 }
 

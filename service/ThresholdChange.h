@@ -32,12 +32,12 @@ enum class ThresholdChangeResult {
     Stopped,      // the program is ending
 };
 
-// ChangeThreshold: with the line held and the status poll paused, the unlock pair, the
+// changeThreshold: with the line held and the status poll paused, the unlock pair, the
 // verified write of `code` into cell 30 and the restart; `progress` is called between the
 // steps and on every turn of the link's waits. Then it waits until `watch` (started by the
 // caller when the user chose) shows 2.5 s, calling `progress` as it goes. A failed write still
 // restarts the sensor and takes its 2.5 s.
-ThresholdChangeResult ChangeThreshold(Link& link, StatusPoll& poll, const StopWatch& watch,
+ThresholdChangeResult changeThreshold(Link& link, StatusPoll& poll, const StopWatch& watch,
                                       int code, const std::function<void()>& progress);
 
 }  // namespace k7

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "common/VbText.h"
+#include "common/NumberText.h"
 
 namespace k7 {
 namespace {
@@ -26,23 +26,23 @@ void forEachToken(std::string_view commandLine, F&& f) {
 
 }  // namespace
 
-CommandLineFlags ProcessCommandLineOptions(std::string_view commandLine) {
+CommandLineFlags processCommandLineOptions(std::string_view commandLine) {
     CommandLineFlags flags;
     forEachToken(commandLine, [&flags](const std::string& t) {
-        if (t == "AUTORESETERROR") flags.AutoResetError = true;
-        if (t == "ONESENSOR") flags.OneSensor = true;
-        if (t == kFactoryAccessCode) flags.FactoryAccess = true;
+        if (t == "AUTORESETERROR") flags.autoResetError = true;
+        if (t == "ONESENSOR") flags.oneSensor = true;
+        if (t == kFactoryAccessCode) flags.factoryAccess = true;
     });
     return flags;
 }
 
-CommandLineFlags ProcessCommandLineOptions(const std::vector<std::string>& arguments) {
+CommandLineFlags processCommandLineOptions(const std::vector<std::string>& arguments) {
     CommandLineFlags flags;
     for (const std::string& a : arguments) {
-        const CommandLineFlags f = ProcessCommandLineOptions(std::string_view(a));
-        flags.AutoResetError |= f.AutoResetError;
-        flags.OneSensor |= f.OneSensor;
-        flags.FactoryAccess |= f.FactoryAccess;
+        const CommandLineFlags f = processCommandLineOptions(std::string_view(a));
+        flags.autoResetError |= f.autoResetError;
+        flags.oneSensor |= f.oneSensor;
+        flags.factoryAccess |= f.factoryAccess;
     }
     return flags;
 }

@@ -11,15 +11,15 @@ namespace k7 {
 inline constexpr const char* kFactoryAccessCode = "5290318846";
 
 struct CommandLineFlags {
-    bool AutoResetError = false;
-    bool OneSensor = false;
-    bool FactoryAccess = false;
+    bool autoResetError = false;
+    bool oneSensor = false;
+    bool factoryAccess = false;
 };
 
-CommandLineFlags ProcessCommandLineOptions(std::string_view commandLine);
+CommandLineFlags processCommandLineOptions(std::string_view commandLine);
 // The program's arguments: each is read as a command line of its own, so separate words are
 // separate switches ("ONESENSOR" "AUTORESETERROR") and never join into one.
-CommandLineFlags ProcessCommandLineOptions(const std::vector<std::string>& arguments);
+CommandLineFlags processCommandLineOptions(const std::vector<std::string>& arguments);
 
 // The first argument that holds anything but these switches (a typo would otherwise be
 // ignored without a word), or nullopt.

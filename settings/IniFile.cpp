@@ -2,8 +2,8 @@
 
 #include <optional>
 
+#include "common/NumberText.h"
 #include "common/TextFile.h"
-#include "common/VbText.h"
 #include "common/Version.h"
 
 namespace k7 {

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "common/Cp1252.h"
+#include "common/NumberText.h"
 #include "common/RuntimeError.h"
-#include "common/VbText.h"
 #include "link/Commands.h"
 #include "settings/Lists.h"
 #include "settings/Validation.h"
@@ -44,8 +44,8 @@ std::string wholeFieldValue(std::string_view text) {
 }
 
 void addWord(std::vector<CellWrite>& w, int address, std::int32_t stored) {
-    w.push_back({address, num(HiByte(stored))});
-    w.push_back({address + 1, num(LowByte(stored))});
+    w.push_back({address, num(highByte(stored))});
+    w.push_back({address + 1, num(lowByte(stored))});
 }
 
 int levelBits(const std::string& noEcho, const std::string& far, int mid,
@@ -54,32 +54,32 @@ int levelBits(const std::string& noEcho, const std::string& far, int mid,
            (close == kOn ? 8 : 0);
 }
 
-void addressTag(Module2& m, ScreenValues& screen, int tag) {
+void addressTag(ProgramState& m, ScreenValues& screen, int tag) {
     screen.SingleSensorID = num(tag);
     m.link.ui().setAddressedTagText(screen.SingleSensorID);
 }
 
 // A quiet read of the ID cell at `tag`: does a sensor answer to it? `quick` gives up after two
 // attempts, as the sensor search does. Only a reply carrying that tag counts.
-bool answersAt(Module2& m, ScreenValues& screen, int tag, bool quick) {
+bool answersAt(ProgramState& m, ScreenValues& screen, int tag, bool quick) {
     Link& link = m.link;
     addressTag(m, screen, tag);
-    link.EEReadAddress = kTagCell;
+    link.eepromReadAddress = kTagCell;
     const bool answered =
         link.exchange(cmd::ReadEeprom, {.quiet = true, .attempts = quick ? 2 : 0, .onlyTag = tag});
-    return answered && !link.ProgramEnding;
+    return answered && !link.programEnding;
 }
 
-void tellUser(Module2& m, const std::string& text) {
-    if (m.link.ErrorBeep) m.link.ui().beep();
+void tellUser(ProgramState& m, const std::string& text) {
+    if (m.link.errorBeep) m.link.ui().beep();
     m.link.ui().showLinkMessage(text);
 }
 
 // The ID tag change: the sensor takes its new tag from cell 45 when it restarts. Returns the
 // status to stop with, or Completed to go on with the settings.
-ProgramStatus changeIdTag(Module2& m, ScreenValues& screen, double typedTag) {
+ProgramStatus changeIdTag(ProgramState& m, ScreenValues& screen, double typedTag) {
     Link& link = m.link;
-    const int oldTag = m.discovery.CurrentIDTag;
+    const int oldTag = m.discovery.currentIdTag;
     if (typedTag < 1 || typedTag > 32) {
         // Only reachable with validation skipped: a sensor given such a tag could never be
         // addressed again, since replies outside 1..32 are refused.
@@ -95,51 +95,51 @@ ProgramStatus changeIdTag(Module2& m, ScreenValues& screen, double typedTag) {
                         " is already in use by another sensor. Nothing was written.");
         return ProgramStatus::TagUnavailable;
     }
-    if (link.ProgramEnding) return ProgramStatus::Stopped;
+    if (link.programEnding) return ProgramStatus::Stopped;
 
     addressTag(m, screen, oldTag);
-    link.WriteEEAdr = num(kTagCell);
-    link.WriteEEdata = num(newTag);
+    link.writeEepromAddress = num(kTagCell);
+    link.writeEepromData = num(newTag);
     // Firmware may switch tags as soon as the cell is written, so a read-back under the old
     // tag could go unanswered; the look for the new tag after the restart checks it instead.
-    link.SkipWriteVerify = true;
-    link.SendRequest(cmd::WriteEeprom);
-    link.SendRequest(cmd::Restart);
-    link.SkipWriteVerify = false;
-    if (link.ProgramEnding) return ProgramStatus::Stopped;
+    link.skipWriteVerify = true;
+    link.sendRequest(cmd::WriteEeprom);
+    link.sendRequest(cmd::Restart);
+    link.skipWriteVerify = false;
+    if (link.programEnding) return ProgramStatus::Stopped;
 
     addressTag(m, screen, newTag);
-    m.discovery.CurrentIDTag = newTag;
+    m.discovery.currentIdTag = newTag;
     if (answersAt(m, screen, newTag, false)) return ProgramStatus::Completed;
-    if (link.ProgramEnding) return ProgramStatus::Stopped;
+    if (link.programEnding) return ProgramStatus::Stopped;
     if (answersAt(m, screen, oldTag, false)) {
-        m.discovery.CurrentIDTag = oldTag;
+        m.discovery.currentIdTag = oldTag;
         tellUser(m, "The sensor did not take ID tag " + num(newTag) +
                         " and still answers to ID tag " + num(oldTag) +
                         ". Nothing else was written.");
         return ProgramStatus::TagNotTaken;
     }
-    if (link.ProgramEnding) return ProgramStatus::Stopped;
+    if (link.programEnding) return ProgramStatus::Stopped;
     // Silent under both tags: carry on under the new one; the first write then ends at the
     // no-communication window, as any sensor that stops answering does.
     addressTag(m, screen, newTag);
     return ProgramStatus::Completed;
 }
 
-ProgramStatus writeCells(Module2& m, const std::vector<CellWrite>& writes, ProgramResult& r) {
+ProgramStatus writeCells(ProgramState& m, const std::vector<CellWrite>& writes, ProgramResult& r) {
     Link& link = m.link;
     for (const CellWrite& w : writes) {
-        link.WriteEEAdr = num(w.address);
-        link.WriteEEdata = w.value;
+        link.writeEepromAddress = num(w.address);
+        link.writeEepromData = w.value;
         // A value that is no byte is refused (and reported) by the link before anything is
         // sent; the cell then counts as failed.
-        link.SendRequest(cmd::WriteEeprom);
-        if (link.ProgramEnding) return ProgramStatus::Stopped;
+        link.sendRequest(cmd::WriteEeprom);
+        if (link.programEnding) return ProgramStatus::Stopped;
         ++r.cellsWritten;
         if (!link.lastWriteVerified()) r.failedCells.push_back(w.address);
     }
-    link.SendRequest(cmd::Restart);
-    return link.ProgramEnding ? ProgramStatus::Stopped : ProgramStatus::Completed;
+    link.sendRequest(cmd::Restart);
+    return link.programEnding ? ProgramStatus::Stopped : ProgramStatus::Completed;
 }
 
 const char* whyStopped(ProgramStatus s) {
@@ -155,8 +155,8 @@ const char* whyStopped(ProgramStatus s) {
     }
 }
 
-void keepOutcome(Module2& m, const ProgramResult& r) {
-    m.thisRun.programmed[m.discovery.CurrentIDTag] = {
+void keepOutcome(ProgramState& m, const ProgramResult& r) {
+    m.runRecord.programmed[m.discovery.currentIdTag] = {
         localDateTimeText(), r.status == ProgramStatus::Completed, r.cellsWritten, r.failedCells,
         whyStopped(r.status)};
 }
@@ -224,12 +224,12 @@ std::string notTakenText(const std::vector<int>& failedCells, int outputSpan) {
                                            : " did not take the values written");
 }
 
-std::vector<CellWrite> userEepromWrites(const Module2& m, const ScreenValues& screen) {
-    const int type = m.SensorType;
+std::vector<CellWrite> userEepromWrites(const ProgramState& m, const ScreenValues& screen) {
+    const int type = m.sensorType;
     const bool g615 = type == 4;
     std::vector<CellWrite> w;
-    addWord(w, 79, m.distField(DistField::Dist04).Stored);
-    addWord(w, 81, m.distField(DistField::Dist20).Stored);
+    addWord(w, 79, m.distField(DistField::Dist04).stored);
+    addWord(w, 81, m.distField(DistField::Dist20).stored);
     // A list left empty (the sensor held a code beyond it) has no value to write: the cell
     // keeps what the sensor holds.
     auto addList = [&w](int address, int position) {
@@ -239,9 +239,9 @@ std::vector<CellWrite> userEepromWrites(const Module2& m, const ScreenValues& sc
         addList(78, screen.OutputSpan);
         addList(83, screen.NoTargetCurrent);
     }
-    addWord(w, 84, m.distField(DistField::CloseSetPoint).Stored);
-    addWord(w, 86, m.distField(DistField::FarSetPoint).Stored);
-    if (isMaxRangeModel(type)) addWord(w, 114, m.distField(DistField::UserMaxRange).Stored);
+    addWord(w, 84, m.distField(DistField::CloseSetPoint).stored);
+    addWord(w, 86, m.distField(DistField::FarSetPoint).stored);
+    if (isMaxRangeModel(type)) addWord(w, 114, m.distField(DistField::UserMaxRange).stored);
     w.push_back({88, num(levelBits(screen.NoEchoMinLL, screen.FarMinLL, screen.cbMidMinLL,
                                    screen.CloseMinLL))});
     w.push_back({89, num(levelBits(screen.NoEchoMaxLL, screen.FarMaxLL, screen.cbMidMaxLL,
@@ -260,15 +260,15 @@ std::vector<CellWrite> userEepromWrites(const Module2& m, const ScreenValues& sc
     // The maximum-range models' settings read skips the temperature cells: what the program
     // holds for them came from another sensor or from nowhere.
     if (!isMaxRangeModel(type)) {
-        w.push_back({103, num(m.TemperatureCompensation)});
-        double preset = m.PresetTemperatureC * 2 + 100;
+        w.push_back({103, num(m.temperatureCompensation)});
+        double preset = m.presetTemperatureC * 2 + 100;
         if (!(preset >= 0 && preset <= 255)) preset = kFallbackPresetByte;
         w.push_back({104, numberText(preset)});
     }
     // The same split as validation's count, so the cells hold exactly what was checked.
     const int rate = sampleRateCount(screen.SampleRate1);
-    w.push_back({117, num(HiByte(rate))});
-    w.push_back({118, num(LowByte(rate))});
+    w.push_back({117, num(highByte(rate))});
+    w.push_back({118, num(lowByte(rate))});
 
     std::string text = utf8ToCp1252(screen.UserDescription);
     text.resize(kDescriptionLength, ' ');
@@ -279,10 +279,10 @@ std::vector<CellWrite> userEepromWrites(const Module2& m, const ScreenValues& sc
     return w;
 }
 
-ProgramResult WriteAllUserEEPROM(Module2& m, ScreenValues& screen) {
+ProgramResult writeAllUserEeprom(ProgramState& m, ScreenValues& screen) {
     Link& link = m.link;
     ProgramResult result;
-    if (link.ProgramEnding) {
+    if (link.programEnding) {
         result.status = ProgramStatus::Stopped;
         return result;
     }
@@ -291,21 +291,21 @@ ProgramResult WriteAllUserEEPROM(Module2& m, ScreenValues& screen) {
         result.status = ProgramStatus::Busy;
         return result;
     }
-    link.ProgressTotal = 55;
-    link.ProgressDone = 0;
+    link.progressTotal = 55;
+    link.progressDone = 0;
     ChangeScope change(link, kProgramChange);
     link.ui().showProgressWindow(kProgressCaption, false);
     try {
         const std::vector<CellWrite> writes = userEepromWrites(m, screen);
         const double typedTag = roundHalfEven(lenientNumber(screen.SingleSensorID));
-        if (typedTag != m.discovery.CurrentIDTag) {
+        if (typedTag != m.discovery.currentIdTag) {
             result.status = changeIdTag(m, screen, typedTag);
         }
         if (result.status == ProgramStatus::Completed) {
             result.status = writeCells(m, writes, result);
         }
     } catch (const std::exception& e) {
-        link.SkipWriteVerify = false;
+        link.skipWriteVerify = false;
         const auto* re = dynamic_cast<const RuntimeError*>(&e);
         link.ui().reportError("Module2.WriteAllUserEEPROM", re ? re->number() : kErrDeviceIo,
                               e.what());

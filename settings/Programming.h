@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/Module2.h"
+#include "settings/ProgramState.h"
 #include "settings/ScreenValues.h"
 
 namespace k7 {
@@ -17,11 +17,11 @@ struct CellWrite {
     std::string value;  // decimal text, as the write parameter block takes it
 };
 
-// The verified writes of WriteAllUserEEPROM for the sensor type, in order: 79, 80, 81, 82;
+// The verified writes of writeAllUserEeprom for the sensor type, in order: 79, 80, 81, 82;
 // 78; 83; 84..87; 114, 115; 88; 89; 105; 90; 91; 95; 94; 93; 101; 102; 103; 104; 117, 118;
 // then 46..77. Cells not read for the type are left out (types 3 and 4: 103, 104; type 4
 // also 78, 83, 101, 102), and so is the cell of a list that has no entry selected.
-std::vector<CellWrite> userEepromWrites(const Module2& m, const ScreenValues& screen);
+std::vector<CellWrite> userEepromWrites(const ProgramState& m, const ScreenValues& screen);
 
 enum class ProgramStatus {
     Completed,       // every cell was sent and the sensor restarted
@@ -53,17 +53,17 @@ CellSetting cellSetting(int cell, int outputSpan);
 // values written".
 std::string notTakenText(const std::vector<int>& failedCells, int outputSpan);
 
-// WriteAllUserEEPROM: progress window ("Writing K-7700 Data", 55 planned), the ID tag change
-// when the typed tag differs from CurrentIDTag (written once to the old tag, restart, then
+// writeAllUserEeprom: progress window ("Writing K-7700 Data", 55 planned), the ID tag change
+// when the typed tag differs from currentIdTag (written once to the old tag, restart, then
 // the new tag is used), every cell of userEepromWrites, the final restart.
 //
 // An ID change is made only when no other sensor answers to the new tag, and it is confirmed
 // after the restart: when the new tag stays silent but the old one answers, the sensor did
 // not take it, the ID field goes back to the old tag and nothing else is written. Both cases
 // show their message through the link's message line. Updates screen.SingleSensorID (and the
-// addressed tag) and m.discovery.CurrentIDTag to the tag the sensor answers to. The outcome is
-// kept in m.thisRun under that tag (unless the line was busy and nothing was sent), and the
+// addressed tag) and m.discovery.currentIdTag to the tag the sensor answers to. The outcome is
+// kept in m.runRecord under that tag (unless the line was busy and nothing was sent), and the
 // change goes to the link's change history (joining a change the caller opened).
-ProgramResult WriteAllUserEEPROM(Module2& m, ScreenValues& screen);
+ProgramResult writeAllUserEeprom(ProgramState& m, ScreenValues& screen);
 
 }  // namespace k7

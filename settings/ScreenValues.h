@@ -10,7 +10,7 @@ namespace k7 {
 struct ScreenValues {
     std::string SingleSensorID;
     // The five distance fields' texts as shown (Dist04, Dist20, CloseSetPoint, FarSetPoint,
-    // UserMaxRange); their numeric state lives in Module2::dist.
+    // UserMaxRange); their numeric state lives in ProgramState::dist.
     std::array<std::string, 5> DistText;
     // List positions, -1 when nothing is selected.
     int OutputSpan = -1;

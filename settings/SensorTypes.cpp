@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "common/VbText.h"
+#include "common/NumberText.h"
 #include "settings/Lists.h"
 
 namespace k7 {
@@ -54,25 +54,25 @@ ModelScreen modelScreen(int type) {
 SensorLimits limitsFor(int type, int sensorClass, double userMaxRangeInches) {
     SensorLimits l;  // classes 60 and 92
     if (type == 3 || type == 4) {
-        l.MinDistance = type == 3 ? 5 : 10;
-        l.MaxDistance = 120;
-        l.MaxSampleRate = 50;
+        l.minDistance = type == 3 ? 5 : 10;
+        l.maxDistance = 120;
+        l.maxSampleRate = 50;
         // The hysteresis must leave the minimum distance below the user's maximum range. A
         // range at or below the minimum distance leaves no room: the limit stays at 0 rather
         // than below it, where no value could ever pass.
         double r = userMaxRangeInches > 0
-                       ? roundHalfEven(100 * (1 - l.MinDistance / userMaxRangeInches))
+                       ? roundHalfEven(100 * (1 - l.minDistance / userMaxRangeInches))
                        : 0;
-        l.MaxHysteresisPercent = std::max(r - 0.9, 0.0);
+        l.maxHysteresisPercent = std::max(r - 0.9, 0.0);
     } else if (sensorClass == 220) {
-        l.MinDistance = type == 7 ? 2 : 4;
-        l.MaxDistance = type == 0 ? 40 : (type == 7 ? 20 : 80);
-        l.MaxSampleRate = 100;
-        l.MaxHysteresisPercent = 89.1;
-        l.MinSeparation = 7.0 / 128;
-        l.MinHystGap = 7.0 / 128;
-        l.MinSeparationText = {".2 cm", ".06 in.", ".005 ft.", ".002 m"};
-        l.MinHystGapText = l.MinSeparationText;
+        l.minDistance = type == 7 ? 2 : 4;
+        l.maxDistance = type == 0 ? 40 : (type == 7 ? 20 : 80);
+        l.maxSampleRate = 100;
+        l.maxHysteresisPercent = 89.1;
+        l.minSeparation = 7.0 / 128;
+        l.minHystGap = 7.0 / 128;
+        l.minSeparationText = {".2 cm", ".06 in.", ".005 ft.", ".002 m"};
+        l.minHystGapText = l.minSeparationText;
     }
     return l;
 }

@@ -10,9 +10,9 @@ struct SensorTypeInfo {
     const char* caption;  // FactoryDescription, e.g. "Sensor: G615"
     int sensorClass;      // frequency class: 220, 92 (95 kHz family) or 60; 0 = keep previous
     bool family95kHz;     // 95 kHz formats
-    bool g503;            // G503Sensor
-    bool slow;            // SlowSensor (G615)
-    bool k7702;           // K7702Sensor
+    bool g503;            // g503Sensor
+    bool slow;            // slowSensor (G615)
+    bool k7702;           // k7702Sensor
 };
 
 inline constexpr const char* kUnknownSensorCaption = "unknown sensor";
@@ -46,14 +46,14 @@ struct ModelScreen {
 ModelScreen modelScreen(int type);
 
 struct SensorLimits {
-    double MinDistance = 12;  // inches
-    double MaxDistance = 240;
-    double MaxSampleRate = 20;
-    double MaxHysteresisPercent = 94.1;
-    double MinSeparation = 1.0 / 16;  // inches
-    double MinHystGap = 1.0 / 16;
-    std::array<std::string, 4> MinSeparationText = {".2 cm", ".1 in.", ".01 ft.", ".002 m"};
-    std::array<std::string, 4> MinHystGapText = {".2 cm", ".1 in.", ".01 ft.", ".002 m"};
+    double minDistance = 12;  // inches
+    double maxDistance = 240;
+    double maxSampleRate = 20;
+    double maxHysteresisPercent = 94.1;
+    double minSeparation = 1.0 / 16;  // inches
+    double minHystGap = 1.0 / 16;
+    std::array<std::string, 4> minSeparationText = {".2 cm", ".1 in.", ".01 ft.", ".002 m"};
+    std::array<std::string, 4> minHystGapText = {".2 cm", ".1 in.", ".01 ft.", ".002 m"};
 };
 
 // Limits after a settings read of `type` of class `sensorClass`; userMaxRangeInches is the

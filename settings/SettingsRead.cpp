@@ -8,8 +8,8 @@
 
 #include "common/Cp1252.h"
 #include "common/NumberFormat.h"
+#include "common/NumberText.h"
 #include "common/RuntimeError.h"
-#include "common/VbText.h"
 #include "link/Commands.h"
 #include "settings/EepromMap.h"
 #include "settings/Lists.h"
@@ -29,9 +29,9 @@ public:
     explicit CellReader(Link& link) : link_(link) {}
 
     void exchange(int command) {
-        link_.SendRequest(command);
-        link_.ReadCommBlock();
-        if (link_.ProgramEnding || link_.CommOK == 0) throw ReadAborted{};
+        link_.sendRequest(command);
+        link_.readReply();
+        if (link_.programEnding || link_.replyOk == 0) throw ReadAborted{};
     }
     std::uint8_t byte(int address) {
         read(address);
@@ -40,12 +40,12 @@ public:
     // 16-bit values come whole from the read of their high cell.
     int word(int address) {
         read(address);
-        return link_.ReplyWord45;
+        return link_.replyWord45;
     }
 
 private:
     void read(int address) {
-        link_.EEReadAddress = static_cast<std::uint8_t>(address);
+        link_.eepromReadAddress = static_cast<std::uint8_t>(address);
         exchange(cmd::ReadEeprom);
     }
     Link& link_;
@@ -89,31 +89,32 @@ std::string descriptionText(const std::string& bytes) {
     return trim(cp1252ToUtf8(clean));
 }
 
-void readDistance(CellReader& r, Module2& m, ScreenValues& screen, DistField field, int address) {
+void readDistance(CellReader& r, ProgramState& m, ScreenValues& screen, DistField field,
+                  int address) {
     const auto i = static_cast<std::size_t>(field);
     DistanceFieldState& s = m.dist[i];
-    s.Stored = r.word(address);
-    MakeDistArrayFromK7K(s, m.formats);
+    s.stored = r.word(address);
+    makeDistanceFieldFromStored(s, m.formats);
     // The field now holds what the sensor holds; an old edit mark would re-parse the
     // rounded text at the next commit and shift the stored value.
-    s.Changed = false;
-    screen.DistText[i] = s.UnitText[static_cast<std::size_t>(m.DistanceUnit)];
+    s.changed = false;
+    screen.DistText[i] = s.unitText[static_cast<std::size_t>(m.distanceUnit)];
 }
 
-void identify(CellReader& r, Module2& m, ScreenValues& screen) {
+void identify(CellReader& r, ProgramState& m, ScreenValues& screen) {
     r.exchange(cmd::SensorType);
-    m.SensorType = m.link.dataByte(0);
-    const SensorTypeInfo info = sensorTypeInfo(m.SensorType);
+    m.sensorType = m.link.dataByte(0);
+    const SensorTypeInfo info = sensorTypeInfo(m.sensorType);
     m.formats.resetForSensor(info.family95kHz);
-    m.link.SlowSensor = info.slow;
-    m.G503Sensor = info.g503;
-    m.K7702Sensor = info.k7702;
-    if (info.sensorClass != 0) m.link.SensorClass = static_cast<std::uint8_t>(info.sensorClass);
+    m.link.slowSensor = info.slow;
+    m.g503Sensor = info.g503;
+    m.k7702Sensor = info.k7702;
+    if (info.sensorClass != 0) m.link.sensorClass = static_cast<std::uint8_t>(info.sensorClass);
     screen.FactoryDescription = info.caption;
 }
 
-void readSettings(CellReader& r, Module2& m, ScreenValues& screen, std::string& unknown) {
-    const int type = m.SensorType;
+void readSettings(CellReader& r, ProgramState& m, ScreenValues& screen, std::string& unknown) {
+    const int type = m.sensorType;
     const bool slow = type == 4;
     const bool maxRangeModel = isMaxRangeModel(type);
 
@@ -166,11 +167,11 @@ void readSettings(CellReader& r, Module2& m, ScreenValues& screen, std::string& 
         screen.TriggerDelay = std::to_string(r.byte(addr::TriggerDelay));
     }
     if (!maxRangeModel) {
-        m.TemperatureCompensation = r.byte(addr::TemperatureCompensation) & 1;
-        m.PresetTemperatureC = r.byte(addr::PresetTemperature) / 2.0 - 50;
-        m.PresetTemperatureF = celsiusToFahrenheit(m.PresetTemperatureC);
+        m.temperatureCompensation = r.byte(addr::TemperatureCompensation) & 1;
+        m.presetTemperatureC = r.byte(addr::PresetTemperature) / 2.0 - 50;
+        m.presetTemperatureF = celsiusToFahrenheit(m.presetTemperatureC);
         screen.ManualTemperature = formatNumber(
-            m.TemperatureUnit == kFahrenheit ? m.PresetTemperatureF : m.PresetTemperatureC,
+            m.temperatureUnit == kFahrenheit ? m.presetTemperatureF : m.presetTemperatureC,
             "##0.0");
     }
 
@@ -188,14 +189,14 @@ void readSettings(CellReader& r, Module2& m, ScreenValues& screen, std::string& 
 
 }  // namespace
 
-std::string readSensorSettings(Module2& m, ScreenValues& screen) {
-    if (m.link.ProgramEnding) return {};
+std::string readSensorSettings(ProgramState& m, ScreenValues& screen) {
+    if (m.link.programEnding) return {};
     const Link::Hold held = m.link.hold();
     if (!held) return {};
     std::string unknown;
     LinkUi& ui = m.link.ui();
-    m.link.ProgressDone = 0;
-    m.link.ProgressTotal = kSettingsReadTransfers;
+    m.link.progressDone = 0;
+    m.link.progressTotal = kSettingsReadTransfers;
     ui.showProgressWindow(kReadingCaption, false);
     try {
         CellReader reader(m.link);
@@ -204,7 +205,7 @@ std::string readSensorSettings(Module2& m, ScreenValues& screen) {
     } catch (const ReadAborted&) {
         // Ending the program closes every window; a read that merely failed must not leave
         // the progress window standing over the main screen.
-        if (!m.link.ProgramEnding) ui.closeProgressWindow();
+        if (!m.link.programEnding) ui.closeProgressWindow();
         return {};
     } catch (const std::exception& e) {
         const auto* re = dynamic_cast<const RuntimeError*>(&e);
@@ -214,7 +215,7 @@ std::string readSensorSettings(Module2& m, ScreenValues& screen) {
     }
     ui.closeProgressWindow();
     m.limits =
-        limitsFor(m.SensorType, m.link.SensorClass, m.distField(DistField::UserMaxRange).Inches);
+        limitsFor(m.sensorType, m.link.sensorClass, m.distField(DistField::UserMaxRange).inches);
     if (unknown.empty()) return {};
     return "Codes not in their lists were read from the sensor (" + unknown +
            "): choose an entry before programming.";

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "common/NumberFormat.h"
-#include "common/VbText.h"
+#include "common/NumberText.h"
 
 namespace k7 {
 namespace {
@@ -34,40 +34,40 @@ double toInches(double x, int unit) {
 double resolveUnit(int unit, double x) {
     switch (unit) {
         case kCm:
-            return ResolveCm(x);
+            return resolveCm(x);
         case kFt:
-            return ResolveFt(x);
+            return resolveFt(x);
         case kM:
-            return ResolveM(x);
+            return resolveM(x);
         default:
-            return ResolveIn(x);
+            return resolveIn(x);
     }
 }
 
 }  // namespace
 
-double ResolveCm(double x) {
+double resolveCm(double x) {
     return resolve(x, 10);
 }
-double ResolveIn(double x) {
+double resolveIn(double x) {
     return resolve(x, 100);
 }
-double ResolveFt(double x) {
+double resolveFt(double x) {
     return resolve(x, 1000);
 }
-double ResolveM(double x) {
+double resolveM(double x) {
     return resolve(x, 10000);
 }
 
 void DistanceFormats::resetForSensor(bool family95kHz) {
     format[kCm] = "##0.0";
-    if (!InchFormatFixed) format[kIn] = family95kHz ? "##0.0" : "##0.00";
+    if (!inchFormatFixed) format[kIn] = family95kHz ? "##0.0" : "##0.00";
     format[kFt] = family95kHz ? "#0.00" : "#0.000";
     format[kM] = "#0.000";
 }
 
 void DistanceFormats::fixInchDecimals(int places) {
-    InchFormatFixed = true;
+    inchFormatFixed = true;
     format[kIn] = "##0." + std::string(static_cast<std::size_t>(std::max(places, 0)), '0');
 }
 
@@ -85,18 +85,18 @@ std::array<std::string, 4> unitTexts(double inches, const DistanceFormats& f) {
     return out;
 }
 
-std::string DistWithUnits(double inches, int unit, const DistanceFormats& f) {
+std::string distanceWithUnits(double inches, int unit, const DistanceFormats& f) {
     const auto u = static_cast<std::size_t>(unit);
     return formatNumber(resolveUnit(unit, inUnits(inches)[u]), f.format[u]) + kUnitSuffix[u];
 }
 
-void MakeDistArrayFromK7K(DistanceFieldState& s, const DistanceFormats& f) {
-    s.Inches = s.Stored / 128.0;
-    s.UnitText = unitTexts(s.Inches, f);
+void makeDistanceFieldFromStored(DistanceFieldState& s, const DistanceFormats& f) {
+    s.inches = s.stored / 128.0;
+    s.unitText = unitTexts(s.inches, f);
 }
 
-bool MakeDistArray(DistanceFieldState& s, std::string_view text, int unit,
-                   const DistanceFormats& f) {
+bool makeDistanceField(DistanceFieldState& s, std::string_view text, int unit,
+                       const DistanceFormats& f) {
     double x = 0;
     if (!parseNumber(text, &x)) return false;
     const double inches = toInches(x, unit);
@@ -119,15 +119,15 @@ bool MakeDistArray(DistanceFieldState& s, std::string_view text, int unit,
     }
     for (int u = 0; u < 4; ++u) {
         const auto i = static_cast<std::size_t>(u);
-        s.UnitText[i] = formatNumber(resolveUnit(u, v[i]), f.format[i]);
+        s.unitText[i] = formatNumber(resolveUnit(u, v[i]), f.format[i]);
     }
-    s.Inches = inches;
+    s.inches = inches;
     // A value far beyond every sensor fails the range check; its count must still be one the
     // integer can hold.
     constexpr double kMaxCount = 2147483647.0;
-    s.Stored = static_cast<std::int32_t>(
+    s.stored = static_cast<std::int32_t>(
         std::clamp(std::floor(inches * 128 + 0.5), -kMaxCount, kMaxCount));
-    s.Changed = false;
+    s.changed = false;
     return true;
 }
 

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <utility>
 
-#include "common/VbText.h"
+#include "common/NumberText.h"
 #include "settings/Lists.h"
 
 namespace k7 {
@@ -37,13 +37,13 @@ const char* lowCurrentName(const ScreenValues& screen) {
     return screen.OutputSpan == 0 ? "0 " : "4 ";
 }
 
-std::string distanceLimits(const Module2& m) {
-    return DistWithUnits(m.limits.MinDistance, m.DistanceUnit, m.formats) + " and " +
-           DistWithUnits(m.limits.MaxDistance, m.DistanceUnit, m.formats);
+std::string distanceLimits(const ProgramState& m) {
+    return distanceWithUnits(m.limits.minDistance, m.distanceUnit, m.formats) + " and " +
+           distanceWithUnits(m.limits.maxDistance, m.distanceUnit, m.formats);
 }
 
-std::size_t unitIndex(const Module2& m) {
-    return m.DistanceUnit >= 0 && m.DistanceUnit < 4 ? static_cast<std::size_t>(m.DistanceUnit)
+std::size_t unitIndex(const ProgramState& m) {
+    return m.distanceUnit >= 0 && m.distanceUnit < 4 ? static_cast<std::size_t>(m.distanceUnit)
                                                      : std::size_t{1};
 }
 
@@ -54,13 +54,13 @@ ValidationFailure fail(int step, std::string message, std::vector<std::string> r
 // The range rule: the field is committed first, then its inches must lie within the sensor's
 // limits. A text that does not parse fails here too. The field's own commit decides that,
 // not a parse error left over from another field or an earlier edit.
-std::optional<ValidationFailure> rangeRule(Module2& m, ScreenValues& screen, DistField field,
+std::optional<ValidationFailure> rangeRule(ProgramState& m, ScreenValues& screen, DistField field,
                                            int step) {
     const std::string name = kDistFieldName[static_cast<std::size_t>(field)];
     const bool parseFailed = commitDistanceField(m, screen, field).has_value();
-    const double inches = m.distField(field).Inches;
-    if (parseFailed || inches < m.limits.MinDistance - kDistanceTolerance ||
-        inches > m.limits.MaxDistance + kDistanceTolerance) {
+    const double inches = m.distField(field).inches;
+    if (parseFailed || inches < m.limits.minDistance - kDistanceTolerance ||
+        inches > m.limits.maxDistance + kDistanceTolerance) {
         return fail(step, distFieldMessageStart(field, screen.OutputSpan == 0) + distanceLimits(m),
                     {name});
     }
@@ -73,39 +73,39 @@ std::optional<ValidationFailure> idTagStep(const ScreenValues& screen) {
     return std::nullopt;
 }
 
-std::optional<ValidationFailure> separationStep(const Module2& m, const ScreenValues& screen) {
+std::optional<ValidationFailure> separationStep(const ProgramState& m, const ScreenValues& screen) {
     const double gap =
-        std::fabs(m.distField(DistField::Dist04).Inches - m.distField(DistField::Dist20).Inches);
-    if (gap - m.limits.MinSeparation < -kDistanceTolerance) {
+        std::fabs(m.distField(DistField::Dist04).inches - m.distField(DistField::Dist20).inches);
+    if (gap - m.limits.minSeparation < -kDistanceTolerance) {
         return fail(4,
                     std::string("The minimum separation between the ") + lowCurrentName(screen) +
                         "milliamp Distance and the 20 milliamp Distance is " +
-                        m.limits.MinSeparationText[unitIndex(m)],
+                        m.limits.minSeparationText[unitIndex(m)],
                     {"Dist04", "Dist20"});
     }
     return std::nullopt;
 }
 
 // Rewrites the field with the whole number it will be programmed as, then tests it.
-std::optional<ValidationFailure> hysteresisStep(const Module2& m, ScreenValues& screen,
+std::optional<ValidationFailure> hysteresisStep(const ProgramState& m, ScreenValues& screen,
                                                 double* hOut) {
     const double h = roundedWhole(screen.Hysteresis1);
     screen.Hysteresis1 = wholeText(h);
     if (hOut) *hOut = h;
-    if (h < 0 || h > m.limits.MaxHysteresisPercent) {
+    if (h < 0 || h > m.limits.maxHysteresisPercent) {
         return fail(8,
                     "The Hysteresis percent value must be between 0 and " +
-                        wholeText(std::floor(m.limits.MaxHysteresisPercent)) + ", inclusive.",
+                        wholeText(std::floor(m.limits.maxHysteresisPercent)) + ", inclusive.",
                     {"Hysteresis1"});
     }
     return std::nullopt;
 }
 
-std::optional<ValidationFailure> sampleRateStep(const Module2& m, const ScreenValues& screen) {
+std::optional<ValidationFailure> sampleRateStep(const ProgramState& m, const ScreenValues& screen) {
     const int s = sampleRateCount(screen.SampleRate1);
-    if (s < 1 || s > 10 * m.limits.MaxSampleRate) {
+    if (s < 1 || s > 10 * m.limits.maxSampleRate) {
         return fail(11,
-                    "The Sample Rate must be between 0.1 and " + plainText(m.limits.MaxSampleRate) +
+                    "The Sample Rate must be between 0.1 and " + plainText(m.limits.maxSampleRate) +
                         ".0, inclusive.",
                     {"SampleRate1"});
     }
@@ -124,10 +124,10 @@ std::optional<ValidationFailure> triggerDelayStep(const ScreenValues& screen) {
     return std::nullopt;
 }
 
-std::optional<ValidationFailure> presetTemperatureStep(const Module2& m,
+std::optional<ValidationFailure> presetTemperatureStep(const ProgramState& m,
                                                        const ScreenValues& screen) {
     const double v = lenientNumber(screen.ManualTemperature);
-    if (m.TemperatureUnit == kFahrenheit) {
+    if (m.temperatureUnit == kFahrenheit) {
         if (v < -13.05 || v > 167.05) {
             return fail(14,
                         "The Preset Temperature must be between -13 and 167 degrees "
@@ -145,8 +145,8 @@ std::optional<ValidationFailure> presetTemperatureStep(const Module2& m,
 
 // A list left empty by a code the sensor held beyond it: programming would have nothing to
 // write there.
-std::optional<ValidationFailure> listStep(const Module2& m, const ScreenValues& screen) {
-    const bool maxRangeModel = isMaxRangeModel(m.SensorType);
+std::optional<ValidationFailure> listStep(const ProgramState& m, const ScreenValues& screen) {
+    const bool maxRangeModel = isMaxRangeModel(m.sensorType);
     const struct {
         int index;
         const char* field;
@@ -170,8 +170,8 @@ std::optional<ValidationFailure> listStep(const Module2& m, const ScreenValues& 
     return std::nullopt;
 }
 
-std::optional<ValidationFailure> runSteps(Module2& m, ScreenValues& screen) {
-    const bool maxRangeModel = isMaxRangeModel(m.SensorType);
+std::optional<ValidationFailure> runSteps(ProgramState& m, ScreenValues& screen) {
+    const bool maxRangeModel = isMaxRangeModel(m.sensorType);
     if (auto f = idTagStep(screen)) return f;
     if (!maxRangeModel) {
         if (auto f = rangeRule(m, screen, DistField::Dist04, 2)) return f;
@@ -186,18 +186,18 @@ std::optional<ValidationFailure> runSteps(Module2& m, ScreenValues& screen) {
     double h = 0;
     if (auto f = hysteresisStep(m, screen, &h)) return f;
 
-    const double close = m.distField(DistField::CloseSetPoint).Inches;
-    const double far = m.distField(DistField::FarSetPoint).Inches;
+    const double close = m.distField(DistField::CloseSetPoint).inches;
+    const double far = m.distField(DistField::FarSetPoint).inches;
     if (close > far) return fail(9, kOrderMessage, {"CloseSetPoint", "FarSetPoint"});
     // With both outputs holding their level in the mid zone the hysteresis has nothing to
     // separate, so the gap is not needed.
     const bool bothHold =
         screen.cbMidMinLL == kMidZoneNoChange && screen.cbMidMaxLL == kMidZoneNoChange;
-    if (!bothHold && far * (1 - h / 100) - m.limits.MinHystGap < close) {
+    if (!bothHold && far * (1 - h / 100) - m.limits.minHystGap < close) {
         return fail(10,
                     "The Close Setpoint Distance must be no greater than the Far Setpoint "
                     "Distance with Hysteresis applied minus " +
-                        m.limits.MinHystGapText[unitIndex(m)],
+                        m.limits.minHystGapText[unitIndex(m)],
                     {"CloseSetPoint", "FarSetPoint", "Hysteresis1"});
     }
     if (auto f = sampleRateStep(m, screen)) return f;
@@ -244,41 +244,41 @@ int sampleRateCount(std::string_view text) {
     return static_cast<int>(high * 256 + low);
 }
 
-std::optional<ValidationFailure> commitDistanceField(Module2& m, ScreenValues& screen,
+std::optional<ValidationFailure> commitDistanceField(ProgramState& m, ScreenValues& screen,
                                                      DistField field) {
     const auto i = static_cast<std::size_t>(field);
     DistanceFieldState& state = m.distField(field);
-    if (!state.Changed) return std::nullopt;
-    m.DistParseError = false;
-    if (!MakeDistArray(state, screen.DistText[i], m.DistanceUnit, m.formats)) {
-        m.DistParseError = true;
+    if (!state.changed) return std::nullopt;
+    m.distParseError = false;
+    if (!makeDistanceField(state, screen.DistText[i], m.distanceUnit, m.formats)) {
+        m.distParseError = true;
         return fail(0,
                     distFieldMessageStart(field, screen.OutputSpan == 0) + distanceLimits(m) + ".",
                     {kDistFieldName[i]});
     }
-    screen.DistText[i] = state.UnitText[unitIndex(m)];
+    screen.DistText[i] = state.unitText[unitIndex(m)];
     // The hysteresis limit of the maximum-range models follows the range the user types.
-    if (field == DistField::UserMaxRange && isMaxRangeModel(m.SensorType)) {
-        m.limits = limitsFor(m.SensorType, m.link.SensorClass, state.Inches);
+    if (field == DistField::UserMaxRange && isMaxRangeModel(m.sensorType)) {
+        m.limits = limitsFor(m.sensorType, m.link.sensorClass, state.inches);
     }
     return std::nullopt;
 }
 
-std::optional<ValidationFailure> CheckValues(Module2& m, ScreenValues& screen) {
-    if (m.SkipValidation) {
-        m.ValuesValid = true;
+std::optional<ValidationFailure> checkValues(ProgramState& m, ScreenValues& screen) {
+    if (m.skipValidation) {
+        m.valuesValid = true;
         return std::nullopt;
     }
-    m.ValuesValid = false;
+    m.valuesValid = false;
     auto failure = runSteps(m, screen);
-    m.ValuesValid = !failure.has_value();
+    m.valuesValid = !failure.has_value();
     return failure;
 }
 
-std::optional<ValidationFailure> checkField(Module2& m, ScreenValues& screen,
+std::optional<ValidationFailure> checkField(ProgramState& m, ScreenValues& screen,
                                             std::string_view field) {
-    if (m.SkipValidation) return std::nullopt;
-    const bool maxRangeModel = isMaxRangeModel(m.SensorType);
+    if (m.skipValidation) return std::nullopt;
+    const bool maxRangeModel = isMaxRangeModel(m.sensorType);
     if (field == "SingleSensorID") return idTagStep(screen);
     if (field == "Dist04") {
         if (maxRangeModel) return std::nullopt;

@@ -1,19 +1,19 @@
 #pragma once
 // Keeping typed settings sane: key filters, field-level checks when a field is left, and
-// CheckValues over the whole screen before programming. Messages are shown by the caller in
+// checkValues over the whole screen before programming. Messages are shown by the caller in
 // the main window's red message band; fields named in `redFields` are marked red.
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "settings/Module2.h"
+#include "settings/ProgramState.h"
 #include "settings/ScreenValues.h"
 
 namespace k7 {
 
 struct ValidationFailure {
-    int step = 0;  // the CheckValues step (1..15)
+    int step = 0;  // the checkValues step (1..15)
     std::string message;
     std::vector<std::string> redFields;  // control names, e.g. "CloseSetPoint"
 };
@@ -27,17 +27,17 @@ int sampleRateCount(std::string_view text);
 
 // Commits a distance field (the focus-leaving handler): when its Changed flag is set, parses
 // screen.DistText into m's state; on success puts the current unit's text back. On a parse
-// failure sets m.DistParseError and returns the field's message (shown with the limits).
-std::optional<ValidationFailure> commitDistanceField(Module2& m, ScreenValues& screen,
+// failure sets m.distParseError and returns the field's message (shown with the limits).
+std::optional<ValidationFailure> commitDistanceField(ProgramState& m, ScreenValues& screen,
                                                      DistField field);
 
-// CheckValues: sets m.ValuesValid; the first failing rule only. May commit distance fields
-// and rewrites screen.Hysteresis1 with the rounded value. With SkipValidation: success.
-std::optional<ValidationFailure> CheckValues(Module2& m, ScreenValues& screen);
+// checkValues: sets m.valuesValid; the first failing rule only. May commit distance fields
+// and rewrites screen.Hysteresis1 with the rounded value. With skipValidation: success.
+std::optional<ValidationFailure> checkValues(ProgramState& m, ScreenValues& screen);
 
 // The field-level check of one field when the focus leaves it (name as in the control list:
 // "SingleSensorID", "Dist04", ..., "ManualTemperature"); nullopt = passes or does not apply.
-std::optional<ValidationFailure> checkField(Module2& m, ScreenValues& screen,
+std::optional<ValidationFailure> checkField(ProgramState& m, ScreenValues& screen,
                                             std::string_view field);
 
 enum class KeyFilter {

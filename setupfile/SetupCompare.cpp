@@ -5,7 +5,7 @@
 
 #include "common/Cp1252.h"
 #include "common/NumberFormat.h"
-#include "common/VbText.h"
+#include "common/NumberText.h"
 #include "settings/Lists.h"
 #include "settings/SensorTypes.h"
 #include "settings/Validation.h"
@@ -46,8 +46,8 @@ public:
     void distance(const char* setting, DistField field) {
         const auto i = static_cast<std::size_t>(field);
         const std::int32_t a = f_.stored[i], b = s_.stored[i];
-        std::string ta = DistWithUnits(a / 128.0, m_.distanceUnit, m_.formats);
-        std::string tb = DistWithUnits(b / 128.0, m_.distanceUnit, m_.formats);
+        std::string ta = distanceWithUnits(a / 128.0, m_.distanceUnit, m_.formats);
+        std::string tb = distanceWithUnits(b / 128.0, m_.distanceUnit, m_.formats);
         if (a != b && ta == tb) {
             ta += " (stored " + std::to_string(a) + ")";
             tb += " (stored " + std::to_string(b) + ")";
@@ -73,13 +73,13 @@ public:
             plainText(b / 10.0) + " Samples/sec.", a != b);
     }
     void compensation() {
-        const int a = f_.TemperatureCompensation != 0, b = s_.TemperatureCompensation != 0;
+        const int a = f_.temperatureCompensation != 0, b = s_.temperatureCompensation != 0;
         add("Temperature Compensation", kTemperatureCompensationName[static_cast<std::size_t>(a)],
             kTemperatureCompensationName[static_cast<std::size_t>(b)], a != b);
     }
     void presetTemperature() {
-        const double a = roundPresetTemperatureC(f_.PresetTemperatureC);
-        const double b = roundPresetTemperatureC(s_.PresetTemperatureC);
+        const double a = roundPresetTemperatureC(f_.presetTemperatureC);
+        const double b = roundPresetTemperatureC(s_.presetTemperatureC);
         add("Preset Temperature", temperature(a), temperature(b), a != b);
     }
     void description() {
@@ -112,8 +112,8 @@ std::string padded(const std::string& text, std::size_t width) {
 
 }  // namespace
 
-CompareUnits compareUnitsOf(const Module2& m) {
-    return {m.SensorType, m.DistanceUnit, m.TemperatureUnit, m.formats};
+CompareUnits compareUnitsOf(const ProgramState& m) {
+    return {m.sensorType, m.distanceUnit, m.temperatureUnit, m.formats};
 }
 
 CompareUnits compareUnitsFor(int sensorType, int distanceUnit, int temperatureUnit) {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/Module2.h"
+#include "settings/ProgramState.h"
 #include "setupfile/SetupFormat.h"
 
 namespace k7 {
@@ -24,7 +24,7 @@ struct CompareUnits {
     int temperatureUnit = 0;
     DistanceFormats formats;
 };
-CompareUnits compareUnitsOf(const Module2& m);
+CompareUnits compareUnitsOf(const ProgramState& m);
 // The units of the program's defaults (the formats a settings read would choose for the type).
 CompareUnits compareUnitsFor(int sensorType, int distanceUnit, int temperatureUnit);
 
@@ -35,7 +35,7 @@ CompareUnits compareUnitsFor(int sensorType, int distanceUnit, int temperatureUn
 std::vector<CompareRow> compareSetups(const SetupValues& file, const SetupValues& sensor,
                                       const CompareUnits& units);
 inline std::vector<CompareRow> compareSetups(const SetupValues& file, const SetupValues& sensor,
-                                             const Module2& m) {
+                                             const ProgramState& m) {
     return compareSetups(file, sensor, compareUnitsOf(m));
 }
 

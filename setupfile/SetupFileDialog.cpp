@@ -5,11 +5,11 @@
 #include <QFileInfo>
 
 #include "settings/IniFile.h"
-#include "settings/Module2.h"
+#include "settings/ProgramState.h"
 
 namespace k7 {
 
-std::optional<std::string> chooseSetupFile(QWidget* parent, Module2& m, const QString& title,
+std::optional<std::string> chooseSetupFile(QWidget* parent, ProgramState& m, const QString& title,
                                            SetupDialogMode mode, const std::string& idTagText) {
     QFileDialog dlg(parent, title);
     dlg.setObjectName("CommonDialog1");
@@ -20,15 +20,15 @@ std::optional<std::string> chooseSetupFile(QWidget* parent, Module2& m, const QS
     dlg.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     const std::string cwd = QDir::currentPath().toStdString();
     dlg.setDirectory(
-        QString::fromStdString(m.SetupDialogFolder.empty() ? cwd : m.SetupDialogFolder));
-    if (!m.LastSetupFile.empty()) {
-        dlg.selectFile(QFileInfo(QString::fromStdString(m.LastSetupFile)).fileName());
+        QString::fromStdString(m.setupDialogFolder.empty() ? cwd : m.setupDialogFolder));
+    if (!m.lastSetupFile.empty()) {
+        dlg.selectFile(QFileInfo(QString::fromStdString(m.lastSetupFile)).fileName());
     }
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return std::nullopt;
     const std::string path = dlg.selectedFiles().constFirst().toStdString();
-    m.LastSetupFile = path;
-    m.WriteIniFile(idTagText);
-    m.SetupDialogFolder = folderOf(path, cwd);
+    m.lastSetupFile = path;
+    m.saveIni(idTagText);
+    m.setupDialogFolder = folderOf(path, cwd);
     return path;
 }
 

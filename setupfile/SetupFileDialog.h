@@ -9,14 +9,14 @@ class QWidget;
 
 namespace k7 {
 
-struct Module2;
+struct ProgramState;
 
 enum class SetupDialogMode { Save, Open };
 
 // Shows the dialog titled `title`; nothing on cancel. Save asks before replacing a file. After
 // a choice the INI file is rewritten with it (idTagText: the ID field's text) and the next
 // dialog starts in its folder.
-std::optional<std::string> chooseSetupFile(QWidget* parent, Module2& m, const QString& title,
+std::optional<std::string> chooseSetupFile(QWidget* parent, ProgramState& m, const QString& title,
                                            SetupDialogMode mode, const std::string& idTagText);
 
 }  // namespace k7

@@ -1,8 +1,8 @@
 #include "setupfile/SetupFileIo.h"
 
+#include "common/NumberText.h"
 #include "common/RuntimeError.h"
 #include "common/TextFile.h"
-#include "common/VbText.h"
 
 namespace k7 {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "common/VbText.h"
+#include "common/NumberText.h"
 #include "common/Version.h"
 #include "settings/Lists.h"
 #include "settings/SensorTypes.h"
@@ -47,7 +47,7 @@ const Line kLines[] = {
     {"average samples=", Form::List, nullptr, &SetupValues::AverageSamples},
     {"no echo time out=", Form::Text, &SetupValues::NoEchoTimeout},
     {"echo detect output for echo detected=", Form::Text, &SetupValues::TargLL},
-    {"temperature compensation=", Form::Flag, nullptr, &SetupValues::TemperatureCompensation},
+    {"temperature compensation=", Form::Flag, nullptr, &SetupValues::temperatureCompensation},
     {"preset temperature C =", Form::Temperature},
     {"user description=", Form::Text, &SetupValues::UserDescription},
     {"user max range (in X 128)=", Form::Stored, nullptr, nullptr, 4},
@@ -78,7 +78,7 @@ std::string valueText(const SetupValues& v, const Line& l) {
         case Form::Text:
             return oneLine(v.*l.text);
         case Form::Temperature:
-            return signedText(v.PresetTemperatureC);
+            return signedText(v.presetTemperatureC);
     }
     return {};
 }
@@ -144,8 +144,8 @@ std::optional<SetupValues> parseSetupLines(const std::vector<std::string>& lines
                 v.*l.code = *n;
                 break;
             case Form::Temperature:
-                v.PresetTemperatureC = leadingNumber(value);
-                if (!std::isfinite(v.PresetTemperatureC)) return std::nullopt;
+                v.presetTemperatureC = leadingNumber(value);
+                if (!std::isfinite(v.presetTemperatureC)) return std::nullopt;
                 break;
             case Form::Text:
                 v.*l.text = value;

@@ -33,8 +33,8 @@ struct SetupValues {
     std::string TriggerDelay;
     std::string NoEchoTimeout;
     std::string UserDescription;
-    int TemperatureCompensation = 0;  // the flag, 0..255: 0 automatic, anything else preset
-    double PresetTemperatureC = 20;
+    int temperatureCompensation = 0;  // the flag, 0..255: 0 automatic, anything else preset
+    double presetTemperatureC = 20;
 };
 
 // Value lines a file holds for a sensor type: 28 for the maximum-range models, else 27.

@@ -4,10 +4,10 @@
 
 namespace k7 {
 
-SetupValues setupValuesFrom(const Module2& m, const ScreenValues& screen) {
+SetupValues setupValuesFrom(const ProgramState& m, const ScreenValues& screen) {
     SetupValues v;
-    for (std::size_t i = 0; i < v.stored.size(); ++i) v.stored[i] = m.dist[i].Stored;
-    v.hasUserMaxRange = isMaxRangeModel(m.SensorType);
+    for (std::size_t i = 0; i < v.stored.size(); ++i) v.stored[i] = m.dist[i].stored;
+    v.hasUserMaxRange = isMaxRangeModel(m.sensorType);
     v.OutputSpan = screen.OutputSpan;
     v.NoTargetCurrent = screen.NoTargetCurrent;
     v.cbMidMinLL = screen.cbMidMinLL;
@@ -27,25 +27,25 @@ SetupValues setupValuesFrom(const Module2& m, const ScreenValues& screen) {
     v.TriggerDelay = screen.TriggerDelay;
     v.NoEchoTimeout = screen.NoEchoTimeout;
     v.UserDescription = screen.UserDescription;
-    v.TemperatureCompensation = m.TemperatureCompensation;
-    v.PresetTemperatureC = m.PresetTemperatureC;
+    v.temperatureCompensation = m.temperatureCompensation;
+    v.presetTemperatureC = m.presetTemperatureC;
     return v;
 }
 
-void applySetup(Module2& m, ScreenValues& screen, const SetupValues& v) {
+void applySetup(ProgramState& m, ScreenValues& screen, const SetupValues& v) {
     const std::size_t distances = v.hasUserMaxRange ? 5 : 4;
     for (std::size_t i = 0; i < distances; ++i) {
         DistanceFieldState& s = m.dist[i];
-        s.Stored = v.stored[i];
-        MakeDistArrayFromK7K(s, m.formats);
-        s.Changed = false;
-        screen.DistText[i] = s.UnitText[static_cast<std::size_t>(m.DistanceUnit)];
+        s.stored = v.stored[i];
+        makeDistanceFieldFromStored(s, m.formats);
+        s.changed = false;
+        screen.DistText[i] = s.unitText[static_cast<std::size_t>(m.distanceUnit)];
     }
     screen.OutputSpan = v.OutputSpan;
     screen.NoTargetCurrent = v.NoTargetCurrent;
     screen.cbMidMinLL = v.cbMidMinLL;
     screen.cbMidMaxLL = v.cbMidMaxLL;
-    if (m.SensorType != 5) screen.TriggerMode = v.TriggerMode;
+    if (m.sensorType != 5) screen.TriggerMode = v.TriggerMode;
     screen.AverageType = v.AverageType;
     screen.AverageSamples = v.AverageSamples;
     screen.CloseMinLL = v.CloseMinLL;
@@ -61,14 +61,14 @@ void applySetup(Module2& m, ScreenValues& screen, const SetupValues& v) {
     screen.NoEchoTimeout = v.NoEchoTimeout;
     screen.UserDescription = v.UserDescription;
 
-    m.TemperatureCompensation = v.TemperatureCompensation != 0 ? 1 : 0;
-    m.PresetTemperatureC = roundPresetTemperatureC(v.PresetTemperatureC);
-    m.PresetTemperatureF = celsiusToFahrenheit(m.PresetTemperatureC);
+    m.temperatureCompensation = v.temperatureCompensation != 0 ? 1 : 0;
+    m.presetTemperatureC = roundPresetTemperatureC(v.presetTemperatureC);
+    m.presetTemperatureF = celsiusToFahrenheit(m.presetTemperatureC);
     screen.ManualTemperature = formatNumber(
-        m.TemperatureUnit == kFahrenheit ? m.PresetTemperatureF : m.PresetTemperatureC, "##0.0");
-    if (v.hasUserMaxRange && isMaxRangeModel(m.SensorType)) {
-        m.limits = limitsFor(m.SensorType, m.link.SensorClass,
-                             m.distField(DistField::UserMaxRange).Inches);
+        m.temperatureUnit == kFahrenheit ? m.presetTemperatureF : m.presetTemperatureC, "##0.0");
+    if (v.hasUserMaxRange && isMaxRangeModel(m.sensorType)) {
+        m.limits = limitsFor(m.sensorType, m.link.sensorClass,
+                             m.distField(DistField::UserMaxRange).inches);
     }
 }
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "common/VbText.h"
+#include "common/NumberText.h"
 #include "settings/Lists.h"
 #include "status/StatusDecode.h"
 

@@ -42,7 +42,7 @@ struct StatusReading {
     bool close() const { return kind == Kind::Normal && distanceCount == 1; }
 };
 
-// Decodes a status reply (status byte, ReplyWord34, data byte 1 for faults, data byte 2 for
+// Decodes a status reply (status byte, replyWord34, data byte 1 for faults, data byte 2 for
 // the temperature) of a sensor of `sensorType`. `lastInches` is the distance seen before, which
 // the current keeps following while the target is too close. The slow model shows no current.
 StatusReading decodeReading(int status, std::int32_t word34, int dataByte1, int dataByte2,

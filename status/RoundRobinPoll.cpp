@@ -54,7 +54,7 @@ std::int64_t RoundRobinPoll::nextDueUs() const {
 }
 
 std::optional<std::size_t> RoundRobinPoll::step() {
-    if (rows_.empty() || link_.ProgramEnding) return std::nullopt;
+    if (rows_.empty() || link_.programEnding) return std::nullopt;
     const auto next =
         std::min_element(rows_.begin(), rows_.end(),
                          [](const SensorRow& a, const SensorRow& b) { return a.dueUs < b.dueUs; });
@@ -83,13 +83,13 @@ std::optional<std::size_t> RoundRobinPoll::step() {
 bool RoundRobinPoll::identify(SensorRow& r) {
     const ReadOptions& ask = r.silent ? kAskSilent : kAsk;
     auto cell = [&](int address) -> std::optional<int> {
-        link_.EEReadAddress = static_cast<std::uint8_t>(address);
+        link_.eepromReadAddress = static_cast<std::uint8_t>(address);
         if (!link_.exchangeWith(r.tag, cmd::ReadEeprom, ask)) return std::nullopt;
         return link_.dataByte(1);
     };
     auto word = [&](int address) -> std::optional<int> {
         if (!cell(address)) return std::nullopt;
-        return link_.ReplyWord45;
+        return link_.replyWord45;
     };
     if (!link_.exchangeWith(r.tag, cmd::SensorType, ask)) return false;
     const int type = link_.dataByte(0);
@@ -139,7 +139,7 @@ void RoundRobinPoll::readStatus(SensorRow& r) {
         return;
     }
     StatusReading reading =
-        decodeReading(link_.replyStatus(), link_.ReplyWord34, link_.dataByte(1), link_.dataByte(2),
+        decodeReading(link_.replyStatus(), link_.replyWord34, link_.dataByte(1), link_.dataByte(2),
                       r.type, r.slow, r.loop, r.reading ? r.reading->inches : 0);
     if (reading.kind == StatusReading::Kind::Ignored) return;
     reading.tag = r.tag;
@@ -157,7 +157,7 @@ std::vector<int> RoundRobinPoll::search() {
     {
         const Link::Hold held = link_.hold();
         if (!held) return {};
-        for (int tag = 1; tag <= 32 && !link_.ProgramEnding; ++tag) {
+        for (int tag = 1; tag <= 32 && !link_.programEnding; ++tag) {
             if (answersProbe(link_, tag)) found.push_back(tag);
             link_.processEvents();
         }

@@ -6,7 +6,7 @@
 #include <limits>
 
 #include "common/NumberFormat.h"
-#include "common/VbText.h"
+#include "common/NumberText.h"
 #include "settings/Lists.h"
 
 namespace k7 {
@@ -32,24 +32,25 @@ std::string faultReportText(int faultBits, int sensorType) {
     return text;
 }
 
-double outputCurrent(const Module2& m, const ScreenValues& screen, bool noEcho, double inches) {
+double outputCurrent(const ProgramState& m, const ScreenValues& screen, bool noEcho,
+                     double inches) {
     return loopCurrent(currentLoopOf(m, screen), noEcho, inches);
 }
 
-CurrentLoop currentLoopOf(const Module2& m, const ScreenValues& screen) {
-    return {m.distField(DistField::Dist04).Inches, m.distField(DistField::Dist20).Inches,
+CurrentLoop currentLoopOf(const ProgramState& m, const ScreenValues& screen) {
+    return {m.distField(DistField::Dist04).inches, m.distField(DistField::Dist20).inches,
             screen.OutputSpan, screen.NoTargetCurrent};
 }
 
-StatusView decodeStatus(Module2& m, const ScreenValues& screen) {
+StatusView decodeStatus(ProgramState& m, const ScreenValues& screen) {
     StatusView v;
     // A read that gave up leaves no reply to decode; the readings stay as they were.
-    if (m.link.CommOK == 0) return v;
+    if (m.link.replyOk == 0) return v;
     const StatusReading r = decodeReading(
-        m.link.replyStatus(), m.link.ReplyWord34, m.link.dataByte(1), m.link.dataByte(2),
-        m.SensorType, m.link.SlowSensor, currentLoopOf(m, screen), m.LastAvgDistanceInches);
+        m.link.replyStatus(), m.link.replyWord34, m.link.dataByte(1), m.link.dataByte(2),
+        m.sensorType, m.link.slowSensor, currentLoopOf(m, screen), m.lastAvgDistanceInches);
     v.reading = r;
-    v.reading.tag = m.discovery.CurrentIDTag;
+    v.reading.tag = m.discovery.currentIdTag;
     v.reading.timeOfDay = m.link.clock().secondsSinceMidnight();
     v.reading.timeUs = m.link.clock().nowUs();
     switch (r.kind) {
@@ -68,16 +69,16 @@ StatusView decodeStatus(Module2& m, const ScreenValues& screen) {
     } else if (r.distanceCount == 1) {
         v.AvgDist = "(close)";  // the current keeps following the last distance seen
     } else {
-        m.LastAvgDistanceStored = r.distanceCount;
-        m.LastAvgDistanceInches = r.inches;
+        m.lastAvgDistanceStored = r.distanceCount;
+        m.lastAvgDistanceInches = r.inches;
         v.AvgDist =
-            unitTexts(m.LastAvgDistanceInches, m.formats)[static_cast<std::size_t>(m.DistanceUnit)];
+            unitTexts(m.lastAvgDistanceInches, m.formats)[static_cast<std::size_t>(m.distanceUnit)];
     }
     if (!std::isnan(r.currentMa)) v.CurrentOut = formatNumber(r.currentMa, "#0.00");
 
-    m.MeasuredTemperatureC = r.temperatureC;
-    m.MeasuredTemperatureF = celsiusToFahrenheit(m.MeasuredTemperatureC);
-    m.TemperatureReceived = true;
+    m.measuredTemperatureC = r.temperatureC;
+    m.measuredTemperatureF = celsiusToFahrenheit(m.measuredTemperatureC);
+    m.temperatureReceived = true;
 
     if (r.strength >= 0) v.TargetStrength = std::to_string(r.strength);
     v.TargOut = onOffText(r.echoOut);

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "settings/Module2.h"
+#include "settings/ProgramState.h"
 #include "settings/ScreenValues.h"
 #include "status/Reading.h"
 
@@ -32,12 +32,12 @@ std::string faultReportText(int faultBits, int sensorType);
 // Output current in mA for a distance in inches (the live reading), per the screen's
 // current-loop settings: D4/D20 from m.dist, span and no-target current from the screen.
 // NaN for no echo while no no-target current is selected (nothing known to show).
-double outputCurrent(const Module2& m, const ScreenValues& screen, bool noEcho, double inches);
+double outputCurrent(const ProgramState& m, const ScreenValues& screen, bool noEcho, double inches);
 // The current-loop settings on screen.
-CurrentLoop currentLoopOf(const Module2& m, const ScreenValues& screen);
+CurrentLoop currentLoopOf(const ProgramState& m, const ScreenValues& screen);
 
-// UpdateStatusData's decoding of m.link's last reply: updates the live values in m (last
-// average distance, measured temperature, TemperatureReceived) and returns what to show.
-StatusView decodeStatus(Module2& m, const ScreenValues& screen);
+// updateStatusData's decoding of m.link's last reply: updates the live values in m (last
+// average distance, measured temperature, temperatureReceived) and returns what to show.
+StatusView decodeStatus(ProgramState& m, const ScreenValues& screen);
 
 }  // namespace k7

@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 
-#include "common/VbText.h"
+#include "common/NumberText.h"
 
 namespace k7 {
 
@@ -12,8 +12,8 @@ QString errorBoxText(int number, const std::string& description, const std::stri
                                   where);
 }
 
-void ReportError(QWidget* parent, bool beep, const std::string& where, int number,
-                 const std::string& description) {
+void showErrorBox(QWidget* parent, bool beep, const std::string& where, int number,
+                  const std::string& description) {
     if (beep) QApplication::beep();
     QMessageBox box(QMessageBox::NoIcon, "Error Message", errorBoxText(number, description, where),
                     QMessageBox::Ok, parent);

@@ -10,7 +10,7 @@ namespace k7 {
 QString errorBoxText(int number, const std::string& description, const std::string& where);
 
 // The error box for unexpected run-time errors: beeps when asked, shows the text modally.
-void ReportError(QWidget* parent, bool beep, const std::string& where, int number,
-                 const std::string& description);
+void showErrorBox(QWidget* parent, bool beep, const std::string& where, int number,
+                  const std::string& description);
 
 }  // namespace k7

@@ -26,7 +26,7 @@ protected:
         c.type = type;
         c.gainSwitchUnknownRequests = unknownRequests;
         sim::SimSensor& s = bus.addSensor(c);
-        link.SensorClass = static_cast<std::uint8_t>(type == 1 ? 92 : 220);
+        link.sensorClass = static_cast<std::uint8_t>(type == 1 ? 92 : 220);
         return s;
     }
     Frames sent() const {
@@ -156,8 +156,8 @@ TEST_F(CaptureTest, NothingElseGetsTheLineWhileACaptureWaits) {
     sensor(0, 2);
     ui.onProcessEvents = [this] {
         // A timer tick inside the capture's waits, trying a status exchange.
-        link.SendRequest(cmd::Status);
-        link.ReadCommBlock();
+        link.sendRequest(cmd::Status);
+        link.readReply();
     };
     ASSERT_EQ(capture.capture(Gain::Switching).outcome, CaptureResult::Outcome::Captured);
     EXPECT_EQ(frames(cmd::Status), 0);
@@ -171,7 +171,7 @@ TEST_F(CaptureTest, TheEchoLandsWhereTheStatusSaysTheTargetIs) {
         for (double celsius : {0.0, 20.0, 40.0}) {
             s.setTemperatureC(celsius);
             ASSERT_TRUE(link.exchange(cmd::Status));
-            const double statusInches = link.ReplyWord34 / 128.0;
+            const double statusInches = link.replyWord34 / 128.0;
             const double measuredC = link.dataByte(2) / 2.0 - 50;
             const CaptureResult r = capture.capture(Gain::Low);
             ASSERT_EQ(r.outcome, CaptureResult::Outcome::Captured);

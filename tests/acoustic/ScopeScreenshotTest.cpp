@@ -10,25 +10,25 @@
 #include <QTest>
 
 #include "acoustic/AcousticFile.h"
-#include "acoustic/FrmScopeWarning.h"
+#include "acoustic/AcousticWindow.h"
+#include "acoustic/DisplayModeWarningWindow.h"
 #include "acoustic/ScopePlot.h"
-#include "acoustic/frmScope.h"
 #include "settings/Units.h"
-#include "support/MainFormFixture.h"
+#include "support/MainWindowFixture.h"
 #include "support/TempDir.h"
 #include "support/WindowChecks.h"
 
 namespace k7 {
 namespace {
 
-class ScopeScreenshots : public test::MainFormFixture {
+class ScopeScreenshots : public test::MainWindowFixture {
 protected:
-    frmScope* sc = nullptr;
+    AcousticWindow* sc = nullptr;
     bool asWanted = true;  // the window at the size it wants, whatever the screen
 
     void TearDown() override {
         delete sc;
-        MainFormFixture::TearDown();
+        MainWindowFixture::TearDown();
     }
     void open(int type, double targetInches) {
         sim::SimSensor& s = addSensor(1, type);
@@ -36,17 +36,18 @@ protected:
         s.setTemperatureC(20.0);
         start();
         poll();
-        form->ScopeMode_Click();
-        auto* warning = qobject_cast<FrmScopeWarning*>(QApplication::activeWindow());
+        form->openAcousticDisplay();
+        auto* warning = qobject_cast<DisplayModeWarningWindow*>(QApplication::activeWindow());
         for (QWidget* w : QApplication::topLevelWidgets()) {
             if (w->objectName() == "FrmScopeWarning" && w->isVisible()) {
-                warning = qobject_cast<FrmScopeWarning*>(w);
+                warning = qobject_cast<DisplayModeWarningWindow*>(w);
             }
         }
         ASSERT_NE(warning, nullptr);
         warning->EnterDisplay->click();
         for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (w->objectName() == "frmScope" && w->isVisible()) sc = qobject_cast<frmScope*>(w);
+            if (w->objectName() == "frmScope" && w->isVisible())
+                sc = qobject_cast<AcousticWindow*>(w);
         }
         ASSERT_NE(sc, nullptr);
         ASSERT_TRUE(QTest::qWaitFor([this] { return sc->hasRecord(); }, 3000));
@@ -123,7 +124,7 @@ protected:
             s, a, targetInches * s.samplesPerUnit * [&] {
                 // samplesPerUnit is per display unit: back to inches.
                 const std::array<double, 4> perInch = {2.54, 1, 1.0 / 12, 0.0254};
-                return perInch[static_cast<std::size_t>(m.DistanceUnit)];
+                return perInch[static_cast<std::size_t>(m.distanceUnit)];
             }());
         EXPECT_NEAR(echoColumn, expected, 4) << name.toStdString();
         return img;
@@ -146,8 +147,8 @@ protected:
 TEST_F(ScopeScreenshots, EveryUnitAndSizeOfAStandardSensor) {
     open(0, 25.0);
     for (int unit : {kCm, kIn, kFt, kM}) {
-        m.DistanceUnit = unit;
-        sc->DrawPlot();
+        m.distanceUnit = unit;
+        sc->drawPlot();
         check(QString("scope-unit%1").arg(unit), 25.0);
     }
     sc->resize(sc->width() * 8 / 5, sc->height() * 8 / 5);
@@ -161,8 +162,8 @@ TEST_F(ScopeScreenshots, EveryUnitAndSizeOfAStandardSensor) {
 TEST_F(ScopeScreenshots, TheLongRecordOfThe95kHzClass) {
     open(1, 100.0);
     EXPECT_EQ(sc->record().samples.size(), 1600u);
-    m.DistanceUnit = kM;
-    sc->DrawPlot();
+    m.distanceUnit = kM;
+    sc->drawPlot();
     check("scope-class92", 100.0);
 }
 
@@ -174,7 +175,7 @@ TEST_F(ScopeScreenshots, MarksAndABaselineInEveryUnit) {
     shape.multiple = 0.7;
     s.setEchoShape(shape);
     sc->HighGain->click();
-    sc->UpdatePlot_Click();
+    sc->captureAndPlot();
     test::TempDir dir;
     const std::string commissioned = dir.file("commissioned.dat");
     ASSERT_EQ(saveAcousticFile(commissioned, sc->record()), "");
@@ -185,13 +186,13 @@ TEST_F(ScopeScreenshots, MarksAndABaselineInEveryUnit) {
     shape.falseEchoHeight = 40;
     shape.ringdownInches = 3;
     s.setEchoShape(shape);
-    sc->UpdatePlot_Click();
+    sc->captureAndPlot();
     sc->MaintainCommTimer->stop();
     for (bool baseline : {false, true}) {
         if (baseline) sc->compareWith(QString::fromStdString(commissioned));
         for (int unit : {kCm, kIn, kFt, kM}) {
-            m.DistanceUnit = unit;
-            sc->DrawPlot();
+            m.distanceUnit = unit;
+            sc->drawPlot();
             const QString name =
                 QString("scope-%1-unit%2").arg(baseline ? "baseline" : "marks").arg(unit);
             const QImage img = check(name, 20.0, false);
@@ -219,7 +220,7 @@ TEST_F(ScopeScreenshots, MarksAndABaselineInEveryUnit) {
     shape.falseEchoInches.reset();
     s.setEchoShape(shape);
     sc->compareWith(QString::fromStdString(commissioned));
-    sc->UpdatePlot_Click();
+    sc->captureAndPlot();
     sc->MaintainCommTimer->stop();
     check("scope-baseline-noecho", 20.0, false);
     EXPECT_EQ(sc->Plot->marks().analysis->verdict, EchoVerdict::NoEcho);

@@ -14,11 +14,11 @@
 #include <fstream>
 
 #include "acoustic/AcousticFile.h"
-#include "acoustic/FrmScopeWarning.h"
+#include "acoustic/AcousticWindow.h"
+#include "acoustic/DisplayModeWarningWindow.h"
 #include "acoustic/ScopePlot.h"
-#include "acoustic/frmScope.h"
 #include "link/Commands.h"
-#include "support/MainFormFixture.h"
+#include "support/MainWindowFixture.h"
 #include "support/Modal.h"
 #include "support/StallDetector.h"
 #include "support/TempDir.h"
@@ -89,7 +89,7 @@ std::shared_ptr<Seen> answerMessage(const char* button = nullptr) {
     return seen;
 }
 
-class ScopeTest : public test::MainFormFixture {
+class ScopeTest : public test::MainWindowFixture {
 protected:
     sim::SimSensor* s = nullptr;
     test::TempDir files;
@@ -102,7 +102,7 @@ protected:
             }
         }
         for (const QPointer<QWidget>& w : left) delete w.data();
-        MainFormFixture::TearDown();
+        MainWindowFixture::TearDown();
     }
     void startWith(sim::SensorConfig c = {}) {
         s = &bus.addSensor(c);
@@ -112,15 +112,17 @@ protected:
         form->show();
         poll();
     }
-    frmScope* scope() { return topLevel<frmScope>("frmScope"); }
-    FrmScopeWarning* warning() { return topLevel<FrmScopeWarning>("FrmScopeWarning"); }
+    AcousticWindow* scope() { return topLevel<AcousticWindow>("frmScope"); }
+    DisplayModeWarningWindow* warning() {
+        return topLevel<DisplayModeWarningWindow>("FrmScopeWarning");
+    }
     // Menu, warning, Enter; returns once the first capture has been shown.
-    frmScope* enter() {
-        form->ScopeMode->trigger();
+    AcousticWindow* enter() {
+        form->acousticDisplayAction->trigger();
         EXPECT_NE(warning(), nullptr);
         bus.clearReceived();
         QTest::mouseClick(warning()->EnterDisplay, Qt::LeftButton);
-        frmScope* sc = scope();
+        AcousticWindow* sc = scope();
         EXPECT_NE(sc, nullptr);
         EXPECT_TRUE(QTest::qWaitFor([sc] { return sc->hasRecord(); }, 3000));
         return sc;
@@ -139,7 +141,7 @@ TEST_F(ScopeTest, RefusalsSayWhyAndChangeNothing) {
     startWith(old);
     bus.clearReceived();
     auto seen = answerMessage();
-    form->ScopeMode_Click();
+    form->openAcousticDisplay();
     EXPECT_EQ(seen->title, "Acoustic Display Unavailable");
     EXPECT_EQ(seen->text,
               "An K7700 sensor of version 25 or higher is required to display the acoustic "
@@ -153,7 +155,7 @@ TEST_F(ScopeTest, TwoSensorsOrAnExternalTriggerAreRefused) {
     addSensor(2);
     startWith();
     auto seen = answerMessage();
-    form->ScopeMode_Click();
+    form->openAcousticDisplay();
     EXPECT_EQ(seen->title, "Too Many Sensors On-Line");
     EXPECT_EQ(seen->text,
               "In order to display the acoustic signal, only one K7700 sensor can be on-line. "
@@ -162,7 +164,7 @@ TEST_F(ScopeTest, TwoSensorsOrAnExternalTriggerAreRefused) {
     m.stored.TriggerMode = 2;  // as read from a sensor programmed for an external trigger
     form->SensorID->clear();
     seen = answerMessage();
-    form->ScopeMode_Click();
+    form->openAcousticDisplay();
     EXPECT_EQ(seen->title, "Incorrect Trigger Mode for Acoustic Display");
     EXPECT_EQ(seen->text,
               "In order to display the acoustic signal, the Trigger Mode \nmust be either "
@@ -174,7 +176,7 @@ TEST_F(ScopeTest, TwoSensorsOrAnExternalTriggerAreRefused) {
 
 TEST_F(ScopeTest, AbortOrClosingTheWarningBringsBackTheMainWindowAndItsPoll) {
     startWith();
-    form->ScopeMode_Click();
+    form->openAcousticDisplay();
     ASSERT_NE(warning(), nullptr);
     EXPECT_EQ(warning()->windowTitle(), "WARNING!!!");
     EXPECT_EQ(warning()->findChild<QLabel*>("lblWarning")->text(),
@@ -184,27 +186,27 @@ TEST_F(ScopeTest, AbortOrClosingTheWarningBringsBackTheMainWindowAndItsPoll) {
               "condition.");
     EXPECT_FALSE(form->isVisible());
     shoot(warning(), "scope-warning");
-    form->Timer3->stop();
+    form->statusTimer->stop();
     QTest::mouseClick(warning()->AbortDisplay, Qt::LeftButton);
     EXPECT_TRUE(form->isVisible());
-    EXPECT_TRUE(form->Timer3->isActive());
+    EXPECT_TRUE(form->statusTimer->isActive());
 
     for (auto close : {+[](QWidget* w) { w->close(); },  // from the window manager
                        +[](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); }}) {
-        form->ScopeMode_Click();
-        form->Timer3->stop();
+        form->openAcousticDisplay();
+        form->statusTimer->stop();
         close(warning());
         EXPECT_TRUE(form->isVisible());
-        EXPECT_TRUE(form->Timer3->isActive());
+        EXPECT_TRUE(form->statusTimer->isActive());
     }
     EXPECT_FALSE(s->displayMode());
 }
 
 TEST_F(ScopeTest, TheDisplayCapturesKeepsTheSensorInDisplayModeAndNeverPolls) {
     startWith();
-    frmScope* sc = enter();
+    AcousticWindow* sc = enter();
     EXPECT_FALSE(form->isVisible());
-    EXPECT_FALSE(form->Timer3->isActive());
+    EXPECT_FALSE(form->statusTimer->isActive());
     EXPECT_EQ(sc->windowTitle(), "Acoustic Signal Display Mode");
     EXPECT_TRUE(sc->SwitchGain->isChecked());
     EXPECT_EQ(sc->lblCurrentPlot->text(), "Switching Gain (Normal)");
@@ -235,7 +237,7 @@ TEST_F(ScopeTest, TheDisplayCapturesKeepsTheSensorInDisplayModeAndNeverPolls) {
 
 TEST_F(ScopeTest, ExitRestartsTheSensorAndTheMainWindowPollsAgain) {
     startWith();
-    frmScope* sc = enter();
+    AcousticWindow* sc = enter();
     // The window keeps answering through a capture and the restart on the way out.
     test::StallDetector stalls(clock);
     EXPECT_LE(stalls.worstMs("acoustic display: capture",
@@ -250,13 +252,13 @@ TEST_F(ScopeTest, ExitRestartsTheSensorAndTheMainWindowPollsAgain) {
     EXPECT_FALSE(s->displayMode());
     EXPECT_EQ(scope(), nullptr);
     EXPECT_TRUE(form->isVisible());
-    EXPECT_TRUE(form->Timer3->isActive());
-    EXPECT_FALSE(m.SensorInDisplayMode);
+    EXPECT_TRUE(form->statusTimer->isActive());
+    EXPECT_FALSE(m.sensorInDisplayMode);
 
     // In edit mode the poll stays off when the display is left, from the window manager too.
     form->TriggerMode->setCurrentIndex(1);
-    form->Timer1_Timer();
-    ASSERT_TRUE(m.EditModeActive);
+    form->checkListsTick();
+    ASSERT_TRUE(m.editModeActive);
     // Esc leaves the same way.
     sc = enter();
     QApplication::setActiveWindow(sc);
@@ -264,20 +266,20 @@ TEST_F(ScopeTest, ExitRestartsTheSensorAndTheMainWindowPollsAgain) {
     EXPECT_EQ(scope(), nullptr);
     EXPECT_EQ(s->restartCount(), 2);
     EXPECT_TRUE(form->isVisible());
-    EXPECT_FALSE(form->Timer3->isActive());
+    EXPECT_FALSE(form->statusTimer->isActive());
 }
 
 TEST_F(ScopeTest, DuringACaptureNothingCanLeaveOrChangeItAndAClosingWaitsForItsEnd) {
     sim::SensorConfig c;
     c.gainSwitchUnknownRequests = 2;  // the capture waits two seconds for the position
     startWith(c);
-    form->ScopeMode_Click();
+    form->openAcousticDisplay();
     // Runs at the first chance inside the capture's waits.
     bool checked = false;
     QTimer inside;
     inside.setInterval(0);
     QObject::connect(&inside, &QTimer::timeout, [&] {
-        frmScope* sc = scope();
+        AcousticWindow* sc = scope();
         if (!sc || !sc->capturing()) return;
         inside.stop();
         for (QWidget* w :
@@ -303,7 +305,7 @@ TEST_F(ScopeTest, AGainSwitchThatNeverComesLeavesHighGainOnly) {
     sim::SensorConfig c;
     c.gainSwitchUnknownRequests = 1'000'000;
     startWith(c);
-    frmScope* sc = enter();
+    AcousticWindow* sc = enter();
     EXPECT_TRUE(sc->HighGain->isChecked());
     EXPECT_FALSE(sc->SwitchGain->isEnabled());
     EXPECT_EQ(sc->lblCurrentPlot->text(), "High Gain");
@@ -316,7 +318,7 @@ TEST_F(ScopeTest, ARecordThatNeverComesIsReportedAndTheDisplayLeft) {
     f.streamDelayUs = 10'000'000;
     bus.setFaults(0, f, 1);
     auto seen = answerMessage();
-    form->ScopeMode_Click();
+    form->openAcousticDisplay();
     QTest::mouseClick(warning()->EnterDisplay, Qt::LeftButton);
     EXPECT_TRUE(QTest::qWaitFor([this] { return scope() == nullptr; }, 3000));
     EXPECT_EQ(seen->text,
@@ -329,7 +331,7 @@ TEST_F(ScopeTest, ARecordThatNeverComesIsReportedAndTheDisplayLeft) {
 
 TEST_F(ScopeTest, SaveRecallAndExportThroughTheirDialogs) {
     startWith();
-    frmScope* sc = enter();
+    AcousticWindow* sc = enter();
     const std::vector<std::uint8_t> captured = sc->record().samples;
     sc->txtUserComments->setPlainText("after cleaning");
 
@@ -413,7 +415,7 @@ TEST_F(ScopeTest, TheAnalysisBesideThePlotAndABaselineToCompareWith) {
     sim::SensorConfig c;
     c.echo.amplitude = 60;  // 150 at high gain: not clipped
     startWith(c);
-    frmScope* sc = enter();
+    AcousticWindow* sc = enter();
     sc->HighGain->click();
     QTest::mouseClick(sc->UpdatePlot, Qt::LeftButton);
     const EchoMarks& marks = sc->Plot->marks();
@@ -466,13 +468,13 @@ TEST_F(ScopeTest, TheAnalysisBesideThePlotAndABaselineToCompareWith) {
 
 TEST_F(ScopeTest, EndingTheProgramFromTheDisplayStillRestartsTheSensor) {
     startWith();
-    frmScope* sc = enter();
+    AcousticWindow* sc = enter();
     auto seen = answerMessage("ErrExit");
     answerFileDialog(file("no/such/folder/x.dat"));
     sc->SaveData->trigger();
-    EXPECT_TRUE(m.Exiting);
+    EXPECT_TRUE(m.exiting);
     EXPECT_EQ(s->restartCount(), 1);
-    EXPECT_FALSE(m.SensorInDisplayMode);
+    EXPECT_FALSE(m.sensorInDisplayMode);
 }
 
 }  // namespace

@@ -21,10 +21,10 @@ TEST(AppOptions, OwnOptionsAreTakenOutTheRestIsTheCommandLine) {
     EXPECT_FALSE(parseAppOptions({"--port", "/dev/ttyUSB0", "ONESENSOR", "AUTORESETERROR"}, p));
     EXPECT_EQ(p.port, "/dev/ttyUSB0");
     // Each word is a switch of its own, as the usage text shows them.
-    const CommandLineFlags f = ProcessCommandLineOptions(p.arguments);
-    EXPECT_TRUE(f.OneSensor);
-    EXPECT_TRUE(f.AutoResetError);
-    EXPECT_FALSE(ProcessCommandLineOptions(std::vector<std::string>{"ONE", "SENSOR"}).OneSensor);
+    const CommandLineFlags f = processCommandLineOptions(p.arguments);
+    EXPECT_TRUE(f.oneSensor);
+    EXPECT_TRUE(f.autoResetError);
+    EXPECT_FALSE(processCommandLineOptions(std::vector<std::string>{"ONE", "SENSOR"}).oneSensor);
 }
 
 TEST(AppOptions, WhatDoesNotApplyIsRefusedByName) {

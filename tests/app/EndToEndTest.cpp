@@ -91,7 +91,7 @@ TEST_F(EndToEnd, AnUnpluggedAdapterCostsNoTimeAndComesBackOnRetry) {
     line.open(device, kLineSettings);
     test::FakeLinkUi ui;
     Link link(line, clock, ui);
-    link.StatusPollBusy = true;
+    link.statusPollBusy = true;
     ASSERT_TRUE(link.exchange(cmd::Status));
 
     sim->stop(SIGTERM);  // the far end goes away between two polls
@@ -126,11 +126,11 @@ TEST_F(EndToEnd, CorruptedRepliesAreRetriedUntilEveryReadIsRight) {
     int retried = 0;
     for (int i = 0; i < 200; ++i) {
         const int cell = 46 + i % 70;
-        link.EEReadAddress = static_cast<std::uint8_t>(cell);
+        link.eepromReadAddress = static_cast<std::uint8_t>(cell);
         const std::size_t before = ui.processEventsCalls;
-        link.SendRequest(cmd::ReadEeprom);
-        link.ReadCommBlock();
-        ASSERT_EQ(link.CommOK, 1) << "read " << i;
+        link.sendRequest(cmd::ReadEeprom);
+        link.readReply();
+        ASSERT_EQ(link.replyOk, 1) << "read " << i;
         ASSERT_EQ(link.dataByte(1), expected[static_cast<std::size_t>(cell)]) << "cell " << cell;
         ASSERT_EQ(link.dataByte(2), cell < 127 ? expected[static_cast<std::size_t>(cell) + 1] : 0);
         retried += ui.processEventsCalls - static_cast<int>(before);

@@ -5,16 +5,16 @@
 #include <fstream>
 
 #include "common/Cp1252.h"
+#include "common/NumberText.h"
 #include "common/RuntimeError.h"
 #include "common/TextFile.h"
-#include "common/VbText.h"
 #include "common/Version.h"
 #include "support/TempDir.h"
 
 namespace k7 {
 namespace {
 
-TEST(VbText, LeadingNumberIsLenient) {
+TEST(NumberText, LeadingNumberIsLenient) {
     EXPECT_DOUBLE_EQ(leadingNumber("  12.5abc"), 12.5);
     EXPECT_DOUBLE_EQ(leadingNumber("-3"), -3);
     EXPECT_DOUBLE_EQ(leadingNumber(".5"), 0.5);
@@ -25,7 +25,7 @@ TEST(VbText, LeadingNumberIsLenient) {
     EXPECT_DOUBLE_EQ(leadingNumber("7e"), 7);
 }
 
-TEST(VbText, ParseNumberNeedsTheWholeText) {
+TEST(NumberText, ParseNumberNeedsTheWholeText) {
     double v = 0;
     EXPECT_TRUE(parseNumber(" 10 ", &v));
     EXPECT_DOUBLE_EQ(v, 10);
@@ -36,7 +36,7 @@ TEST(VbText, ParseNumberNeedsTheWholeText) {
     EXPECT_FALSE(parseNumber("1.2.3", &v));
 }
 
-TEST(VbText, SignedTextKeepsTheSignPosition) {
+TEST(NumberText, SignedTextKeepsTheSignPosition) {
     EXPECT_EQ(signedText(5), " 5");
     EXPECT_EQ(signedText(-5), "-5");
     EXPECT_EQ(signedText(0.5), " .5");
@@ -48,7 +48,7 @@ TEST(VbText, SignedTextKeepsTheSignPosition) {
     EXPECT_EQ(signedTextSingle(45296.123f), " 45296.12");
 }
 
-TEST(VbText, ByteConversionRoundsHalfToEvenAndChecksRange) {
+TEST(NumberText, ByteConversionRoundsHalfToEvenAndChecksRange) {
     EXPECT_EQ(toByte(2.5), 2);
     EXPECT_EQ(toByte(3.5), 4);
     EXPECT_EQ(toByte(255.4), 255);
@@ -63,7 +63,7 @@ TEST(VbText, ByteConversionRoundsHalfToEvenAndChecksRange) {
     }
 }
 
-TEST(VbText, ValueAfterEquals) {
+TEST(NumberText, ValueAfterEquals) {
     EXPECT_EQ(valueAfterEquals("Port=  3 "), "3");
     EXPECT_EQ(valueAfterEquals("a=b=c"), "b=c");
     EXPECT_EQ(valueAfterEquals("no equals"), "\x07");

@@ -17,7 +17,7 @@
 #include "history/ChangeText.h"
 #include "history/HistoryRecorder.h"
 #include "link/Clock.h"
-#include "settings/Module2.h"
+#include "settings/ProgramState.h"
 #include "settings/Programming.h"
 #include "settings/SettingsRead.h"
 #include "sim/SimulatedLine.h"
@@ -145,11 +145,11 @@ protected:
         line.open("sim", kLineSettings);
         bus.addSensor({.tag = 3});
         ui.tag = screen.SingleSensorID = "3";
-        m.discovery.CurrentIDTag = 3;
+        m.discovery.currentIdTag = 3;
     }
     void read(HistoryRecorder& recorder) {
         readSensorSettings(m, screen);
-        recorder.sensorRead(m.discovery.CurrentIDTag, screen.SerialNumber, m.SensorType);
+        recorder.sensorRead(m.discovery.currentIdTag, screen.SerialNumber, m.sensorType);
     }
     HistoryRecorder::Setup setup(const std::string& path, ChangeHistory::Limits limits = {}) {
         return {path, "test", [] { return "sim"; }, limits};
@@ -158,7 +158,7 @@ protected:
     sim::SimBus bus;
     sim::SimulatedLine line{bus, clock};
     test::FakeLinkUi ui;
-    Module2 m{line, clock, ui};
+    ProgramState m{line, clock, ui};
     ScreenValues screen;
 };
 
@@ -168,12 +168,12 @@ TEST_F(RecordedSensor, ASensorWhoseTagChangedKeepsItsHistory) {
     HistoryRecorder recorder(setup(db));
     m.link.changeSink = &recorder;
     read(recorder);
-    ASSERT_TRUE(WriteAllUserEEPROM(m, screen).ok());
+    ASSERT_TRUE(writeAllUserEeprom(m, screen).ok());
     screen.SingleSensorID = "9";
-    ASSERT_TRUE(WriteAllUserEEPROM(m, screen).ok());
-    ASSERT_EQ(m.discovery.CurrentIDTag, 9);
+    ASSERT_TRUE(writeAllUserEeprom(m, screen).ok());
+    ASSERT_EQ(m.discovery.currentIdTag, 9);
     read(recorder);
-    ASSERT_TRUE(WriteAllUserEEPROM(m, screen).ok());
+    ASSERT_TRUE(writeAllUserEeprom(m, screen).ok());
     EXPECT_TRUE(recorder.flush().empty());
 
     const auto all = recorded(db, {.serial = 100003});
@@ -194,7 +194,7 @@ TEST_F(RecordedSensor, AHistoryThatCannotBeWrittenIsToldOnceAndTheProgrammingGoe
         HistoryRecorder first(setup(db));
         m.link.changeSink = &first;
         read(first);
-        ASSERT_TRUE(WriteAllUserEEPROM(m, screen).ok());
+        ASSERT_TRUE(writeAllUserEeprom(m, screen).ok());
     }
     struct Case {
         const char* what;
@@ -227,7 +227,7 @@ TEST_F(RecordedSensor, AHistoryThatCannotBeWrittenIsToldOnceAndTheProgrammingGoe
             read(recorder);
             for (int i = 0; i < 3; ++i) {
                 screen.UserDescription = std::string(32, static_cast<char>('a' + i));
-                EXPECT_TRUE(WriteAllUserEEPROM(m, screen).ok()) << c.what;
+                EXPECT_TRUE(writeAllUserEeprom(m, screen).ok()) << c.what;
             }
             const auto told = recorder.flush();
             if (std::string(c.what) == "is full") {

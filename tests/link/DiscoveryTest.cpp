@@ -21,10 +21,10 @@ TEST_F(DiscoveryTest, ListsEveryTagFoundAndSelectsTheFirst) {
     addSensor(30);
     EXPECT_EQ(searchForSensors(link, d), SearchResult::Found);
     EXPECT_EQ(ui.listed, (std::vector<int>{2, 30}));
-    EXPECT_EQ(d.SensorCount, 2);
-    EXPECT_EQ(d.CurrentIDTag, 2);
+    EXPECT_EQ(d.sensorCount, 2);
+    EXPECT_EQ(d.currentIdTag, 2);
     EXPECT_EQ(ui.tag, "2");
-    EXPECT_FALSE(link.QuickFail);
+    EXPECT_FALSE(link.quickFail);
     EXPECT_FALSE(ui.progressShown);
     EXPECT_EQ(ui.progressCaptions.front(), "Searching for Sensors on Comm 3");
     // Every tag is probed at its ID cell; silent tags cost two attempts of 75 ms.
@@ -35,7 +35,7 @@ TEST_F(DiscoveryTest, ListsEveryTagFoundAndSelectsTheFirst) {
 TEST_F(DiscoveryTest, OneSensorStopsAtTheFirstFound) {
     addSensor(3);
     addSensor(9);
-    d.OneSensor = true;
+    d.oneSensor = true;
     EXPECT_EQ(searchForSensors(link, d), SearchResult::Found);
     EXPECT_EQ(ui.listed, (std::vector<int>{3}));
     EXPECT_EQ(bus.countReceived(cmd::ReadEeprom, 9), 0);
@@ -47,7 +47,7 @@ TEST_F(DiscoveryTest, AcousticCapabilityIsAskedUntilOneSensorQualifies) {
     addSensor(5, 0, 25);
     addSensor(7, 0, 30);
     searchForSensors(link, d);
-    EXPECT_TRUE(d.AcousticCapable);
+    EXPECT_TRUE(d.acousticCapable);
     EXPECT_EQ(bus.countReceived(cmd::FirmwareVersion, 2), 1);
     EXPECT_EQ(bus.countReceived(cmd::FirmwareVersion, 5), 1);
     EXPECT_EQ(bus.countReceived(cmd::FirmwareVersion, 7), 0);
@@ -58,7 +58,7 @@ TEST_F(DiscoveryTest, AcousticCapabilityIsAskedUntilOneSensorQualifies) {
     bus.sensor(1).setSilent(true);
     bus.sensor(2).setSilent(true);
     searchForSensors(link2, d2);
-    EXPECT_FALSE(d2.AcousticCapable);  // only the version-24 sensor is left
+    EXPECT_FALSE(d2.acousticCapable);  // only the version-24 sensor is left
 }
 
 TEST_F(DiscoveryTest, EmptyLineIsSearchedAgainUntilASensorAnswers) {
@@ -86,7 +86,7 @@ TEST_F(DiscoveryTest, NewPortButtonLeavesTheSearch) {
     };
     EXPECT_EQ(searchForSensors(link, d), SearchResult::NewPortRequested);
     EXPECT_FALSE(ui.progressShown);
-    EXPECT_FALSE(link.QuickFail);
+    EXPECT_FALSE(link.quickFail);
 }
 
 TEST_F(DiscoveryTest, UnavailablePortAsksAgainWithItsNumber) {
@@ -102,7 +102,7 @@ TEST_F(DiscoveryTest, UnavailablePortAsksAgainWithItsNumber) {
               "No such file or directory: /dev/ttyS6");
     EXPECT_EQ(ui.beeps, 1);
     EXPECT_EQ(line.device(), deviceForPortNumber(2));
-    EXPECT_EQ(d.CurrentIDTag, 1);
+    EXPECT_EQ(d.currentIdTag, 1);
 }
 
 TEST_F(DiscoveryTest, NoPortChosenAsksFirstAndExitEnds) {
@@ -111,7 +111,7 @@ TEST_F(DiscoveryTest, NoPortChosenAsksFirstAndExitEnds) {
     ASSERT_EQ(ui.portMessages.size(), 1u);
     EXPECT_EQ(ui.portMessages[0], "Select a Communications port (serial port) below:");
     EXPECT_EQ(ui.exitCalls, 1);
-    EXPECT_TRUE(link.ProgramEnding);
+    EXPECT_TRUE(link.programEnding);
 }
 
 TEST_F(DiscoveryTest, NewPortFromTheProgressWindowSearchesThatPort) {

@@ -26,10 +26,10 @@ TEST(Frame, ReplyAcceptance) {
 }
 
 TEST(Frame, HiAndLowByte) {
-    EXPECT_EQ(HiByte(3200), 12);
-    EXPECT_EQ(LowByte(3200), 128);
-    EXPECT_EQ(HiByte(255), 0);
-    EXPECT_EQ(LowByte(65535), 255);
+    EXPECT_EQ(highByte(3200), 12);
+    EXPECT_EQ(lowByte(3200), 128);
+    EXPECT_EQ(highByte(255), 0);
+    EXPECT_EQ(lowByte(65535), 255);
 }
 
 TEST(LineSettings, ParsesAndRefuses) {

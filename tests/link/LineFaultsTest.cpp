@@ -25,7 +25,7 @@ protected:
         int wrong = 0;
         for (int r = 0; r < rounds; ++r) {
             for (int a = first; a < 128; ++a) {
-                link.EEReadAddress = static_cast<std::uint8_t>(a);
+                link.eepromReadAddress = static_cast<std::uint8_t>(a);
                 EXPECT_TRUE(link.exchange(cmd::ReadEeprom)) << "cell " << a;
                 if (link.dataByte(1) != s.cell(a)) ++wrong;
             }
@@ -50,7 +50,7 @@ TEST_F(LineFaultsTest, RepliesPastTheWindowAreNeverTakenForTheNextRequest) {
         int wrong = 0;
         for (int r = 0; r < 3; ++r) {
             for (int a = 46; a < 128; ++a) {
-                l.EEReadAddress = static_cast<std::uint8_t>(a);
+                l.eepromReadAddress = static_cast<std::uint8_t>(a);
                 ASSERT_TRUE(l.exchange(cmd::ReadEeprom)) << delay << " cell " << a;
                 if (l.dataByte(1) != s.cell(a)) ++wrong;
             }
@@ -62,7 +62,7 @@ TEST_F(LineFaultsTest, RepliesPastTheWindowAreNeverTakenForTheNextRequest) {
 
 TEST_F(LineFaultsTest, FirstAttemptAnsweredCostsNothingExtra) {
     sensorWithPattern(1);
-    link.EEReadAddress = 79;
+    link.eepromReadAddress = 79;
     const auto start = clock.nowUs();
     ASSERT_TRUE(link.exchange(cmd::ReadEeprom));
     // Request and reply on the wire (12 bytes) plus the sensor's turnaround.
@@ -85,12 +85,12 @@ TEST_F(LineFaultsTest, EchoOfTheRequestIsSkippedAndCounted) {
     EXPECT_EQ(link.stats.echoes, 88u);
     // A command whose reply nobody reads: the next request waits until it cannot be answered
     // any more, and its echo is gone with what was waiting.
-    link.SendRequest(cmd::CurrentCalMode);
+    link.sendRequest(cmd::CurrentCalMode);
     ASSERT_TRUE(link.exchange(cmd::SensorType));
     EXPECT_EQ(link.stats.tag(1).resends, 0u);
     EXPECT_EQ(link.stats.echoes, 89u);
     // Streams too: the RAM dump follows the echo of its request.
-    link.SendRequest(cmd::RamDump);
+    link.sendRequest(cmd::RamDump);
     const auto dump = link.readStream(kRamDumpBytes, clock.nowUs() + 1'000'000);
     EXPECT_EQ(dump.size(), static_cast<std::size_t>(kRamDumpBytes));
     EXPECT_NE(dump[0], kStartByte);
@@ -125,12 +125,12 @@ TEST_F(LineFaultsTest, NothingRunsOnTheLineInsideAVerifiedWrite) {
     ui.onProcessEvents = [&] {
         ++ticks;
         EXPECT_FALSE(link.hold());
-        link.StatusPollBusy = true;  // a careless tick: straight to the line
-        link.SendRequest(cmd::Status);
-        link.ReadCommBlock();
-        link.StatusPollBusy = false;
-        link.WriteEEAdr = "0";
-        link.WriteEEdata = "0";
+        link.statusPollBusy = true;  // a careless tick: straight to the line
+        link.sendRequest(cmd::Status);
+        link.readReply();
+        link.statusPollBusy = false;
+        link.writeEepromAddress = "0";
+        link.writeEepromData = "0";
     };
     for (int cell : {124, 125, 90}) {
         s.setCell(cell, 9);
@@ -152,7 +152,7 @@ TEST_F(LineFaultsTest, NothingRunsOnTheLineInsideAVerifiedWrite) {
 
 TEST_F(LineFaultsTest, AnUnpluggedAdapterIsReopenedByRetry) {
     addSensor(1);
-    link.StatusPollBusy = true;
+    link.statusPollBusy = true;
     ASSERT_TRUE(link.exchange(cmd::Status));
     line.setUnplugged(true);
     ui.noCommAnswers = {NoCommChoice::Retry, NoCommChoice::Retry};
@@ -177,7 +177,7 @@ TEST_F(LineFaultsTest, HealthCountsTheFaultsOfEachTagAlone) {
     for (int r = 0; r < 200; ++r) {
         for (int tag : {1, 5}) {
             ui.tag = std::to_string(tag);
-            link.EEReadAddress = 60;
+            link.eepromReadAddress = 60;
             ASSERT_TRUE(link.exchange(cmd::ReadEeprom));
         }
     }

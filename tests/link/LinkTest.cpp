@@ -15,22 +15,22 @@ protected:
 
 TEST_F(LinkTest, RequestsCarryTheirDataBytes) {
     addSensor(1);
-    link.EEReadAddress = 79;
-    link.SendRequest(cmd::ReadEeprom);
+    link.eepromReadAddress = 79;
+    link.sendRequest(cmd::ReadEeprom);
     EXPECT_EQ(lastFrame(), makeRequest(1, 104, 79));
 
-    link.ScopeGainSelect = 1;
-    link.SendRequest(cmd::AcousticData);
+    link.scopeGainSelect = 1;
+    link.sendRequest(cmd::AcousticData);
     EXPECT_EQ(lastFrame(), makeRequest(1, 100, 1));
 
-    link.CurrentCalActive = true;
-    link.SendRequest(cmd::CurrentCalMode);
+    link.currentCalActive = true;
+    link.sendRequest(cmd::CurrentCalMode);
     EXPECT_EQ(lastFrame(), makeRequest(1, 121, 1));
 
-    link.SendRequest(cmd::RaisePoint3);
+    link.sendRequest(cmd::RaisePoint3);
     EXPECT_EQ(lastFrame(), makeRequest(1, 31, 10));
-    link.FineCalibrationStep = true;
-    link.SendRequest(cmd::LowerPoint1);
+    link.fineCalibrationStep = true;
+    link.sendRequest(cmd::LowerPoint1);
     EXPECT_EQ(lastFrame(), makeRequest(1, 39, 1));
 
     for (auto [addr, code] : {std::pair{"6", kUnlockLowRegion},
@@ -38,8 +38,8 @@ TEST_F(LinkTest, RequestsCarryTheirDataBytes) {
                               {"20", kUnlockMiddleRegion},
                               {"29", kUnlockMiddleRegion},
                               {"30", std::uint8_t{0}}}) {
-        link.WriteEEAdr = addr;
-        link.SendRequest(cmd::Unlock);
+        link.writeEepromAddress = addr;
+        link.sendRequest(cmd::Unlock);
         EXPECT_EQ(lastFrame(), makeRequest(1, 126, code)) << addr;
     }
 }
@@ -47,10 +47,10 @@ TEST_F(LinkTest, RequestsCarryTheirDataBytes) {
 TEST_F(LinkTest, TheTagComesFromTheIdFieldAtEachRequest) {
     addSensor(5);
     ui.tag = "5";
-    link.SendRequest(cmd::Status);
+    link.sendRequest(cmd::Status);
     EXPECT_EQ(lastFrame(), (Frame{170, 5, 2, 0, 0, 177}));
     ui.tag = "(none)";
-    link.SendRequest(cmd::Status);
+    link.sendRequest(cmd::Status);
     EXPECT_EQ(bus.received().size(), 1u);
     ASSERT_EQ(ui.errors.size(), 1u);
     EXPECT_EQ(ui.errors[0], "Module2.SendRequest 2");
@@ -58,16 +58,16 @@ TEST_F(LinkTest, TheTagComesFromTheIdFieldAtEachRequest) {
 
 TEST_F(LinkTest, UnknownCodeSendsNothingAndTheNextReadResendsThePreviousFrame) {
     addSensor(1);
-    link.SendRequest(cmd::Status);
-    link.ReadCommBlock();
-    ASSERT_EQ(link.CommOK, 1);
+    link.sendRequest(cmd::Status);
+    link.readReply();
+    ASSERT_EQ(link.replyOk, 1);
     bus.clearReceived();
-    link.SendRequest(99);
+    link.sendRequest(99);
     EXPECT_TRUE(bus.received().empty());
-    link.ReadCommBlock();
+    link.readReply();
     ASSERT_EQ(bus.received().size(), 1u);  // one time-out, then the re-send is answered
     EXPECT_EQ(lastFrame(), makeRequest(1, 2));
-    EXPECT_EQ(link.CommOK, 1);
+    EXPECT_EQ(link.replyOk, 1);
 }
 
 TEST_F(LinkTest, GoodReplySetsTheWords) {
@@ -75,21 +75,21 @@ TEST_F(LinkTest, GoodReplySetsTheWords) {
     s.setCell(79, 0x0C);
     s.setCell(80, 0x80);
     ui.tag = "3";
-    link.EEReadAddress = 79;
-    link.SendRequest(cmd::ReadEeprom);
-    link.ReadCommBlock();
-    EXPECT_EQ(link.CommOK, 1);
+    link.eepromReadAddress = 79;
+    link.sendRequest(cmd::ReadEeprom);
+    link.readReply();
+    EXPECT_EQ(link.replyOk, 1);
     EXPECT_EQ(link.dataByte(1), 0x0C);
-    EXPECT_EQ(link.ReplyWord45, 3200);
-    EXPECT_EQ(link.ReplyWord34, 256 * link.dataByte(0) + 0x0C);
+    EXPECT_EQ(link.replyWord45, 3200);
+    EXPECT_EQ(link.replyWord34, 256 * link.dataByte(0) + 0x0C);
 }
 
 TEST_F(LinkTest, LostReplyIsRetriedOnce) {
     addSensor(1);
     setFaults(0, "lost-first");
-    link.SendRequest(cmd::Status);
-    link.ReadCommBlock();
-    EXPECT_EQ(link.CommOK, 1);
+    link.sendRequest(cmd::Status);
+    link.readReply();
+    EXPECT_EQ(link.replyOk, 1);
     EXPECT_EQ(frames(cmd::Status), 2);
     EXPECT_TRUE(ui.noCommOfferedRetry.empty());
 }
@@ -106,9 +106,9 @@ TEST_F(LinkTest, EveryWaitLetsEventsRunAtLeastEveryFiftyMilliseconds) {
     };
     const Link::Hold held = link.hold();
     last = clock.nowUs();
-    link.SlowSensor = true;
-    link.SendRequest(cmd::Restart);
-    link.SlowSensor = false;
+    link.slowSensor = true;
+    link.sendRequest(cmd::Restart);
+    link.slowSensor = false;
     for (int i = 0; i < 14; ++i) link.exchange(cmd::Status);
     longest = std::max(longest, clock.nowUs() - last);
     EXPECT_LE(longest, 60'000);
@@ -143,13 +143,13 @@ TEST_F(LinkTest, AttemptLimitsPutThatManyFramesOnTheLine) {
     for (Case c : {Case{false, false, 10}, Case{true, false, 2}, Case{false, true, 120},
                    Case{true, true, 2}}) {
         bus.clearReceived();
-        link.QuickFail = c.quick;
-        link.SlowSensor = c.slow;
-        link.SuppressNoCommWindow = true;
+        link.quickFail = c.quick;
+        link.slowSensor = c.slow;
+        link.suppressNoCommWindow = true;
         const auto start = clock.nowUs();
-        link.SendRequest(cmd::Status);
-        link.ReadCommBlock();
-        EXPECT_EQ(link.CommOK, 0);
+        link.sendRequest(cmd::Status);
+        link.readReply();
+        EXPECT_EQ(link.replyOk, 0);
         EXPECT_EQ(frames(cmd::Status), c.frames);
         // Each attempt waits its 75 ms from the moment the frame was handed over.
         EXPECT_NEAR(clock.nowUs() - start, c.frames * 75'000, 1000);
@@ -158,26 +158,26 @@ TEST_F(LinkTest, AttemptLimitsPutThatManyFramesOnTheLine) {
 }
 
 TEST_F(LinkTest, QuietGiveUpHoldsForOneReadOnly) {
-    link.SuppressNoCommWindow = true;
-    link.SendRequest(cmd::Status);
-    link.ReadCommBlock();
-    EXPECT_FALSE(link.SuppressNoCommWindow);
+    link.suppressNoCommWindow = true;
+    link.sendRequest(cmd::Status);
+    link.readReply();
+    EXPECT_FALSE(link.suppressNoCommWindow);
     EXPECT_TRUE(ui.noCommOfferedRetry.empty());
-    link.SendRequest(cmd::Status);
-    link.ReadCommBlock();
+    link.sendRequest(cmd::Status);
+    link.readReply();
     EXPECT_EQ(ui.noCommOfferedRetry.size(), 1u);
 }
 
 TEST_F(LinkTest, NoCommunicationWindowExitEndsTheProgramAndSilencesTheLink) {
-    link.SendRequest(cmd::Status);
-    link.ReadCommBlock();
+    link.sendRequest(cmd::Status);
+    link.readReply();
     ASSERT_EQ(ui.noCommOfferedRetry.size(), 1u);
     EXPECT_FALSE(ui.noCommOfferedRetry[0]);  // not a status poll: exit only
     EXPECT_EQ(ui.exitCalls, 1);
-    EXPECT_TRUE(link.ProgramEnding);
+    EXPECT_TRUE(link.programEnding);
     const auto sent = bus.received().size();
-    link.SendRequest(cmd::Status);
-    link.ReadCommBlock();
+    link.sendRequest(cmd::Status);
+    link.readReply();
     EXPECT_EQ(bus.received().size(), sent);
     EXPECT_EQ(ui.noCommOfferedRetry.size(), 1u);
 }
@@ -185,15 +185,15 @@ TEST_F(LinkTest, NoCommunicationWindowExitEndsTheProgramAndSilencesTheLink) {
 TEST_F(LinkTest, RetryRunsTheReadAgainUntilTheSensorAnswers) {
     sim::SimSensor& s = addSensor(1);
     s.setSilent(true);
-    link.StatusPollBusy = true;
+    link.statusPollBusy = true;
     ui.noCommAnswers = {NoCommChoice::Retry, NoCommChoice::Retry};
     int windows = 0;
     ui.onNoComm = [&] {
         if (++windows == 2) s.setSilent(false);  // the technician fixed the cable
     };
-    link.SendRequest(cmd::Status);
-    link.ReadCommBlock();
-    EXPECT_EQ(link.CommOK, 1);
+    link.sendRequest(cmd::Status);
+    link.readReply();
+    EXPECT_EQ(link.replyOk, 1);
     EXPECT_EQ(ui.noCommOfferedRetry, (std::vector<bool>{true, true}));
     EXPECT_EQ(ui.exitCalls, 0);
 }
@@ -201,25 +201,25 @@ TEST_F(LinkTest, RetryRunsTheReadAgainUntilTheSensorAnswers) {
 TEST_F(LinkTest, SixtyKilohertzSensorsAreRetriedWithoutAWindow) {
     sim::SimSensor& s = addSensor(1, 6);
     s.setSilent(true);
-    link.SensorClass = 60;
+    link.sensorClass = 60;
     ui.onProcessEvents = [&] {
         if (clock.nowUs() > 2'100'000) s.setSilent(false);  // after two rounds and more
     };
-    link.SendRequest(cmd::Status);
-    link.ReadCommBlock();
-    EXPECT_EQ(link.CommOK, 1);
+    link.sendRequest(cmd::Status);
+    link.readReply();
+    EXPECT_EQ(link.replyOk, 1);
     EXPECT_TRUE(ui.noCommOfferedRetry.empty());
     EXPECT_GT(frames(cmd::Status), 20);  // several rounds of ten attempts, no window between
 }
 
 TEST_F(LinkTest, SixtyKilohertzRetryStopsWhenTheProgramEnds) {
-    link.SensorClass = 60;
+    link.sensorClass = 60;
     ui.onProcessEvents = [&] {
-        if (ui.processEventsCalls == 12) link.ProgramEnding = true;  // the user closed the window
+        if (ui.processEventsCalls == 12) link.programEnding = true;  // the user closed the window
     };
-    link.SendRequest(cmd::Status);
-    link.ReadCommBlock();
-    EXPECT_EQ(link.CommOK, 0);
+    link.sendRequest(cmd::Status);
+    link.readReply();
+    EXPECT_EQ(link.replyOk, 0);
     EXPECT_LE(ui.processEventsCalls, 12);
 }
 
@@ -228,40 +228,40 @@ TEST_F(LinkTest, TimeOutsStillExpireAcrossMidnight) {
     sim::SimulatedLine lateLine(bus, lateClock);
     lateLine.open("SIM", kLineSettings);
     Link late(lateLine, lateClock, ui);
-    late.QuickFail = true;
-    late.SuppressNoCommWindow = true;
-    late.SendRequest(cmd::Status);
-    late.ReadCommBlock();
-    EXPECT_EQ(late.CommOK, 0);
+    late.quickFail = true;
+    late.suppressNoCommWindow = true;
+    late.sendRequest(cmd::Status);
+    late.readReply();
+    EXPECT_EQ(late.replyOk, 0);
     EXPECT_EQ(lateClock.nowUs(), 150'000);
     EXPECT_LT(lateClock.secondsSinceMidnight(), 1.0);
 }
 
 TEST_F(LinkTest, WaitIsAtLeastSixtyMilliseconds) {
     float ms = 1;
-    link.WaitMilliseconds(ms);
+    link.waitMilliseconds(ms);
     EXPECT_EQ(ms, 60);
     EXPECT_EQ(clock.nowUs(), 60'000);
     float longer = 250;
-    link.WaitMilliseconds(longer);
+    link.waitMilliseconds(longer);
     EXPECT_EQ(longer, 250);
     EXPECT_EQ(clock.nowUs(), 310'000);
 }
 
 TEST_F(LinkTest, RestartWaitsLongerForTheSlowSensor) {
-    link.SendRequest(cmd::Restart);
+    link.sendRequest(cmd::Restart);
     EXPECT_EQ(clock.nowUs(), 1'500'000);
-    link.SlowSensor = true;
-    link.SendRequest(cmd::Restart);
+    link.slowSensor = true;
+    link.sendRequest(cmd::Restart);
     EXPECT_EQ(clock.nowUs(), 4'500'000);
 }
 
 class VerifiedWriteTest : public LinkTest {
 protected:
     void write(int addr, int value) {
-        link.WriteEEAdr = std::to_string(addr);
-        link.WriteEEdata = std::to_string(value);
-        link.SendRequest(cmd::WriteEeprom);
+        link.writeEepromAddress = std::to_string(addr);
+        link.writeEepromData = std::to_string(value);
+        link.sendRequest(cmd::WriteEeprom);
     }
 };
 
@@ -299,7 +299,7 @@ TEST_F(VerifiedWriteTest, CellTakingTheSecondWriteIsFine) {
 
 TEST_F(VerifiedWriteTest, SkipVerifyWritesOnce) {
     addSensor(1);
-    link.SkipWriteVerify = true;
+    link.skipWriteVerify = true;
     write(45, 7);
     EXPECT_EQ(frames(cmd::WriteEeprom), 1);
     EXPECT_EQ(frames(cmd::ReadEeprom), 0);
@@ -307,9 +307,9 @@ TEST_F(VerifiedWriteTest, SkipVerifyWritesOnce) {
 
 TEST_F(VerifiedWriteTest, BadParameterBlockIsReportedAndNothingSent) {
     addSensor(1);
-    link.WriteEEAdr = "300";
-    link.WriteEEdata = "1";
-    link.SendRequest(cmd::WriteEeprom);
+    link.writeEepromAddress = "300";
+    link.writeEepromData = "1";
+    link.sendRequest(cmd::WriteEeprom);
     EXPECT_TRUE(bus.received().empty());
     ASSERT_EQ(ui.errors.size(), 1u);
     EXPECT_EQ(ui.errors[0], "Module2.SendRequest 103");
@@ -318,27 +318,27 @@ TEST_F(VerifiedWriteTest, BadParameterBlockIsReportedAndNothingSent) {
 TEST_F(VerifiedWriteTest, ProgressStopsAtOneHundred) {
     addSensor(1);
     ui.progressShown = true;
-    link.ProgressTotal = 8;
-    link.ProgressDone = 0;
+    link.progressTotal = 8;
+    link.progressDone = 0;
     for (int i = 0; i < 9; ++i) write(90 + i, i);
-    EXPECT_EQ(link.ProgressDone, 9);
+    EXPECT_EQ(link.progressDone, 9);
     EXPECT_EQ(ui.progressValues, (std::vector<int>{12, 25, 37, 50, 62, 75, 87, 100}));
 }
 
 TEST_F(LinkTest, HistoryWrapsFromTwoHundredToOneAndWritesItsFile) {
     addSensor(1);
-    link.EEReadAddress = 45;
-    link.SendRequest(cmd::ReadEeprom);
-    link.ReadCommBlock();
+    link.eepromReadAddress = 45;
+    link.sendRequest(cmd::ReadEeprom);
+    link.readReply();
     EXPECT_EQ(link.history.index, 1);  // the first read went into record 0
     for (int i = 0; i < 200; ++i) {
-        link.SendRequest(cmd::ReadEeprom);
-        link.ReadCommBlock();
+        link.sendRequest(cmd::ReadEeprom);
+        link.readReply();
     }
     EXPECT_EQ(link.history.index, 201);
     const float before = link.history.records[1].time;
-    link.SendRequest(cmd::ReadEeprom);
-    link.ReadCommBlock();
+    link.sendRequest(cmd::ReadEeprom);
+    link.readReply();
     EXPECT_EQ(link.history.index, 2);
     EXPECT_GT(link.history.records[1].time, before);
 

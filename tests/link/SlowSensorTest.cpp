@@ -68,7 +68,7 @@ public:
         };
         for (int r = 0; r < rounds; ++r) {
             for (int a = 0; a < 128; ++a) {
-                link->EEReadAddress = static_cast<std::uint8_t>(a);
+                link->eepromReadAddress = static_cast<std::uint8_t>(a);
                 check(cmd::ReadEeprom, [&] {
                     return link->dataByte(0) == a && link->dataByte(1) == sensor->cell(a);
                 });
@@ -92,7 +92,7 @@ public:
     std::array<std::uint8_t, 4> status{};
 };
 
-TEST(SlowSensor, EveryValueIsTheAnswerToItsOwnRequest) {
+TEST(slowSensor, EveryValueIsTheAnswerToItsOwnRequest) {
     int failures = 0;
     for (int delay : {60, 100, 150, 250, 300}) {
         for (bool busy : {false, true}) {
@@ -113,7 +113,7 @@ TEST(SlowSensor, EveryValueIsTheAnswerToItsOwnRequest) {
     }
 }
 
-TEST(SlowSensor, LostRepliesMakeReadsFailNeverWrong) {
+TEST(slowSensor, LostRepliesMakeReadsFailNeverWrong) {
     for (const SlowLine& l : {SlowLine{100, 0, true, false, 0.1}, SlowLine{150, 50, true, true, 0.05},
                               SlowLine{300, 20, true, false, 0.05}, SlowLine{20, 130, true, true, 0.1},
                               SlowLine{250, 0, false, true, 0.1}}) {
@@ -124,10 +124,10 @@ TEST(SlowSensor, LostRepliesMakeReadsFailNeverWrong) {
     }
 }
 
-TEST(SlowSensor, AFastSensorPaysNothingForItsLostReplies) {
+TEST(slowSensor, AFastSensorPaysNothingForItsLostReplies) {
     SlowSensorRun run(SlowLine{0});
     run.readAll(1);  // learns the tag
-    run.link->EEReadAddress = 60;
+    run.link->eepromReadAddress = 60;
     sim::FaultConfig f;
     f.firstAttemptLost = true;
     run.bus.setFaults(0, f, 1);
@@ -141,7 +141,7 @@ TEST(SlowSensor, AFastSensorPaysNothingForItsLostReplies) {
     EXPECT_EQ(run.link->timing.windowUs(1), AnswerTiming::kWindowUs);
 }
 
-TEST(SlowSensor, ALeftoverFromAnotherTagIsNotTaken) {
+TEST(slowSensor, ALeftoverFromAnotherTagIsNotTaken) {
     // Tag 2 answers its probe's first copy in the second one's window; its answer to the second
     // copy comes while tag 1 is asked, and must not be taken for tag 1's.
     test::FakeLinkUi ui;
@@ -159,7 +159,7 @@ TEST(SlowSensor, ALeftoverFromAnotherTagIsNotTaken) {
     ASSERT_TRUE(answersProbe(link, 2));
     for (int i = 0; i < 40; ++i) {
         ASSERT_TRUE(link.exchange(cmd::ReadEeprom));
-        EXPECT_EQ(link.CommBlockIn[0], 1);
+        EXPECT_EQ(link.lastReply[0], 1);
         EXPECT_EQ(link.dataByte(1), 1);
     }
     EXPECT_GT(link.stats.foreignReplies, 0u);

@@ -7,13 +7,13 @@
 #include <QTest>
 #include <QTextBrowser>
 
-#include "link/frmGauge.h"
 #include "status/StatusDecode.h"
+#include "windows/AboutWindow.h"
 #include "windows/ErrorBox.h"
-#include "windows/FormAbout.h"
+#include "windows/FileErrorWindow.h"
+#include "windows/IntroWindow.h"
 #include "windows/Placement.h"
-#include "windows/frmError.h"
-#include "windows/frmIntro.h"
+#include "windows/ProgressWindow.h"
 
 namespace k7 {
 namespace {
@@ -24,17 +24,17 @@ TEST(ErrorBox, NumberDescriptionAndRoutineOnThreeLines) {
     EXPECT_EQ(errorBoxText(-1, "x", "Module2.UpdateUnits"), "Error -1\nx\nModule2.UpdateUnits");
 }
 
-TEST(frmError, ShowsTheTextOnRedAndOffersExit) {
+TEST(FileErrorWindow, ShowsTheTextOnRedAndOffersExit) {
     QWidget main;
     main.setGeometry(100, 100, 800, 600);
-    frmError ok("The file cannot be read.", &main);
+    FileErrorWindow ok("The file cannot be read.", &main);
     ok.show();
     EXPECT_EQ(ok.windowTitle(), "Error !");
     EXPECT_EQ(ok.findChild<QPlainTextEdit*>("boxError")->toPlainText(), "The file cannot be read.");
     EXPECT_EQ(ok.palette().color(QPalette::Window), QColor(255, 0, 0));
     QTest::mouseClick(ok.findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
     EXPECT_FALSE(ok.exitChosen());
-    frmError exit("x", &main);
+    FileErrorWindow exit("x", &main);
     exit.show();
     QTest::mouseClick(exit.findChild<QPushButton*>("ErrExit"), Qt::LeftButton);
     EXPECT_TRUE(exit.exitChosen());
@@ -49,8 +49,8 @@ TEST(PlaceRelativeTo, StaysInsideTheScreenAndNeverNegative) {
     EXPECT_EQ(box.pos(), QPoint(0, 0));  // centred at (100, 50) would start at (-50, -50)
 }
 
-TEST(frmIntro, PictureSizesTheWindow) {
-    frmIntro intro;
+TEST(IntroWindow, PictureSizesTheWindow) {
+    IntroWindow intro;
     EXPECT_EQ(intro.windowTitle(), "Introductory Picture");
     auto* picture = intro.findChild<QLabel*>("IntroPicture");
     ASSERT_NE(picture, nullptr);
@@ -59,7 +59,7 @@ TEST(frmIntro, PictureSizesTheWindow) {
 }
 
 TEST(Help, ARealPageThatStaysBesideTheProgressWindow) {
-    frmGauge gauge;
+    ProgressWindow gauge;
     gauge.prepare("Searching for Sensors on Comm 3", true);
     gauge.show();
     QTest::mouseClick(gauge.findChild<QPushButton*>("btnHelp"), Qt::LeftButton);
@@ -90,8 +90,8 @@ TEST(Help, ARealPageThatStaysBesideTheProgressWindow) {
     help->close();
 }
 
-TEST(frmIntro, KeepsClearOfTheWindowAtTheCentreOrStepsAside) {
-    frmIntro intro;
+TEST(IntroWindow, KeepsClearOfTheWindowAtTheCentreOrStepsAside) {
+    IntroWindow intro;
     intro.show();
     const QRect screen = availableArea(&intro);
     const QRect centre(screen.center() - QPoint(200, 80), QSize(400, 160));

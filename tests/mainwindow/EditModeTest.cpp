@@ -2,15 +2,15 @@
 
 #include <QTest>
 
-#include "support/MainFormFixture.h"
+#include "support/MainWindowFixture.h"
 
 namespace k7 {
 namespace {
 
-class EditModeTest : public test::MainFormFixture {
+class EditModeTest : public test::MainWindowFixture {
 protected:
     void SetUp() override {
-        MainFormFixture::SetUp();
+        MainWindowFixture::SetUp();
         addSensor(1).setTargetInches(20.0);
         start();
         form->show();
@@ -19,15 +19,15 @@ protected:
     void pick(QComboBox* list, int index) {
         list->setFocus(Qt::MouseFocusReason);
         list->setCurrentIndex(index);
-        form->Timer1_Timer();  // one watcher tick
+        form->checkListsTick();  // one watcher tick
     }
-    bool editing() const { return m.EditModeActive; }
+    bool editing() const { return m.editModeActive; }
 };
 
 TEST_F(EditModeTest, StoredListEntryDoesNotStartEditingAnotherDoes) {
     ASSERT_EQ(m.stored.OutputSpan, 1);
     pick(form->OutputSpan, 1);
-    EXPECT_TRUE(form->Timer1->isActive());  // the watcher runs while a list has the focus
+    EXPECT_TRUE(form->listCheckTimer->isActive());  // the watcher runs while a list has the focus
     EXPECT_FALSE(editing());
     pick(form->OutputSpan, 0);
     EXPECT_TRUE(editing());
@@ -37,10 +37,10 @@ TEST_F(EditModeTest, StoredListEntryDoesNotStartEditingAnotherDoes) {
     EXPECT_TRUE(shown("EditModeLabel"));
     EXPECT_FALSE(shown("AvgDist"));
     EXPECT_FALSE(shown("Label1"));
-    EXPECT_FALSE(form->Timer3->isActive());
+    EXPECT_FALSE(form->statusTimer->isActive());
     EXPECT_FALSE(form->SensorID->isEnabled());
     form->UserDescription->setFocus();
-    EXPECT_FALSE(form->Timer1->isActive());
+    EXPECT_FALSE(form->listCheckTimer->isActive());
 }
 
 TEST_F(EditModeTest, ListChangedJustBeforeLeavingStillStartsEditing) {
@@ -51,9 +51,9 @@ TEST_F(EditModeTest, ListChangedJustBeforeLeavingStillStartsEditing) {
 }
 
 TEST_F(EditModeTest, RefillsNeverStartEditing) {
-    form->ShowUnitSelections();
-    form->menuCm->trigger();
-    form->menuFahrenheit->trigger();
+    form->showUnitSelections();
+    form->centimetresAction->trigger();
+    form->fahrenheitAction->trigger();
     EXPECT_FALSE(editing());
 }
 
@@ -63,8 +63,8 @@ TEST_F(EditModeTest, CancelBringsBackTheSensorsValues) {
     QTest::mouseClick(form->cmdCancelEdit, Qt::LeftButton);
     EXPECT_FALSE(editing());
     EXPECT_EQ(text("Hysteresis1"), "5");
-    EXPECT_TRUE(form->Timer3->isActive());
-    EXPECT_TRUE(m.ValuesValid);
+    EXPECT_TRUE(form->statusTimer->isActive());
+    EXPECT_TRUE(m.valuesValid);
     EXPECT_FALSE(shown("ProgramModule"));
     EXPECT_TRUE(shown("AvgDist"));
 }
@@ -141,7 +141,7 @@ TEST_F(EditModeTest, EnterCommitsADistanceField) {
     type(form->CloseSetPoint, "10.004");
     QTest::keyClick(form->CloseSetPoint, Qt::Key_Return);
     EXPECT_EQ(text("CloseSetPoint"), "10.00");
-    EXPECT_EQ(m.distField(DistField::CloseSetPoint).Stored, 1281);
+    EXPECT_EQ(m.distField(DistField::CloseSetPoint).stored, 1281);
 }
 
 TEST_F(EditModeTest, BadFieldKeepsTheFocusAndShowsItsMessage) {
@@ -151,13 +151,13 @@ TEST_F(EditModeTest, BadFieldKeepsTheFocusAndShowsItsMessage) {
     EXPECT_EQ(text("Message"), "The Hysteresis percent value must be between 0 and 89, inclusive.");
     EXPECT_EQ(form->Hysteresis1->palette().color(QPalette::Base), QColor(255, 0, 0));
     EXPECT_EQ(QApplication::focusWidget(), form->Hysteresis1);
-    EXPECT_TRUE(m.FieldErrorShown);
+    EXPECT_TRUE(m.fieldErrorShown);
     // Mended: the marks go at the next passing check.
     type(form->Hysteresis1, "9");
     leave(form->Hysteresis1);
     EXPECT_EQ(text("Message"), "");
     EXPECT_NE(form->Hysteresis1->palette().color(QPalette::Base), QColor(255, 0, 0));
-    EXPECT_FALSE(m.FieldErrorShown);
+    EXPECT_FALSE(m.fieldErrorShown);
 }
 
 TEST_F(EditModeTest, FailedFieldCheckKeepsTheFocusWhateverItsPath) {
@@ -186,11 +186,11 @@ TEST_F(EditModeTest, FailedFieldCheckKeepsTheFocusWhateverItsPath) {
 }
 
 TEST_F(EditModeTest, FieldInErrorHiddenOrMendedFromAMenuLetsTheOtherChecksRun) {
-    form->menuPresetTemp->trigger();
+    form->presetTemperatureAction->trigger();
     type(form->ManualTemperature, "500");
     leave(form->ManualTemperature);
     ASSERT_TRUE(text("Message").startsWith("The Preset Temperature must be between"));
-    form->menuFahrenheit->trigger();  // shows the preset held, 68.0: the error no longer applies
+    form->fahrenheitAction->trigger();  // shows the preset held, 68.0: the error no longer applies
     type(form->Hysteresis1, "95");
     leave(form->Hysteresis1);
     EXPECT_EQ(text("Message"), "The Hysteresis percent value must be between 0 and 89, inclusive.");
@@ -202,7 +202,8 @@ TEST_F(EditModeTest, FieldInErrorHiddenOrMendedFromAMenuLetsTheOtherChecksRun) {
     type(form->Hysteresis1, "95");
     leave(form->Hysteresis1);  // only the field in error is checked meanwhile
     EXPECT_TRUE(text("Message").startsWith("The Preset Temperature must be between"));
-    form->menuAutoTemp->trigger();  // hides the field in error: its message and mark go
+    form->automaticTemperatureAction
+        ->trigger();  // hides the field in error: its message and mark go
     EXPECT_FALSE(shown("ManualTemperature"));
     EXPECT_EQ(text("Message"), "");
     EXPECT_NE(form->ManualTemperature->palette().color(QPalette::Base), QColor(255, 0, 0));
@@ -217,7 +218,7 @@ TEST_F(EditModeTest, MeasuredTemperatureShowsPlainlyThenThePendingMessageReturns
     type(form->Hysteresis1, "95");
     leave(form->Hysteresis1);
     const QString pending = text("Message");
-    form->menuAutoTemp->trigger();
+    form->automaticTemperatureAction->trigger();
     EXPECT_TRUE(text("Message").endsWith(" deg. C"));
     EXPECT_FALSE(form->Message->autoFillBackground());  // no red band ...
     EXPECT_EQ(form->Message->palette().color(QPalette::WindowText),
@@ -247,23 +248,23 @@ TEST_F(EditModeTest, GroupsKeepTheirPlaceAndSizeWhenTheStatusIsHidden) {
 }
 
 TEST_F(EditModeTest, PresetTemperatureCommitsInHalfDegrees) {
-    form->menuPresetTemp->trigger();
+    form->presetTemperatureAction->trigger();
     EXPECT_TRUE(editing());
     EXPECT_TRUE(shown("ManualTemperature"));
     type(form->ManualTemperature, "21.3");
     leave(form->ManualTemperature);
     EXPECT_EQ(text("ManualTemperature"), "21.5");
-    EXPECT_DOUBLE_EQ(m.PresetTemperatureC, 21.5);
-    form->menuAutoTemp->setChecked(false);
-    m.TemperatureHidden = false;  // no flash of the measured temperature
-    form->menuAutoTemp->trigger();
+    EXPECT_DOUBLE_EQ(m.presetTemperatureC, 21.5);
+    form->automaticTemperatureAction->setChecked(false);
+    m.temperatureHidden = false;  // no flash of the measured temperature
+    form->automaticTemperatureAction->trigger();
     EXPECT_FALSE(shown("ManualTemperature"));
-    EXPECT_TRUE(form->menuAutoTemp->isChecked());
+    EXPECT_TRUE(form->automaticTemperatureAction->isChecked());
 }
 
 TEST_F(EditModeTest, DescriptionWithTheFactoryCodeShowsTheInternalMenu) {
     type(form->UserDescription, "5290318846");
-    EXPECT_TRUE(form->InternalMenu->menuAction()->isVisible());
+    EXPECT_TRUE(form->internalMenu->menuAction()->isVisible());
 }
 
 }  // namespace

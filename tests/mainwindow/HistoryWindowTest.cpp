@@ -8,19 +8,19 @@
 #include <QTest>
 
 #include "history/HistoryRecorder.h"
-#include "support/MainFormFixture.h"
+#include "support/MainWindowFixture.h"
 #include "support/Modal.h"
 
 namespace k7 {
 namespace {
 
-class HistoryWindowTest : public test::MainFormFixture {
+class HistoryWindowTest : public test::MainWindowFixture {
 protected:
     sim::SimSensor* s = nullptr;
     std::unique_ptr<HistoryRecorder> recorder;
 
     void SetUp() override {
-        MainFormFixture::SetUp();
+        MainWindowFixture::SetUp();
         s = &addSensor(3);
     }
     // The program as main() starts it: the recorder on the link, the window attached to it.
@@ -30,10 +30,10 @@ protected:
         m.link.changeSink = recorder.get();
         m.portOverridden = true;
         m.discovery.port = {0, "SIM"};
-        form = std::make_unique<MainForm>(m, ui, std::vector<std::string>{});
+        form = std::make_unique<MainWindow>(m, ui, std::vector<std::string>{});
         ui.attach(form.get(), &m);
         form->attachHistory(*recorder);
-        form->Form_Load();
+        form->load();
         form->show();
         QApplication::setActiveWindow(form.get());
     }
@@ -75,7 +75,7 @@ TEST_F(HistoryWindowTest, AProgrammingIsListedAndItsSetupBeforeRecalled) {
     form->MenuChangeHistory->trigger();
     ASSERT_TRUE(seen);
     // On screen, to be programmed; nothing written by the recall.
-    EXPECT_TRUE(m.EditModeActive);
+    EXPECT_TRUE(m.editModeActive);
     EXPECT_EQ(text("Hysteresis1"), before);
     EXPECT_EQ(s->cell(90), 12);
 }

@@ -9,7 +9,7 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "support/MainFormFixture.h"
+#include "support/MainWindowFixture.h"
 #include "support/Modal.h"
 #include "support/StallDetector.h"
 #include "support/WindowChecks.h"
@@ -17,7 +17,7 @@
 namespace k7 {
 namespace {
 
-class KeysTest : public test::MainFormFixture {
+class KeysTest : public test::MainWindowFixture {
 protected:
     void go() {
         start();
@@ -37,14 +37,14 @@ protected:
 TEST_F(KeysTest, EveryMenuTitleOpensOnTheFirstAltPress) {
     addSensor(1);
     go();
-    EXPECT_EQ(altOpens(Qt::Key_A), form->MenuTools);
-    EXPECT_EQ(altOpens(Qt::Key_V), form->menuView);
-    EXPECT_EQ(altOpens(Qt::Key_F), form->MenuFile);
-    EXPECT_EQ(altOpens(Qt::Key_E), form->menuTempComp);
+    EXPECT_EQ(altOpens(Qt::Key_A), form->toolsMenu);
+    EXPECT_EQ(altOpens(Qt::Key_V), form->viewMenu);
+    EXPECT_EQ(altOpens(Qt::Key_F), form->fileMenu);
+    EXPECT_EQ(altOpens(Qt::Key_E), form->temperatureCompensationMenu);
     // In every trigger mode (each shows other fields), in edit mode and with a fault shown.
     for (int mode : {0, 2, 3, 4}) {
         form->TriggerMode->setCurrentIndex(mode);
-        form->Visibility();
+        form->applyModelVisibility();
         SCOPED_TRACE(mode);
         test::expectDistinctMnemonics(form.get());
     }
@@ -55,8 +55,8 @@ TEST_F(KeysTest, EveryMenuTitleOpensOnTheFirstAltPress) {
 TEST_F(KeysTest, EscClosesTheLineOverviewAndTheTrend) {
     addSensor(1);
     go();
-    form->mnuLineOverview->trigger();
-    form->mnuTrend->trigger();
+    form->lineOverviewAction->trigger();
+    form->trendAction->trigger();
     for (QWidget* w : std::initializer_list<QWidget*>{form->lineOverview(), form->trend()}) {
         ASSERT_NE(w, nullptr);
         ASSERT_TRUE(w->isVisible());
@@ -77,7 +77,7 @@ TEST_F(KeysTest, CommPortSearchesThePortChosenAtOnceAndKeepsIt) {
         w->findChild<QComboBox*>("cbDevice")->setCurrentText("/dev/ttyUSB7");
         w->findChild<QPushButton*>("CommOK")->click();
     });
-    EXPECT_LE(stalls.worstMs("comm port search", [&] { form->menuCommPort->trigger(); }),
+    EXPECT_LE(stalls.worstMs("comm port search", [&] { form->commPortAction->trigger(); }),
               test::kLongestStallMs);
     EXPECT_EQ(m.discovery.port.device, "/dev/ttyUSB7");
     EXPECT_EQ(m.discovery.found, (std::vector<int>{1, 7}));
@@ -86,7 +86,7 @@ TEST_F(KeysTest, CommPortSearchesThePortChosenAtOnceAndKeepsIt) {
     QFile ini(QString::fromStdString(m.iniPath));
     ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
     EXPECT_TRUE(ini.readAll().contains("PortName=/dev/ttyUSB7"));
-    EXPECT_TRUE(form->Timer3->isActive());
+    EXPECT_TRUE(form->statusTimer->isActive());
 
     // Cancel (or Esc) keeps the port, and the program.
     test::whenModalOpens([](QWidget* w) {
@@ -94,9 +94,9 @@ TEST_F(KeysTest, CommPortSearchesThePortChosenAtOnceAndKeepsIt) {
         EXPECT_EQ(cancel->text(), "Cancel");
         cancel->click();
     });
-    form->menuCommPort->trigger();
+    form->commPortAction->trigger();
     EXPECT_EQ(m.discovery.port.device, "/dev/ttyUSB7");
-    EXPECT_FALSE(m.Exiting);
+    EXPECT_FALSE(m.exiting);
 }
 
 }  // namespace

@@ -7,19 +7,19 @@
 
 #include "link/Commands.h"
 #include "sim/Faults.h"
-#include "support/MainFormFixture.h"
+#include "support/MainWindowFixture.h"
 
 namespace k7 {
 namespace {
 
-class LineBusyTest : public test::MainFormFixture {
+class LineBusyTest : public test::MainWindowFixture {
 protected:
     sim::SimSensor* s = nullptr;
     QTimer stray;  // the poll tick, due at every pass of the event loop
     int ticks = 0;
 
     void SetUp() override {
-        MainFormFixture::SetUp();
+        MainWindowFixture::SetUp();
         s = &addSensor(1);
         start();
         form->show();
@@ -30,7 +30,7 @@ protected:
         stray.setInterval(0);
         QObject::connect(&stray, &QTimer::timeout, [this] {
             ++ticks;
-            form->Timer3_Timer();
+            form->pollStatus();
         });
     }
     // Runs one sequence with the poll due all along; the frames it put on the line.
@@ -58,26 +58,26 @@ protected:
 
 TEST_F(LineBusyTest, ResetErrorProgrammingAndASettingsReadAreNeverInterleaved) {
     s->setCell(0, 77);
-    expectOnly(during([&] { form->ResetError_Click(); }), {124, 125});
+    expectOnly(during([&] { form->resetSensorError(); }), {124, 125});
     EXPECT_EQ(s->cell(124), 0);
     EXPECT_EQ(s->restartCount(), 1);
 
     type(form->Hysteresis1, "12");
     leave(form->Hysteresis1);
-    ASSERT_TRUE(m.EditModeActive);
+    ASSERT_TRUE(m.editModeActive);
     std::initializer_list<int> userCells = {
         46, 47, 48, 49, 50, 51, 52, 53, 54, 55,  56,  57,  58,  59,  60,  61,  62,  63, 64, 65,
         66, 67, 68, 69, 70, 71, 72, 73, 74, 75,  76,  77,  78,  79,  80,  81,  82,  83, 84, 85,
         86, 87, 88, 89, 90, 91, 93, 94, 95, 101, 102, 103, 104, 105, 114, 115, 117, 118};
-    expectOnly(during([&] { form->ProgramModule_Click(); }), userCells);
+    expectOnly(during([&] { form->programFromScreen(); }), userCells);
     EXPECT_EQ(s->cell(90), 12);
-    EXPECT_FALSE(m.EditModeActive);
+    EXPECT_FALSE(m.editModeActive);
 
-    expectOnly(during([&] { form->ShowUnitSelections(); }), {});
+    expectOnly(during([&] { form->showUnitSelections(); }), {});
     EXPECT_EQ(text("Hysteresis1"), "12");
     EXPECT_EQ(s->cell(0), 77);
     // The ticks that fell inside were deferred, not lost: the poll is armed again.
-    EXPECT_TRUE(form->Timer3->isActive());
+    EXPECT_TRUE(form->statusTimer->isActive());
 }
 
 }  // namespace

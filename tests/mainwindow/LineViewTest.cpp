@@ -15,7 +15,7 @@
 
 #include "link/Commands.h"
 #include "status/TrendPlot.h"
-#include "support/MainFormFixture.h"
+#include "support/MainWindowFixture.h"
 #include "support/Modal.h"
 #include "support/TempDir.h"
 #include "support/WindowChecks.h"
@@ -23,13 +23,13 @@
 namespace k7 {
 namespace {
 
-class LineViewTest : public test::MainFormFixture {
+class LineViewTest : public test::MainWindowFixture {
 protected:
     // Runs the overview's round-robin for `seconds` of the virtual clock.
-    void sweep(frmLineOverview* ov, double seconds) {
+    void sweep(LineOverviewWindow* ov, double seconds) {
         const std::int64_t end = clock.nowUs() + static_cast<std::int64_t>(seconds * 1e6);
         while (clock.nowUs() < end) {
-            ov->tmrSweep_Timer();
+            ov->sweepStep();
             clock.sleepUntil(std::min(ov->poller().nextDueUs(), end));
         }
         ov->showPending();
@@ -49,8 +49,8 @@ TEST_F(LineViewTest, OverviewGreysASilentSensorKeepsTheOthersAndShowsTheOneChose
     start();
     form->show();
     ASSERT_TRUE(form->pollRunning());
-    form->mnuLineOverview->trigger();
-    frmLineOverview* ov = form->lineOverview();
+    form->lineOverviewAction->trigger();
+    LineOverviewWindow* ov = form->lineOverview();
     ASSERT_NE(ov, nullptr);
     EXPECT_FALSE(form->pollRunning());  // the overview has the line
     QTableWidget* t = ov->tblSensors;
@@ -89,7 +89,7 @@ TEST_F(LineViewTest, OverviewGreysASilentSensorKeepsTheOthersAndShowsTheOneChose
     // Enter on sensor 3's row shows it in the main window.
     t->setCurrentCell(rowOf(t, 3), 0);
     QTest::keyClick(t, Qt::Key_Return);
-    EXPECT_EQ(m.discovery.CurrentIDTag, 3);
+    EXPECT_EQ(m.discovery.currentIdTag, 3);
     EXPECT_EQ(text("SensorID"), "3");
     EXPECT_EQ(m.link.stats.nestedRefused, 0u);
 
@@ -103,12 +103,12 @@ TEST_F(LineViewTest, TrendAndLogFollowTheMainPollOnly) {
     addSensor(1).setTargetInches(20);
     start();
     form->show();
-    form->mnuTrend->trigger();
+    form->trendAction->trigger();
     ASSERT_NE(form->trend(), nullptr);
     test::TempDir folder;
     const std::string file = folder.file("tag1.csv");
     ASSERT_TRUE(form->startCsvLog(file));
-    EXPECT_TRUE(form->mnuLogCsv->isChecked());
+    EXPECT_TRUE(form->logCsvAction->isChecked());
     const int before = bus.countReceived(cmd::Status);
     for (int i = 0; i < 5; ++i) {
         clock.advance(220'000);
@@ -117,8 +117,8 @@ TEST_F(LineViewTest, TrendAndLogFollowTheMainPollOnly) {
     EXPECT_EQ(bus.countReceived(cmd::Status) - before, 5);  // nothing beyond the poll's own
     EXPECT_EQ(form->trend()->plot()->buffer().size(), 5u);
     form->trend()->setPaused(true);
-    form->mnuLogCsv->trigger();  // stops
-    EXPECT_FALSE(form->mnuLogCsv->isChecked());
+    form->logCsvAction->trigger();  // stops
+    EXPECT_FALSE(form->logCsvAction->isChecked());
     poll();
     std::ifstream in(file, std::ios::binary);
     std::stringstream s;
@@ -157,7 +157,7 @@ TEST_F(LineViewTest, LogThatFillsItsDiskEndsOnAWholeRowAndSaysSo) {
     EXPECT_EQ(box.toStdString(), "cannot write " + file +
                                      ": File too large; the log ends after 3 readings, every "
                                      "row whole");
-    EXPECT_FALSE(form->mnuLogCsv->isChecked());
+    EXPECT_FALSE(form->logCsvAction->isChecked());
     EXPECT_EQ(text("Message"), QString::fromStdString("3 readings logged to " + file));
     std::ifstream in(file, std::ios::binary);
     const std::string bytes(std::istreambuf_iterator<char>(in), {});
@@ -171,8 +171,8 @@ TEST_F(LineViewTest, ScreenshotsOfAFullLineAndATrend) {
     start();
     form->show();
     bus.sensor(6).setSilent(true);
-    form->mnuLineOverview->trigger();
-    frmLineOverview* ov = form->lineOverview();
+    form->lineOverviewAction->trigger();
+    LineOverviewWindow* ov = form->lineOverview();
     bus.sensor(4).setSilent(true);
     sweep(ov, 3);
     ov->resize(1280, 760);
@@ -182,12 +182,12 @@ TEST_F(LineViewTest, ScreenshotsOfAFullLineAndATrend) {
     if (!shots.isEmpty()) ov->grab().save(QString::fromUtf8(shots) + "/line-overview.png");
     ov->close();
 
-    form->mnuTrend->trigger();
+    form->trendAction->trigger();
     for (int i = 0; i < 250; ++i) {
         clock.advance(220'000);
         poll();
     }
-    frmTrend* trend = form->trend();
+    TrendWindow* trend = form->trend();
     QApplication::processEvents();
     test::expectNothingClipped(trend);
     if (!shots.isEmpty()) trend->grab().save(QString::fromUtf8(shots) + "/trend.png");

@@ -11,10 +11,10 @@
 #include <QTest>
 
 #include "link/Discovery.h"
-#include "link/frmGauge.h"
-#include "link/frmGetComm.h"
-#include "link/frmNoComm.h"
 #include "support/Modal.h"
+#include "windows/NoCommWindow.h"
+#include "windows/PortWindow.h"
+#include "windows/ProgressWindow.h"
 
 namespace k7 {
 namespace {
@@ -26,8 +26,8 @@ T* child(QWidget* w, const char* name) {
     return c;
 }
 
-TEST(frmGetComm, FailedPortSevenIsShownWithItsNumber) {
-    frmGetComm dlg(PortChoice{7, ""}, QString::fromStdString(portUnavailableMessage({7, ""})));
+TEST(PortWindow, FailedPortSevenIsShownWithItsNumber) {
+    PortWindow dlg(PortChoice{7, ""}, QString::fromStdString(portUnavailableMessage({7, ""})));
     EXPECT_EQ(child<QLabel>(&dlg, "CommMessage")->text(),
               "Communications port 7 is unavailable. Select a Comm port below. "
               "If Comm 7 is selected, it will be re-tried.");
@@ -39,8 +39,8 @@ TEST(frmGetComm, FailedPortSevenIsShownWithItsNumber) {
     EXPECT_EQ(dlg.choice().number, 7);
 }
 
-TEST(frmGetComm, OkNeedsAChoiceAndTypingSelectsTheNumberedOption) {
-    frmGetComm dlg(PortChoice{}, kSelectPortMessage);
+TEST(PortWindow, OkNeedsAChoiceAndTypingSelectsTheNumberedOption) {
+    PortWindow dlg(PortChoice{}, kSelectPortMessage);
     auto* ok = child<QPushButton>(&dlg, "CommOK");
     EXPECT_FALSE(ok->isEnabled());
     child<QRadioButton>(&dlg, "SelectComm(2)")->click();
@@ -54,16 +54,16 @@ TEST(frmGetComm, OkNeedsAChoiceAndTypingSelectsTheNumberedOption) {
     EXPECT_TRUE(child<QLabel>(&dlg, "CommMessage")->text().isEmpty());
 }
 
-TEST(frmGetComm, DevicePathCanBeTyped) {
-    frmGetComm dlg(PortChoice{1, ""}, "");
+TEST(PortWindow, DevicePathCanBeTyped) {
+    PortWindow dlg(PortChoice{1, ""}, "");
     auto* device = child<QComboBox>(&dlg, "cbDevice");
     device->setCurrentText("/dev/ttyUSB3");
     EXPECT_TRUE(child<QRadioButton>(&dlg, "SelectDevice")->isChecked());
     EXPECT_EQ(dlg.choice().device, "/dev/ttyUSB3");
 }
 
-TEST(frmGetComm, KeyboardStartsOnTheChoiceAndTheDeviceMnemonicGoesToItsField) {
-    frmGetComm none(PortChoice{}, "Select");
+TEST(PortWindow, KeyboardStartsOnTheChoiceAndTheDeviceMnemonicGoesToItsField) {
+    PortWindow none(PortChoice{}, "Select");
     none.show();
     QApplication::setActiveWindow(&none);
     EXPECT_EQ(QApplication::focusWidget(), child<QRadioButton>(&none, "SelectComm(1)"));
@@ -77,39 +77,39 @@ TEST(frmGetComm, KeyboardStartsOnTheChoiceAndTheDeviceMnemonicGoesToItsField) {
     EXPECT_TRUE(child<QRadioButton>(&none, "SelectDevice")->isChecked());
     EXPECT_EQ(QApplication::focusWidget(), child<QComboBox>(&none, "cbDevice"));
 
-    frmGetComm typed(PortChoice{9, ""}, "Select");
+    PortWindow typed(PortChoice{9, ""}, "Select");
     typed.show();
     QApplication::setActiveWindow(&typed);
     EXPECT_EQ(QApplication::focusWidget(), child<QLineEdit>(&typed, "txtPortNum"));
 }
 
-TEST(frmGetComm, ExitProgramIsChosenByItsButtonOrByClosing) {
-    frmGetComm dlg(PortChoice{1, ""}, "");
+TEST(PortWindow, ExitProgramIsChosenByItsButtonOrByClosing) {
+    PortWindow dlg(PortChoice{1, ""}, "");
     QTest::mouseClick(child<QPushButton>(&dlg, "ExitCommand"), Qt::LeftButton);
     EXPECT_TRUE(dlg.exitChosen());
-    frmGetComm dlg2(PortChoice{1, ""}, "");
+    PortWindow dlg2(PortChoice{1, ""}, "");
     dlg2.show();
     dlg2.close();
     EXPECT_TRUE(dlg2.exitChosen());
 }
 
-TEST(frmNoComm, RetryOnlyForTheStatusPoll) {
-    frmNoComm poll(true);
+TEST(NoCommWindow, RetryOnlyForTheStatusPoll) {
+    NoCommWindow poll(true);
     auto* label = child<QLabel>(&poll, "Label1");
     EXPECT_TRUE(label->text().startsWith("Unable to communicate with the K-7700 Sensor."));
     EXPECT_FALSE(label->text().contains("Re-starting"));
     EXPECT_TRUE(child<QPushButton>(&poll, "RetryComm")->isVisibleTo(&poll));
     EXPECT_EQ(poll.palette().color(QPalette::Window), QColor(255, 0, 0));
 
-    frmNoComm read(false);
+    NoCommWindow read(false);
     EXPECT_TRUE(child<QLabel>(&read, "Label1")
                     ->text()
                     .endsWith("Re-starting this computer program is necessary."));
     EXPECT_FALSE(child<QPushButton>(&read, "RetryComm")->isVisibleTo(&read));
 }
 
-TEST(frmNoComm, ButtonsGiveTheChoiceAndOnlyThemLeaveTheWindow) {
-    frmNoComm dlg(true);
+TEST(NoCommWindow, ButtonsGiveTheChoiceAndOnlyThemLeaveTheWindow) {
+    NoCommWindow dlg(true);
     test::whenModalOpens([](QWidget* w) {
         // Esc does not leave the window: only its buttons do.
         QTest::keyClick(w, Qt::Key_Escape);
@@ -119,21 +119,21 @@ TEST(frmNoComm, ButtonsGiveTheChoiceAndOnlyThemLeaveTheWindow) {
     dlg.exec();
     EXPECT_EQ(dlg.choice(), NoCommChoice::Retry);
 
-    frmNoComm dlg2(true);
+    NoCommWindow dlg2(true);
     test::whenModalOpens(
         [](QWidget* w) { QTest::mouseClick(w->findChild<QPushButton*>("Exit"), Qt::LeftButton); });
     dlg2.exec();
     EXPECT_EQ(dlg2.choice(), NoCommChoice::Exit);
 
     // Closed by the program (it is ending): that is Exit, never a hang.
-    frmNoComm dlg3(true);
+    NoCommWindow dlg3(true);
     test::whenModalOpens([](QWidget* w) { w->close(); });
     dlg3.exec();
     EXPECT_EQ(dlg3.choice(), NoCommChoice::Exit);
 }
 
-TEST(frmGauge, CaptionButtonsAndNewPortRequest) {
-    frmGauge g;
+TEST(ProgressWindow, CaptionButtonsAndNewPortRequest) {
+    ProgressWindow g;
     g.prepare("Searching for Sensors on Comm 3", true);
     g.show();
     EXPECT_EQ(g.windowTitle(), "K-7700 - PC Serial Communications");
@@ -160,7 +160,7 @@ TEST(frmGauge, CaptionButtonsAndNewPortRequest) {
 
     // Enter pressed by chance while a write runs ends nothing; Exit asks first.
     int exits = 0;
-    QObject::connect(&g, &frmGauge::exitRequested, [&] { ++exits; });
+    QObject::connect(&g, &ProgressWindow::exitRequested, [&] { ++exits; });
     g.prepare("Writing K-7700 Data", false);
     QApplication::setActiveWindow(&g);
     QTest::keyClick(&g, Qt::Key_Return);

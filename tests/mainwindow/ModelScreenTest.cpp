@@ -9,7 +9,7 @@
 #include "report/ReportModel.h"
 #include "settings/Lists.h"
 #include "settings/SensorTypes.h"
-#include "support/MainFormFixture.h"
+#include "support/MainWindowFixture.h"
 
 namespace k7 {
 namespace {
@@ -49,7 +49,7 @@ const std::map<std::string, const char*> kFieldOfRow = {
 const std::set<std::string> kShownByValue = {"SampleRate1", "TriggerDelay", "ManualTemperature",
                                              "Hysteresis1"};
 
-class ModelScreenTest : public test::MainFormFixture {};
+class ModelScreenTest : public test::MainWindowFixture {};
 
 TEST_F(ModelScreenTest, ReportAndComparisonShowWhatTheMainScreenShowsForEachModel) {
     for (int type = 0; type < 8; ++type) addSensor(type + 1, type);
@@ -57,8 +57,8 @@ TEST_F(ModelScreenTest, ReportAndComparisonShowWhatTheMainScreenShowsForEachMode
     for (int tag = 1; tag <= 8; ++tag) {
         SCOPED_TRACE(modelName(tag - 1));
         form->SensorID->setCurrentIndex(form->SensorID->findText(QString::number(tag)));
-        form->SensorID_Click();
-        ASSERT_EQ(m.SensorType, tag - 1);
+        form->showChosenSensor();
+        ASSERT_EQ(m.sensorType, tag - 1);
         const ReportPage page = reportSensor(m, tag, "2026-12-06 10:00:00");
 
         std::set<std::string> rowFields;
@@ -68,7 +68,7 @@ TEST_F(ModelScreenTest, ReportAndComparisonShowWhatTheMainScreenShowsForEachMode
             }
             for (const ReportRow& r : s.rows) {
                 if (r.label == "Temperature Compensation") {
-                    EXPECT_TRUE(form->menuTempComp->menuAction()->isVisible());
+                    EXPECT_TRUE(form->temperatureCompensationMenu->menuAction()->isVisible());
                     continue;
                 }
                 ASSERT_TRUE(kFieldOfRow.count(r.label)) << r.label;

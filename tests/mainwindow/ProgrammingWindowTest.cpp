@@ -3,17 +3,17 @@
 #include <QTest>
 
 #include "sim/Faults.h"
-#include "support/MainFormFixture.h"
+#include "support/MainWindowFixture.h"
 #include "support/Modal.h"
 
 namespace k7 {
 namespace {
 
-class ProgrammingWindowTest : public test::MainFormFixture {
+class ProgrammingWindowTest : public test::MainWindowFixture {
 protected:
     sim::SimSensor* s = nullptr;
     void SetUp() override {
-        MainFormFixture::SetUp();
+        MainWindowFixture::SetUp();
         s = &addSensor(3);
         s->setTargetInches(20.0);
     }
@@ -29,7 +29,7 @@ TEST_F(ProgrammingWindowTest, EditedValuesAreWrittenAndReadBack) {
     go();
     type(form->Hysteresis1, "12");
     type(form->UserDescription, "Tank 4");
-    form->menuCm->trigger();
+    form->centimetresAction->trigger();
     type(form->FarSetPoint, "80");
     program();
     EXPECT_EQ(s->cell(90), 12);
@@ -38,12 +38,12 @@ TEST_F(ProgrammingWindowTest, EditedValuesAreWrittenAndReadBack) {
     EXPECT_EQ(s->cell(52), ' ');
     // 80 cm = 31.496 in, stored as Int(31.496 * 128 + 0.5) = 4031.
     EXPECT_EQ(s->cell(86) * 256 + s->cell(87), 4031);
-    EXPECT_FALSE(m.EditModeActive);
+    EXPECT_FALSE(m.editModeActive);
     EXPECT_EQ(text("Hysteresis1"), "12");
     EXPECT_EQ(text("UserDescription"), "Tank 4");
     EXPECT_EQ(text("FarSetPoint"), "80.0");
     EXPECT_GE(s->restartCount(), 1);
-    EXPECT_TRUE(form->Timer3->isActive());
+    EXPECT_TRUE(form->statusTimer->isActive());
     EXPECT_TRUE(form->isEnabled());
     // It says so, and which sensor, until the next change; the keyboard is back on the screen.
     EXPECT_EQ(text("Message"), "ID tag 3 programmed: every setting written and verified.");
@@ -64,7 +64,7 @@ TEST_F(ProgrammingWindowTest, FailingValidationWritesNothing) {
     EXPECT_EQ(text("Message"),
               "The Close Setpoint Distance must be less than the Far Setpoint Distance.");
     EXPECT_EQ(bus.countReceived(103), 0);
-    EXPECT_TRUE(m.EditModeActive);
+    EXPECT_TRUE(m.editModeActive);
     EXPECT_EQ(form->CloseSetPoint->palette().color(QPalette::Base), QColor(255, 0, 0));
     EXPECT_EQ(form->FarSetPoint->palette().color(QPalette::Base), QColor(255, 0, 0));
 }
@@ -82,7 +82,7 @@ TEST_F(ProgrammingWindowTest, CodeBeyondItsListIsNamedAndNeverProgrammed) {
     EXPECT_EQ(text("Message"),
               "Choose an entry for Trigger Mode: the sensor holds a code that is not in the list.");
     EXPECT_EQ(bus.countReceived(103), 0);
-    EXPECT_TRUE(m.EditModeActive);
+    EXPECT_TRUE(m.editModeActive);
     EXPECT_EQ(form->TriggerMode->palette().color(QPalette::Button), QColor(255, 0, 0));
 }
 
@@ -100,17 +100,17 @@ TEST_F(ProgrammingWindowTest, ACellThatDoesNotTakeItsValueKeepsTheEditOnScreenAn
               "on screen: program again, or cancel editing to see what the sensor holds.");
     EXPECT_EQ(form->Hysteresis1->palette().color(QPalette::Base), QColor(255, 0, 0));
     // The user's values, in edit mode, ready to be programmed again or cancelled.
-    EXPECT_TRUE(m.EditModeActive);
+    EXPECT_TRUE(m.editModeActive);
     EXPECT_EQ(text("Hysteresis1"), "6");
     EXPECT_EQ(text("UserDescription"), "Tank 9");
     EXPECT_TRUE(form->ProgramModule->isVisible());
     EXPECT_TRUE(form->cmdCancelEdit->isVisible());
-    EXPECT_FALSE(form->Timer3->isActive());
+    EXPECT_FALSE(form->statusTimer->isActive());
     EXPECT_EQ(s->cell(46), 'T');  // the other cells were written
     bus.setFaults(0, {}, 1);
     program();
     EXPECT_EQ(s->cell(90), 6);
-    EXPECT_FALSE(m.EditModeActive);
+    EXPECT_FALSE(m.editModeActive);
 }
 
 TEST_F(ProgrammingWindowTest, NewIdTagIsWrittenToTheOldTagAndUsedAfterwards) {
@@ -118,13 +118,13 @@ TEST_F(ProgrammingWindowTest, NewIdTagIsWrittenToTheOldTagAndUsedAfterwards) {
     type(form->SingleSensorID, "7");
     program();
     EXPECT_EQ(s->activeTag(), 7);
-    EXPECT_EQ(m.discovery.CurrentIDTag, 7);
+    EXPECT_EQ(m.discovery.currentIdTag, 7);
     EXPECT_EQ(text("SingleSensorID"), "7");
     EXPECT_EQ(form->SensorID->currentText(), "7");
     EXPECT_EQ(m.discovery.found, std::vector<int>{7});
     EXPECT_EQ(bus.countReceived(103, 3), 1);  // the ID cell, unverified
     EXPECT_GT(bus.countReceived(103, 7), 50);
-    EXPECT_FALSE(m.EditModeActive);
+    EXPECT_FALSE(m.editModeActive);
 }
 
 TEST_F(ProgrammingWindowTest, SensorGoingSilentEndsAtTheNoCommunicationWindow) {
@@ -140,7 +140,7 @@ TEST_F(ProgrammingWindowTest, SensorGoingSilentEndsAtTheNoCommunicationWindow) {
     });
     program();
     EXPECT_FALSE(retryOffered);
-    EXPECT_TRUE(m.link.ProgramEnding);
+    EXPECT_TRUE(m.link.programEnding);
     EXPECT_FALSE(form->isVisible());
 }
 

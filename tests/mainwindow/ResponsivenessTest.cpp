@@ -8,7 +8,7 @@
 #include <QTest>
 
 #include "sim/Faults.h"
-#include "support/MainFormFixture.h"
+#include "support/MainWindowFixture.h"
 #include "support/StallDetector.h"
 
 namespace k7 {
@@ -16,7 +16,7 @@ namespace {
 
 using test::kLongestStallMs;
 
-class Responsiveness : public test::MainFormFixture {
+class Responsiveness : public test::MainWindowFixture {
 protected:
     test::StallDetector stalls{clock};
     sim::SimSensor* s = nullptr;
@@ -30,7 +30,7 @@ protected:
     void edit() {
         type(form->Hysteresis1, "12");
         leave(form->Hysteresis1);
-        ASSERT_TRUE(m.EditModeActive);
+        ASSERT_TRUE(m.editModeActive);
     }
     void program() { QTest::mouseClick(form->ProgramModule, Qt::LeftButton); }
 };
@@ -53,7 +53,7 @@ TEST_F(Responsiveness, ProgrammingShowsTheRestartAsAStepWithTheWindowLocked) {
     bool usable = false;
     stalls.onTick = [&] {
         usable = usable || form->ProgramModule->isEnabled() || form->menuBar()->isEnabled();
-        frmGauge* g = ui.gauge();
+        ProgressWindow* g = ui.gauge();
         if (!g || !g->isVisible()) return;
         const QString caption = g->findChild<QLabel*>("Label1")->text();
         if (steps.empty() || steps.back().first != caption) {
@@ -80,7 +80,7 @@ TEST_F(Responsiveness, AnIdTagChangeOnTheSlowSensorAndAFailedWrite) {
     leave(form->SingleSensorID);
     EXPECT_LE(stalls.worstMs("programming a new ID tag (slow sensor)", [&] { program(); }),
               kLongestStallMs);
-    EXPECT_EQ(m.discovery.CurrentIDTag, 7);
+    EXPECT_EQ(m.discovery.currentIdTag, 7);
 
     sim::FaultConfig refuse;
     refuse.refuseWriteCells = {90};
@@ -101,7 +101,8 @@ TEST_F(Responsiveness, ResetErrorSaysItRestartsWithTheWindowLocked) {
         restartShown = restartShown || form->Message->text() == "Restarting the sensor ...";
         usable = usable || form->menuBar()->isEnabled() || form->ResetErr->isEnabled();
     };
-    EXPECT_LE(stalls.worstMs("Reset Error", [&] { form->ResetError->trigger(); }), kLongestStallMs);
+    EXPECT_LE(stalls.worstMs("Reset Error", [&] { form->resetErrorAction->trigger(); }),
+              kLongestStallMs);
     EXPECT_TRUE(restartShown);
     EXPECT_FALSE(usable);
     EXPECT_EQ(s->faultBits(), 0);

@@ -10,7 +10,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 
-#include "support/MainFormFixture.h"
+#include "support/MainWindowFixture.h"
 #include "support/WindowChecks.h"
 
 namespace k7 {
@@ -20,12 +20,12 @@ namespace {
 constexpr int kFrameWidth = 8;
 constexpr int kFrameHeight = 40;
 
-class ScreenFit : public test::MainFormFixture, public ::testing::WithParamInterface<int> {
+class ScreenFit : public test::MainWindowFixture, public ::testing::WithParamInterface<int> {
 protected:
     QScrollArea* scroll = nullptr;
 
     void SetUp() override {
-        MainFormFixture::SetUp();
+        MainWindowFixture::SetUp();
         addSensor(1, GetParam()).setTargetInches(20.0);
         addSensor(9);
         start();
@@ -54,7 +54,7 @@ TEST_P(ScreenFit, TheGroupsFitALaptopAt125Percent) {
     EXPECT_LE(scroll->widget()->minimumSizeHint().width(), room.width());
     EXPECT_LE((scroll->widget()->minimumSizeHint() + menu).height(), room.height());
     form->Hysteresis1->setText("7");  // edit mode: its buttons and label take their room too
-    ASSERT_TRUE(m.EditModeActive);
+    ASSERT_TRUE(m.editModeActive);
     EXPECT_LE(scroll->widget()->minimumSizeHint().width(), room.width());
     EXPECT_LE((scroll->widget()->minimumSizeHint() + menu).height(), room.height());
 }

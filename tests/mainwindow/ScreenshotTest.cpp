@@ -5,11 +5,11 @@
 #include <QTest>
 
 #include "link/Discovery.h"
-#include "link/frmGauge.h"
-#include "link/frmGetComm.h"
-#include "link/frmNoComm.h"
-#include "support/MainFormFixture.h"
+#include "support/MainWindowFixture.h"
 #include "support/WindowChecks.h"
+#include "windows/NoCommWindow.h"
+#include "windows/PortWindow.h"
+#include "windows/ProgressWindow.h"
 
 namespace k7 {
 namespace {
@@ -17,7 +17,7 @@ namespace {
 using test::expectNothingClipped;
 using test::save;
 
-class Screenshots : public test::MainFormFixture {
+class Screenshots : public test::MainWindowFixture {
 protected:
     void shoot(int type, const QString& name) {
         addSensor(1, type).setTargetInches(type == 3 || type == 4 ? 50.0 : 20.0);
@@ -45,7 +45,7 @@ TEST_P(EverySensorType, ShowsACompleteLiveScreen) {
     shoot(type, QString("main-type%1").arg(type));
     EXPECT_FALSE(text("AvgDist").isEmpty());
     EXPECT_FALSE(text("FactoryDescription").isEmpty());
-    EXPECT_FALSE(m.EditModeActive);
+    EXPECT_FALSE(m.editModeActive);
 }
 
 INSTANTIATE_TEST_SUITE_P(Types, EverySensorType, ::testing::Range(0, 8));
@@ -57,7 +57,7 @@ TEST_F(Screenshots, EditModeAndValidationFailure) {
     form->show();
     QApplication::setActiveWindow(form.get());
     form->TriggerMode->setCurrentIndex(3);
-    form->menuPresetTemp->trigger();
+    form->presetTemperatureAction->trigger();
     type(form->Hysteresis1, "12");
     saveMain("main-editmode");
     expectNothingClipped(form.get());
@@ -78,15 +78,15 @@ TEST_F(Screenshots, FaultReportOneFaultALine) {
 }
 
 TEST(ScreenshotsOfLinkWindows, PortNoCommAndProgress) {
-    frmGetComm port(PortChoice{7, ""}, QString::fromStdString(portUnavailableMessage({7, ""})));
+    PortWindow port(PortChoice{7, ""}, QString::fromStdString(portUnavailableMessage({7, ""})));
     port.show();
     save(&port, "port-window");
     expectNothingClipped(&port);
-    frmNoComm noComm(true);
+    NoCommWindow noComm(true);
     noComm.show();
     save(&noComm, "nocomm-window");
     expectNothingClipped(&noComm);
-    frmGauge gauge;
+    ProgressWindow gauge;
     gauge.prepare("Searching for Sensors on Comm 3", true);
     gauge.show();
     gauge.setPercent(40);

@@ -7,20 +7,20 @@
 
 #include <QTest>
 
-#include "support/MainFormFixture.h"
+#include "support/MainWindowFixture.h"
 
 namespace k7 {
 namespace {
 
-class SensorSwitchTest : public test::MainFormFixture {
+class SensorSwitchTest : public test::MainWindowFixture {
 protected:
     void SetUp() override {
-        MainFormFixture::SetUp();
+        MainWindowFixture::SetUp();
         // Each with its own hysteresis, so a screen of mixed sensors shows.
         addSensor(1, 0).setCell(90, 11);
         addSensor(5, 4).setCell(90, 25);
         addSensor(9, 1).setCell(90, 39);
-        m.Simulated = true;
+        m.simulated = true;
         start();
         form->show();
         QApplication::setActiveWindow(form.get());
@@ -56,17 +56,17 @@ TEST_F(SensorSwitchTest, AChoiceDuringAReadWaitsAndTheScreenShowsTheLastSensorWh
 
     chooseDuringARead();
     EXPECT_EQ(text("SensorID"), "9");
-    EXPECT_EQ(m.discovery.CurrentIDTag, 5);  // sensor 5 read whole; the choice of 9 waits
+    EXPECT_EQ(m.discovery.currentIdTag, 5);  // sensor 5 read whole; the choice of 9 waits
     EXPECT_EQ(text("Hysteresis1"), "25");
     EXPECT_EQ(QApplication::focusWidget(), form->SensorID);  // the keyboard is back on the list
-    ASSERT_TRUE(QTest::qWaitFor([&] { return m.discovery.CurrentIDTag == 9; }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m.discovery.currentIdTag == 9; }, 2000));
 
     EXPECT_EQ(text("SensorID"), "9");
     EXPECT_EQ(text("SingleSensorID"), "9");
     EXPECT_EQ(text("Hysteresis1"), "39");
     EXPECT_EQ(text("FactoryDescription"), "Sensor: 95 kHz 8 degree beam");
     EXPECT_TRUE(shown("Dist04"));  // not the G615's screen
-    EXPECT_FALSE(m.EditModeActive);
+    EXPECT_FALSE(m.editModeActive);
     EXPECT_FALSE(shown("EditModeLabel"));
     EXPECT_EQ(form->windowTitle(),
               "SIMULATED - K-7700 Smart Ultrasonic Sensor - ID tag 9: 95 kHz 8 degree beam");
@@ -82,15 +82,15 @@ TEST_F(SensorSwitchTest, AChoiceDuringAReadWaitsAndTheScreenShowsTheLastSensorWh
 
 TEST_F(SensorSwitchTest, ChoiceOvertakenByAnEditLeavesTheListOnTheSensorBeingEdited) {
     chooseDuringARead();
-    ASSERT_EQ(m.discovery.CurrentIDTag, 5);
+    ASSERT_EQ(m.discovery.currentIdTag, 5);
     // The user edits sensor 5 before the waiting choice of 9 gets the line.
     type(form->Hysteresis1, "30");
-    ASSERT_TRUE(m.EditModeActive);
+    ASSERT_TRUE(m.editModeActive);
     QTest::qWait(150);
-    EXPECT_EQ(m.discovery.CurrentIDTag, 5);
+    EXPECT_EQ(m.discovery.currentIdTag, 5);
     EXPECT_EQ(text("SensorID"), "5");
     EXPECT_EQ(text("Hysteresis1"), "30");
-    EXPECT_TRUE(m.EditModeActive);
+    EXPECT_TRUE(m.editModeActive);
 }
 
 TEST_F(SensorSwitchTest, TabFollowsTheScreenFromTheIdTag) {

@@ -8,14 +8,14 @@
 
 #include "common/TextFile.h"
 #include "common/Version.h"
-#include "link/frmGauge.h"
-#include "support/MainFormFixture.h"
+#include "support/MainWindowFixture.h"
 #include "support/Modal.h"
+#include "windows/ProgressWindow.h"
 
 namespace k7 {
 namespace {
 
-class StartupTest : public test::MainFormFixture {
+class StartupTest : public test::MainWindowFixture {
 protected:
     std::string readIni() {
         std::ifstream in(m.iniPath, std::ios::binary);
@@ -62,7 +62,7 @@ TEST_F(StartupTest, StoredPortThatFailsIsOfferedAgainWithItsNumber) {
     // Next run: port 4 is stored but gone.
     form.reset();
     line.setUnavailable({"/dev/ttyS3"});
-    Module2 m2(line, clock, ui);
+    ProgramState m2(line, clock, ui);
     m2.iniPath = m.iniPath;
     QString failMessage;
     bool commChecked = false;
@@ -72,9 +72,9 @@ TEST_F(StartupTest, StoredPortThatFailsIsOfferedAgainWithItsNumber) {
         dlg->findChild<QRadioButton*>("SelectComm(1)")->click();
         QTest::mouseClick(dlg->findChild<QPushButton*>("CommOK"), Qt::LeftButton);
     });
-    MainForm f2(m2, ui, {});
+    MainWindow f2(m2, ui, {});
     ui.attach(&f2, &m2);
-    f2.Form_Load();
+    f2.load();
     EXPECT_EQ(failMessage,
               "Communications port 4 is unavailable. Select a Comm port below. "
               "If Comm 4 is selected, it will be re-tried.\n\n"
@@ -95,21 +95,21 @@ TEST_F(StartupTest, SeveralSensorsShowTheListAndThePreferredTagIsSelected) {
     ASSERT_EQ(list->count(), 2);
     EXPECT_EQ(list->itemText(0), "2");
     EXPECT_EQ(list->currentText(), "30");
-    EXPECT_EQ(m.discovery.CurrentIDTag, 30);
+    EXPECT_EQ(m.discovery.currentIdTag, 30);
     EXPECT_EQ(text("FactoryDescription"), "Sensor: 95 kHz 8 degree beam");
 
     // Choosing the sensor on screen again reads nothing.
     bus.clearReceived();
-    form->SensorID_Click();
+    form->showChosenSensor();
     EXPECT_TRUE(bus.received().empty());
 
     // Choosing the other sensor reads it without entering edit mode.
     list->setCurrentIndex(0);
-    form->SensorID_Click();
-    EXPECT_EQ(m.discovery.CurrentIDTag, 2);
+    form->showChosenSensor();
+    EXPECT_EQ(m.discovery.currentIdTag, 2);
     EXPECT_EQ(text("SingleSensorID"), "2");
     EXPECT_EQ(text("FactoryDescription"), "Sensor: 220 kHz 8 degree beam");
-    EXPECT_FALSE(m.EditModeActive);
+    EXPECT_FALSE(m.editModeActive);
     EXPECT_NE(readIni().find("IDTag=2\r\n"), std::string::npos);
 }
 
@@ -128,11 +128,11 @@ TEST_F(StartupTest, OneSensorShowsItsTagAndSettings) {
     EXPECT_EQ(text("Hysteresis1"), "5");
     EXPECT_EQ(text("SampleRate1"), "10");
     EXPECT_EQ(text("LabelUnits(1)"), "in");
-    EXPECT_TRUE(form->Timer3->isActive());
-    EXPECT_EQ(form->Timer3->interval(), 1000);
-    EXPECT_FALSE(m.EditModeActive);
+    EXPECT_TRUE(form->statusTimer->isActive());
+    EXPECT_EQ(form->statusTimer->interval(), 1000);
+    EXPECT_FALSE(m.editModeActive);
     EXPECT_FALSE(shown("ProgramModule"));
-    EXPECT_FALSE(form->InternalMenu->menuAction()->isVisible());
+    EXPECT_FALSE(form->internalMenu->menuAction()->isVisible());
     // The current-calibration mode is switched off at the end of start-up.
     EXPECT_EQ(bus.countReceived(121), 1);
 }
@@ -150,7 +150,7 @@ TEST_F(StartupTest, G615ShowsItsOwnCaptionsAndNoCurrentLoop) {
     EXPECT_TRUE(shown("UserMaxRange"));
     EXPECT_TRUE(shown("SampleRate1"));
     EXPECT_EQ(text("UserMaxRange"), "120.0");  // 95 kHz family: one decimal for inches
-    EXPECT_TRUE(form->MenuTools->menuAction()->isVisible());
+    EXPECT_TRUE(form->toolsMenu->menuAction()->isVisible());
 }
 
 TEST_F(StartupTest, G503InExternalTriggerWithDelayShowsTheDelay) {
@@ -172,7 +172,7 @@ TEST_F(StartupTest, VelkorSensorHasAFixedTriggerMode) {
 TEST_F(StartupTest, FactoryCodeShowsTheInternalMenu) {
     addSensor(1);
     start({"/5290318846"});
-    EXPECT_TRUE(form->InternalMenu->menuAction()->isVisible());
+    EXPECT_TRUE(form->internalMenu->menuAction()->isVisible());
 }
 
 TEST_F(StartupTest, FactoryCodeStoredAsTheDescriptionShowsTheInternalMenu) {
@@ -181,13 +181,13 @@ TEST_F(StartupTest, FactoryCodeStoredAsTheDescriptionShowsTheInternalMenu) {
     for (std::size_t i = 0; i < code.size(); ++i)
         s.setCell(46 + static_cast<int>(i), static_cast<std::uint8_t>(code[i]));
     start();
-    EXPECT_TRUE(form->InternalMenu->menuAction()->isVisible());
+    EXPECT_TRUE(form->internalMenu->menuAction()->isVisible());
 }
 
 TEST_F(StartupTest, PortChosenOnSimulatedSensorsIsKeptForRealOnesAndTheSimulatorNever) {
     addSensor(1);
     writeIni("3");
-    m.Simulated = true;
+    m.simulated = true;
     m.portOverridden = true;
     m.discovery.port = {0, kSimulatedPortName};
     // "Select New Comm Port" pressed while the search runs.
@@ -228,9 +228,9 @@ TEST_F(StartupTest, PortChosenOnSimulatedSensorsIsKeptForRealOnesAndTheSimulator
 TEST_F(StartupTest, ExitFromTheMenuEndsEverything) {
     addSensor(1);
     start();
-    form->MenuExit->trigger();
-    EXPECT_TRUE(m.Exiting);
-    EXPECT_TRUE(m.link.ProgramEnding);
+    form->exitAction->trigger();
+    EXPECT_TRUE(m.exiting);
+    EXPECT_TRUE(m.link.programEnding);
     EXPECT_FALSE(line.isOpen());
     EXPECT_FALSE(form->isVisible());
 }
@@ -241,7 +241,7 @@ TEST_F(StartupTest, ExitInThePortWindowEndsBeforeAnySearch) {
         QTest::mouseClick(dlg->findChild<QPushButton*>("ExitCommand"), Qt::LeftButton);
     });
     startWithIniPort();
-    EXPECT_TRUE(m.link.ProgramEnding);
+    EXPECT_TRUE(m.link.programEnding);
     EXPECT_TRUE(bus.received().empty());
     EXPECT_FALSE(form->isVisible());
 }
@@ -266,21 +266,21 @@ TEST(StartupErrors, UnexpectedErrorWhileOpeningThePortIsReportedAndEndsTheProgra
     VirtualClock clock;
     BrokenLine line;
     GuiLinkUi ui;
-    Module2 m{line, clock, ui};
+    ProgramState m{line, clock, ui};
     QTemporaryDir dir;
     m.iniPath = (dir.path() + "/K7700.ini").toStdString();
     m.portOverridden = true;
     m.discovery.port = {0, "SIM"};
-    MainForm form(m, ui, {});
+    MainWindow form(m, ui, {});
     ui.attach(&form, &m);
     QString box;
     test::whenModalOpens([&box](QWidget* dlg) {
         box = qobject_cast<QMessageBox*>(dlg)->text();
         qobject_cast<QMessageBox*>(dlg)->button(QMessageBox::Ok)->click();
     });
-    form.Form_Load();
+    form.load();
     EXPECT_TRUE(box.endsWith("\ndriver fault\nMainform.Form_Load Comm")) << box.toStdString();
-    EXPECT_TRUE(m.Exiting);
+    EXPECT_TRUE(m.exiting);
     EXPECT_FALSE(form.isVisible());
     QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
     QCoreApplication::exec();

@@ -9,12 +9,12 @@
 #include <QStatusBar>
 #include <QTest>
 
-#include "support/MainFormFixture.h"
+#include "support/MainWindowFixture.h"
 
 namespace k7 {
 namespace {
 
-class StateShownTest : public test::MainFormFixture {
+class StateShownTest : public test::MainWindowFixture {
 protected:
     void go() {
         start();
@@ -30,7 +30,7 @@ TEST_F(StateShownTest, TheStatusSaysItRestsWhileTheLineOverviewIsOpen) {
     auto* note = form->findChild<QLabel*>("lblStatusPaused");
     ASSERT_NE(note, nullptr);
     EXPECT_FALSE(note->isVisible());
-    form->mnuLineOverview->trigger();
+    form->lineOverviewAction->trigger();
     EXPECT_TRUE(note->isVisible());
     EXPECT_EQ(note->text(), "Status paused while the line overview is open");
     form->lineOverview()->close();
@@ -60,13 +60,13 @@ TEST_F(StateShownTest, AMenuWithNothingForTheSensorShownIsNotOffered) {
     addSensor(1, 4);  // a G-615: no acoustic display
     addSensor(2);
     go();
-    form->tmrPostLoadCode->start(0);
+    form->postLoadTimer->start(0);
     QTest::qWait(20);
-    EXPECT_FALSE(form->mnuDiagnostics->menuAction()->isVisible());
+    EXPECT_FALSE(form->diagnosticsMenu->menuAction()->isVisible());
     form->showSensor(2);
-    EXPECT_TRUE(form->mnuDiagnostics->menuAction()->isVisible());
+    EXPECT_TRUE(form->diagnosticsMenu->menuAction()->isVisible());
     form->showSensor(1);
-    EXPECT_FALSE(form->mnuDiagnostics->menuAction()->isVisible());
+    EXPECT_FALSE(form->diagnosticsMenu->menuAction()->isVisible());
 }
 
 TEST_F(StateShownTest, ThePrintoutHoldsTheWholeScreenWithoutScrollBarsOrAnEarlierMessage) {

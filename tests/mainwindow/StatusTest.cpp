@@ -7,18 +7,18 @@
 #include <fstream>
 
 #include "common/TextFile.h"
-#include "support/MainFormFixture.h"
+#include "support/MainWindowFixture.h"
 #include "support/Modal.h"
 #include "windows/ErrorBox.h"
 
 namespace k7 {
 namespace {
 
-class StatusTest : public test::MainFormFixture {
+class StatusTest : public test::MainWindowFixture {
 protected:
     sim::SimSensor* s = nullptr;
     void SetUp() override {
-        MainFormFixture::SetUp();
+        MainWindowFixture::SetUp();
         s = &addSensor(1);
         s->setTargetInches(25.0);
         s->setTemperatureC(21.0);
@@ -36,8 +36,8 @@ TEST_F(StatusTest, LiveReadingsFollowTheTarget) {
     // 4 mA at 6 in, 20 mA at 36 in: 4 + 16 * 19 / 30.
     EXPECT_EQ(text("CurrentOut"), "14.13");
     EXPECT_EQ(text("TargOut"), "ON");
-    EXPECT_EQ(form->Timer3->interval(), 220);
-    EXPECT_TRUE(form->Timer3->isActive());
+    EXPECT_EQ(form->statusTimer->interval(), 220);
+    EXPECT_TRUE(form->statusTimer->isActive());
 
     s->setTargetInches(30.5);
     poll();
@@ -77,7 +77,7 @@ TEST_F(StatusTest, FaultReportHidesTheReadingsUntilReset) {
     EXPECT_EQ(text("Message"), "");
     EXPECT_FALSE(shown("ResetErr"));
     EXPECT_TRUE(shown("AvgDist"));
-    EXPECT_TRUE(form->Timer3->isActive());
+    EXPECT_TRUE(form->statusTimer->isActive());
     poll();
     EXPECT_EQ(text("AvgDist"), "25.00");
 }
@@ -90,7 +90,7 @@ TEST_F(StatusTest, ResetErrorInEditModeTalksToTheSensorOnScreen) {
     s->setFaultBits(0x02);
     poll();
     type(form->SingleSensorID, "9");  // the tag to give the sensor when programming
-    ASSERT_TRUE(m.EditModeActive);
+    ASSERT_TRUE(m.editModeActive);
     // Were the requests sent to tag 9, nobody would answer: leave the window, do not hang.
     auto armed = std::make_shared<bool>(true);
     bool noComm = false;
@@ -99,14 +99,14 @@ TEST_F(StatusTest, ResetErrorInEditModeTalksToTheSensorOnScreen) {
         noComm = true;
         QTest::mouseClick(dlg->findChild<QPushButton*>("Exit"), Qt::LeftButton);
     });
-    form->ResetError->trigger();
+    form->resetErrorAction->trigger();
     *armed = false;
     EXPECT_FALSE(noComm);
-    EXPECT_FALSE(m.link.ProgramEnding);
+    EXPECT_FALSE(m.link.programEnding);
     EXPECT_EQ(s->faultBits(), 0);
     EXPECT_EQ(s->restartCount(), 1);
     EXPECT_EQ(text("SingleSensorID"), "9");
-    EXPECT_TRUE(m.EditModeActive);
+    EXPECT_TRUE(m.editModeActive);
 }
 
 TEST_F(StatusTest, AutoResetClearsAFaultAtOnce) {
@@ -123,28 +123,28 @@ TEST_F(StatusTest, DistanceUnitChangeUsesEachFieldsOwnTexts) {
     s->setCell(80, 3201 % 256);
     start();
     EXPECT_EQ(text("Dist04"), "25.01");
-    form->menuCm->trigger();
+    form->centimetresAction->trigger();
     EXPECT_EQ(text("Dist04"), "63.5");
     EXPECT_EQ(text("Dist20"), "91.4");
     EXPECT_EQ(text("LabelUnits(1)"), "cm");
     EXPECT_EQ(text("LabelUnits(0)"), "cm");
-    EXPECT_TRUE(form->menuCm->isChecked());
-    EXPECT_FALSE(form->menuIn->isChecked());
+    EXPECT_TRUE(form->centimetresAction->isChecked());
+    EXPECT_FALSE(form->inchesAction->isChecked());
     EXPECT_NE(iniText().find("Units=0\r\n"), std::string::npos);
     // Back in inches the field shows its own inch text, not 63.5 cm read back.
-    form->menuIn->trigger();
+    form->inchesAction->trigger();
     EXPECT_EQ(text("Dist04"), "25.01");
-    EXPECT_EQ(m.distField(DistField::Dist04).Stored, 3201);
-    EXPECT_FALSE(m.EditModeActive);
+    EXPECT_EQ(m.distField(DistField::Dist04).stored, 3201);
+    EXPECT_FALSE(m.editModeActive);
 }
 
 TEST_F(StatusTest, NonNumericDistanceKeepsTheUnit) {
     start();
     form->Dist04->setText("1.2.3");  // pasted: the key filter would not let it be typed
-    form->menuFt->trigger();
-    EXPECT_EQ(m.DistanceUnit, kIn);
-    EXPECT_TRUE(form->menuIn->isChecked());
-    EXPECT_FALSE(form->menuFt->isChecked());
+    form->feetAction->trigger();
+    EXPECT_EQ(m.distanceUnit, kIn);
+    EXPECT_TRUE(form->inchesAction->isChecked());
+    EXPECT_FALSE(form->feetAction->isChecked());
     EXPECT_TRUE(text("Message").startsWith("The 4 milliamp Distance is invalid."));
     EXPECT_EQ(text("Dist04"), "1.2.3");
     EXPECT_EQ(form->Dist04->palette().color(QPalette::Base), QColor(255, 0, 0));
@@ -154,7 +154,7 @@ TEST_F(StatusTest, SameUnitCommitsAndClearsTheMarksOnly) {
     start();
     const std::string before = iniText();
     form->Dist20->setText("40");
-    form->menuIn->trigger();
+    form->inchesAction->trigger();
     EXPECT_EQ(text("Dist20"), "40.00");
     EXPECT_EQ(iniText(), before);
     EXPECT_EQ(text("Message"), "");
@@ -162,11 +162,11 @@ TEST_F(StatusTest, SameUnitCommitsAndClearsTheMarksOnly) {
 
 TEST_F(StatusTest, TemperatureUnitChangeRewritesTheCaptionsAndIni) {
     start();
-    form->menuFahrenheit->trigger();
+    form->fahrenheitAction->trigger();
     EXPECT_EQ(text("TempUnits1"), "Deg. F");
     EXPECT_EQ(text("ManualTemperature"), "68.0");
     EXPECT_NE(iniText().find("TemperatureUnits=1\r\n"), std::string::npos);
-    EXPECT_FALSE(m.EditModeActive);
+    EXPECT_FALSE(m.editModeActive);
 }
 
 TEST_F(StatusTest, CommHistoryMenuWritesTheFileAndSaysWhere) {
@@ -174,7 +174,7 @@ TEST_F(StatusTest, CommHistoryMenuWritesTheFileAndSaysWhere) {
     poll();
     const QString cwd = QDir::currentPath();
     QDir::setCurrent(dir.path());
-    form->CommToFile->trigger();
+    form->commToFileAction->trigger();
     const std::string path = (QDir(dir.path()).absoluteFilePath("K7KCOMM.txt")).toStdString();
     auto lines = readTextLines(path);
     ASSERT_TRUE(lines);
@@ -190,7 +190,7 @@ TEST_F(StatusTest, CommHistoryMenuWritesTheFileAndSaysWhere) {
         box = qobject_cast<QMessageBox*>(dlg)->text();
         qobject_cast<QMessageBox*>(dlg)->button(QMessageBox::Ok)->click();
     });
-    form->CommToFile->trigger();
+    form->commToFileAction->trigger();
     QDir::setCurrent(cwd);
     EXPECT_EQ(box, errorBoxText(76, "Is a directory: " + path, "Mainform.CommToFile_Click"));
 }
@@ -202,7 +202,7 @@ TEST_F(StatusTest, AboutWindowShowsTheVersion) {
         version = about->findChild<QLabel*>("Label5")->text();
         QTest::mouseClick(about->findChild<QPushButton*>("Command1"), Qt::LeftButton);
     });
-    form->MenuAbout->trigger();
+    form->aboutAction->trigger();
     EXPECT_EQ(version, "K7700/SW version 3.10");
 }
 
@@ -212,15 +212,15 @@ TEST_F(StatusTest, SensorThatStopsAnsweringOffersRetryInThePoll) {
     bool retryShown = false;
     test::whenModalOpens([&](QWidget* dlg) {
         retryShown = dlg->findChild<QPushButton*>("RetryComm")->isVisible();
-        EXPECT_FALSE(form->Timer3->isActive());
+        EXPECT_FALSE(form->statusTimer->isActive());
         s->setSilent(false);
         QTest::mouseClick(dlg->findChild<QPushButton*>("RetryComm"), Qt::LeftButton);
     });
     poll();
     EXPECT_TRUE(retryShown);
     EXPECT_EQ(text("AvgDist"), "25.00");
-    EXPECT_TRUE(form->Timer3->isActive());
-    EXPECT_FALSE(m.link.ProgramEnding);
+    EXPECT_TRUE(form->statusTimer->isActive());
+    EXPECT_FALSE(m.link.programEnding);
 }
 
 }  // namespace

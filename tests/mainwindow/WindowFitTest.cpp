@@ -6,25 +6,25 @@
 #include <QScrollArea>
 #include <QScrollBar>
 
-#include "link/frmCommHistory.h"
-#include "link/frmGauge.h"
-#include "link/frmGetComm.h"
-#include "link/frmNoComm.h"
-#include "setupfile/frmCompare.h"
-#include "support/MainFormFixture.h"
+#include "setupfile/CompareWindow.h"
+#include "support/MainWindowFixture.h"
 #include "support/WindowChecks.h"
-#include "windows/FormAbout.h"
+#include "windows/AboutWindow.h"
+#include "windows/CommHistoryWindow.h"
+#include "windows/FileErrorWindow.h"
 #include "windows/Help.h"
-#include "windows/frmError.h"
-#include "windows/frmIntro.h"
+#include "windows/IntroWindow.h"
+#include "windows/NoCommWindow.h"
+#include "windows/PortWindow.h"
+#include "windows/ProgressWindow.h"
 
 namespace k7 {
 namespace {
 
-class WindowsScreenFit : public test::MainFormFixture {
+class WindowsScreenFit : public test::MainWindowFixture {
 protected:
     void SetUp() override {
-        MainFormFixture::SetUp();
+        MainWindowFixture::SetUp();
         addSensor(1).setTargetInches(20.0);
         addSensor(9, 4);
         start();
@@ -40,8 +40,8 @@ protected:
 };
 
 TEST_F(WindowsScreenFit, EditModeKeepsItsRowAndTheBandInViewAndTheWindowGrowsFirst) {
-    form->menuPresetTemp->trigger();  // edit mode, and the preset temperature row
-    ASSERT_TRUE(m.EditModeActive);
+    form->presetTemperatureAction->trigger();  // edit mode, and the preset temperature row
+    ASSERT_TRUE(m.editModeActive);
     QApplication::processEvents();
     auto* scroll = form->findChild<QScrollArea*>("MainScroll");
     ASSERT_NE(scroll, nullptr);
@@ -69,17 +69,17 @@ TEST_F(WindowsScreenFit, TheLinkAndAncillaryWindows) {
     ui.showProgressWindow("Writing K-7700 Data", false);
     fits(ui.gauge(), "gauge");
     ui.closeProgressWindow();
-    frmGetComm port({3, ""}, kSelectPortMessage, form.get());
+    PortWindow port({3, ""}, kSelectPortMessage, form.get());
     fits(&port, "port");
-    frmNoComm noComm(true, "", form.get());
+    NoCommWindow noComm(true, "", form.get());
     fits(&noComm, "nocomm");
-    frmCommHistory history(m.link, form.get());
+    CommHistoryWindow history(m.link, form.get());
     fits(&history, "comm-history");
-    FormAbout about(form.get());
+    AboutWindow about(form.get());
     fits(&about, "about");
-    frmError error("The file cannot be read: tank4.txt", form.get());
+    FileErrorWindow error("The file cannot be read: tank4.txt", form.get());
     fits(&error, "error");
-    frmIntro intro;
+    IntroWindow intro;
     fits(&intro, "intro");
     showHelp(form.get());
     QWidget* help = nullptr;
@@ -92,11 +92,11 @@ TEST_F(WindowsScreenFit, TheLinkAndAncillaryWindows) {
 }
 
 TEST_F(WindowsScreenFit, TheLineOverviewTrendAndCompareWindows) {
-    form->mnuLineOverview->trigger();
+    form->lineOverviewAction->trigger();
     ASSERT_NE(form->lineOverview(), nullptr);
     fits(form->lineOverview(), "line-overview");
     form->lineOverview()->close();
-    form->mnuTrend->trigger();
+    form->trendAction->trigger();
     ASSERT_NE(form->trend(), nullptr);
     fits(form->trend(), "trend");
     form->trend()->close();
@@ -104,7 +104,7 @@ TEST_F(WindowsScreenFit, TheLineOverviewTrendAndCompareWindows) {
     for (int i = 0; i < 28; ++i) {
         rows.push_back({"Setting " + std::to_string(i), "1", "2", i % 3 == 0, "GROUP"});
     }
-    frmCompare compare(rows, "/tmp/tank4.txt", "Sensor with ID tag 1", form.get());
+    CompareWindow compare(rows, "/tmp/tank4.txt", "Sensor with ID tag 1", form.get());
     fits(&compare, "compare");
 }
 

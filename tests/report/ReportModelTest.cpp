@@ -13,7 +13,7 @@ namespace {
 
 class ReportModel : public test::LinkFixture {
 protected:
-    Module2 m{line, clock, ui};
+    ProgramState m{line, clock, ui};
 
     const ReportRow* row(const ReportPage& p, const std::string& label) {
         for (const auto* sections : {&p.sensor, &p.settings}) {
@@ -31,7 +31,7 @@ protected:
 
 TEST_F(ReportModel, SettingsInTheMainScreensGroupsAndUnits) {
     addSensor(3, 0, 27).setTargetInches(40);
-    m.DistanceUnit = kM;
+    m.distanceUnit = kM;
     const ReportPage p = reportSensor(m, 3, "2026-12-06 10:00:00");
     ASSERT_TRUE(p.answered);
     EXPECT_EQ(p.heading, "ID Tag 3: " + modelName(0));
@@ -53,14 +53,14 @@ TEST_F(ReportModel, TheLastProgrammingAndEchoOfThisRunAndASilentSensor) {
     setFaults(0, "refuse=90");
     ScreenValues screen;
     screen.SingleSensorID = "1";
-    m.discovery.CurrentIDTag = 1;
+    m.discovery.currentIdTag = 1;
     ui.tag = "1";
     readSensorSettings(m, screen);
     screen.Hysteresis1 = "9";
-    const ProgramResult r = WriteAllUserEEPROM(m, screen);
+    const ProgramResult r = writeAllUserEeprom(m, screen);
     ASSERT_EQ(r.failedCells, std::vector<int>{90});
-    m.thisRun.echoes[1] = {"2026-12-06 10:01:00", std::vector<std::uint8_t>(320, 40), 2, 293.15,
-                           "Low Gain"};
+    m.runRecord.echoes[1] = {"2026-12-06 10:01:00", std::vector<std::uint8_t>(320, 40), 2, 293.15,
+                             "Low Gain"};
 
     const ReportPage p = reportSensor(m, 1, "now");
     EXPECT_EQ(row(p, "Result")->value, "cells did not take their values");
@@ -77,7 +77,7 @@ TEST_F(ReportModel, TheLastProgrammingAndEchoOfThisRunAndASilentSensor) {
     EXPECT_FALSE(silent.answered);
     EXPECT_TRUE(silent.settings.empty());
     EXPECT_EQ(row(silent, "Last answered")->value, "never");
-    EXPECT_FALSE(m.link.ProgramEnding);  // no window, nothing ended
+    EXPECT_FALSE(m.link.programEnding);  // no window, nothing ended
 }
 
 }  // namespace

@@ -7,10 +7,10 @@
 
 #include "acoustic/EchoCapture.h"
 #include "acoustic/PlotScale.h"
-#include "link/frmCommHistory.h"
 #include "setupfile/SetupWindowTest.h"
 #include "sim/SimOptions.h"
 #include "support/WindowChecks.h"
+#include "windows/CommHistoryWindow.h"
 
 namespace k7 {
 namespace {
@@ -43,8 +43,8 @@ TEST_F(ReportWindow, EverySensorFoundOnAPageAndTheShownSensorStays) {
     const CaptureResult echo = capture.capture(Gain::Switching);
     ASSERT_EQ(echo.outcome, CaptureResult::Outcome::Captured);
     ASSERT_TRUE(capture.restartSensor());
-    m.thisRun.echoes[1] = {"2026-12-06 09:30:00", echo.samples, echo.thresholdCode,
-                           captureKelvin(20.0), gainCaption(echo.gain)};
+    m.runRecord.echoes[1] = {"2026-12-06 09:30:00", echo.samples, echo.thresholdCode,
+                             captureKelvin(20.0), gainCaption(echo.gain)};
 
     const QString pdf = path("report.pdf");
     answerInOrder({press("cmdAllSensors"), choose(pdf)});
@@ -53,8 +53,8 @@ TEST_F(ReportWindow, EverySensorFoundOnAPageAndTheShownSensorStays) {
     ASSERT_TRUE(QFile::exists(pdf));
     EXPECT_EQ(text("Message").toStdString(), ("Report saved to " + pdf).toStdString());
     EXPECT_EQ(text("SingleSensorID"), "1");
-    EXPECT_EQ(m.discovery.CurrentIDTag, 1);
-    EXPECT_EQ(m.SensorType, 0);
+    EXPECT_EQ(m.discovery.currentIdTag, 1);
+    EXPECT_EQ(m.sensorType, 0);
     keepScreenshot("report.pdf", [&pdf](const QString& to) {
         QFile::remove(to);
         QFile::copy(pdf, to);
@@ -63,11 +63,11 @@ TEST_F(ReportWindow, EverySensorFoundOnAPageAndTheShownSensorStays) {
     // Only the shown sensor, and a cancel that writes nothing.
     const QString one = path("one.pdf");
     answerInOrder({press("cmdShownSensor"), choose(one)});
-    form->MenuReport_Click();
+    form->writeReport();
     test::stopAnswering();
     EXPECT_TRUE(QFile::exists(one));
     answerInOrder({press("cmdCancel")});
-    form->MenuReport_Click();
+    form->writeReport();
     test::stopAnswering();
 }
 
@@ -80,7 +80,7 @@ TEST_F(ReportWindow, CommHistoryShowsTheHealthOfEachTagThatAnswered) {
     go();
     for (int i = 0; i < 30; ++i) poll();
     w<QAction>("menuCommHistory")->trigger();
-    auto* h = form->findChild<frmCommHistory*>();
+    auto* h = form->findChild<CommHistoryWindow*>();
     ASSERT_NE(h, nullptr);
     QApplication::processEvents();
     ASSERT_EQ(h->tblHealth->rowCount(), 2);
@@ -91,8 +91,8 @@ TEST_F(ReportWindow, CommHistoryShowsTheHealthOfEachTagThatAnswered) {
     test::expectNothingClipped(h);
     keepScreenshot("comm-history.png", [h](const QString& to) { h->grab().save(to); });
     // One window, however often it is asked for.
-    form->menuCommHistory_Click();
-    EXPECT_EQ(form->findChildren<frmCommHistory*>().size(), 1);
+    form->showCommHistory();
+    EXPECT_EQ(form->findChildren<CommHistoryWindow*>().size(), 1);
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include <QRadioButton>
 
 #include "link/Commands.h"
-#include "service/frmICal.h"
+#include "service/CalibrationWindow.h"
 #include "sim/Faults.h"
 #include "tests/service/ServiceFixture.h"
 
@@ -27,9 +27,9 @@ TEST_F(CalibrationTest, AbortingTheWarningSendsNothing) {
                   "for the K-7700 sensor which is on line.");
         click(warning, "AbortCal");
     });
-    form->CalCurrentMenu->trigger();
+    form->calibrateCurrentAction->trigger();
     EXPECT_TRUE(sent().empty());
-    EXPECT_TRUE(form->Timer3->isActive());
+    EXPECT_TRUE(form->statusTimer->isActive());
 }
 
 TEST_F(CalibrationTest, OpeningAdjustingAndLeavingSendTheirExactFrames) {
@@ -40,7 +40,7 @@ TEST_F(CalibrationTest, OpeningAdjustingAndLeavingSendTheirExactFrames) {
     whenWindowOpens("frmCalWarning", [&](QWidget* warning) {
         whenWindowOpens("frmICal", [&](QWidget* cal) {
             atOpen = sent();
-            pollOff = !form->Timer3->isActive();
+            pollOff = !form->statusTimer->isActive();
             EXPECT_TRUE(child<QRadioButton>(cal, "opCalCurrent(0)")->isChecked());
             EXPECT_TRUE(child<QRadioButton>(cal, "Coarse")->isChecked());
             click(cal, "opCalCurrent(2)");
@@ -53,7 +53,7 @@ TEST_F(CalibrationTest, OpeningAdjustingAndLeavingSendTheirExactFrames) {
         });
         click(warning, "ContinueCal");
     });
-    form->CalCurrentMenu->trigger();
+    form->calibrateCurrentAction->trigger();
 
     EXPECT_EQ(atOpen, (std::vector<Sent>{{121, 1, 0}, {113, 0, 0}}));
     EXPECT_TRUE(pollOff);
@@ -64,15 +64,15 @@ TEST_F(CalibrationTest, OpeningAdjustingAndLeavingSendTheirExactFrames) {
     EXPECT_EQ(point(108), before + 1);
     EXPECT_FALSE(s->calibrationMode());
     EXPECT_EQ(s->restartCount(), 1);
-    EXPECT_FALSE(m.link.CurrentCalActive);
-    EXPECT_FALSE(m.link.FineCalibrationStep);
-    EXPECT_TRUE(form->Timer3->isActive());
+    EXPECT_FALSE(m.link.currentCalActive);
+    EXPECT_FALSE(m.link.fineCalibrationStep);
+    EXPECT_TRUE(form->statusTimer->isActive());
 }
 
 TEST_F(CalibrationTest, ShowingTheWindowAgainKeepsItsPointAndLeavingInEditModeKeepsThePollOff) {
     startWith();
     {
-        frmICal cal(m.link, *form, form.get());
+        CalibrationWindow cal(m.link, *form, form.get());
         cal.show();
         click(&cal, "opCalCurrent(3)");
         EXPECT_EQ(s->drivenPoint(), 4);
@@ -80,12 +80,12 @@ TEST_F(CalibrationTest, ShowingTheWindowAgainKeepsItsPointAndLeavingInEditModeKe
         cal.show();
         EXPECT_TRUE(cal.opCalCurrent[3]->isChecked());
         EXPECT_EQ(sent(), (std::vector<Sent>{{121, 1, 0}, {113, 0, 0}, {116, 0, 0}}));
-        form->EditMode(true);
+        form->setEditMode(true);
         QTest::keyClick(&cal, Qt::Key_Escape);  // any way of closing leaves calibration mode
         EXPECT_FALSE(cal.isVisible());
     }
     EXPECT_EQ(test::sentFrames(bus, 3), (std::vector<Sent>{{121, 0, 0}, {119, 0, 0}}));
-    EXPECT_FALSE(form->Timer3->isActive());
+    EXPECT_FALSE(form->statusTimer->isActive());
 }
 
 TEST_F(CalibrationTest, RestoreDefaultsWritesThePointsFromTheReferenceInOrder) {
@@ -93,7 +93,7 @@ TEST_F(CalibrationTest, RestoreDefaultsWritesThePointsFromTheReferenceInOrder) {
     s->setCell(8, 15);  // 4000
     s->setCell(9, 160);
     for (int c : {106, 107, 108, 109, 110, 111, 126, 127}) s->setCell(c, 1);
-    frmICal cal(m.link, *form, form.get());
+    CalibrationWindow cal(m.link, *form, form.get());
     cal.show();
     click(&cal, "opCalCurrent(1)");
     bus.clearReceived();
@@ -103,7 +103,7 @@ TEST_F(CalibrationTest, RestoreDefaultsWritesThePointsFromTheReferenceInOrder) {
     const auto frames = withPollDue([&] { click(&cal, "RestoreDefaults"); });
     EXPECT_FALSE(test::anyStatusFrame(frames));
     EXPECT_EQ(point(106), 800);
-    form->Timer3->stop();  // re-armed by the deferred ticks, which only the test made due
+    form->statusTimer->stop();  // re-armed by the deferred ticks, which only the test made due
 
     // Without lost replies: the read, each write with its read-back, restart, back in mode.
     bus.setFaults(0, {}, 0);
@@ -135,7 +135,7 @@ TEST_F(CalibrationTest, AReferenceOutsideTheRangeIsRefusedAndNothingIsWritten) {
     startWith();
     s->setCell(8, 255);  // an erased cell pair: 65535
     s->setCell(9, 255);
-    frmICal cal(m.link, *form, form.get());
+    CalibrationWindow cal(m.link, *form, form.get());
     cal.show();
     bus.clearReceived();
     QString title, message;
@@ -156,17 +156,17 @@ TEST_F(CalibrationTest, ASensorLostDuringARestoreEndsTheProgramWithoutAnotherFra
     startWith();
     {
         // As in the program: the window lives in the menu handler, inside the main window's life.
-        frmICal cal(m.link, *form, form.get());
+        CalibrationWindow cal(m.link, *form, form.get());
         cal.show();
         s->setSilent(true);
         bus.clearReceived();
         whenWindowOpens("frmNoComm", [](QWidget* noComm) { click(noComm, "Exit"); });
         click(&cal, "RestoreDefaults");
-        EXPECT_TRUE(m.Exiting);
+        EXPECT_TRUE(m.exiting);
         EXPECT_FALSE(cal.isVisible());
     }
     for (const Sent& f : sent()) EXPECT_EQ(f, (Sent{104, 8, 0}));  // the read, re-sent
-    EXPECT_FALSE(form->Timer3->isActive());
+    EXPECT_FALSE(form->statusTimer->isActive());
 }
 
 }  // namespace

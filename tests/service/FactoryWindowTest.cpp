@@ -10,8 +10,8 @@
 
 #include "common/TextFile.h"
 #include "link/Commands.h"
+#include "service/FactoryWindow.h"
 #include "service/RamDump.h"
-#include "service/frmFactory.h"
 #include "sim/Physics.h"
 #include "sim/RamImage.h"
 #include "tests/service/ServiceFixture.h"
@@ -37,9 +37,9 @@ protected:
         ServiceFixture::TearDown();
     }
 
-    frmFactory* open() {
-        form->FactoryMenu->trigger();
-        auto* f = form->findChild<frmFactory*>();
+    FactoryWindow* open() {
+        form->factoryAction->trigger();
+        auto* f = form->findChild<FactoryWindow*>();
         EXPECT_NE(f, nullptr);
         bus.clearReceived();
         return f;
@@ -75,10 +75,10 @@ private:
 
 TEST_F(FactoryWindowTest, OpensWithItsFieldsHoldsThePollAndMainWindowAndGivesThemBack) {
     startWith(0, 1, 25, kAccessCode);
-    ASSERT_TRUE(form->InternalMenu->menuAction()->isVisible());
-    ASSERT_TRUE(form->Timer3->isActive());
+    ASSERT_TRUE(form->internalMenu->menuAction()->isVisible());
+    ASSERT_TRUE(form->statusTimer->isActive());
     m.link.writeCell(90, 5);  // the last write, which the window shows
-    frmFactory* f = open();
+    FactoryWindow* f = open();
     EXPECT_TRUE(sent().empty());
     EXPECT_EQ(f->windowTitle(), "Factory Control");
     EXPECT_EQ(f->CalRange->text(), "15");
@@ -93,7 +93,7 @@ TEST_F(FactoryWindowTest, OpensWithItsFieldsHoldsThePollAndMainWindowAndGivesThe
     EXPECT_EQ(f->Text1->text(), "False");
     EXPECT_FALSE(f->chkDisplayTemp->isChecked());
     EXPECT_TRUE(f->SerNumFC->text().isEmpty());
-    EXPECT_FALSE(form->Timer3->isActive());
+    EXPECT_FALSE(form->statusTimer->isActive());
     EXPECT_FALSE(form->centralWidget()->isEnabled());
     EXPECT_FALSE(form->menuBar()->isEnabled());
     EXPECT_TRUE(f->isEnabled());
@@ -103,19 +103,19 @@ TEST_F(FactoryWindowTest, OpensWithItsFieldsHoldsThePollAndMainWindowAndGivesThe
     f->hide();
     f->show();
     EXPECT_EQ(f->CalRange->text(), "17");
-    form->FactoryMenu->trigger();
-    EXPECT_EQ(form->findChildren<frmFactory*>().size(), 1);
+    form->factoryAction->trigger();
+    EXPECT_EQ(form->findChildren<FactoryWindow*>().size(), 1);
 
     closeAndForget(f);
-    EXPECT_EQ(form->findChild<frmFactory*>(), nullptr);
-    EXPECT_TRUE(form->Timer3->isActive());
+    EXPECT_EQ(form->findChild<FactoryWindow*>(), nullptr);
+    EXPECT_TRUE(form->statusTimer->isActive());
     EXPECT_TRUE(form->centralWidget()->isEnabled());
     EXPECT_TRUE(form->menuBar()->isEnabled());
 
     // A poll that was off (edit mode) stays off.
-    form->EditMode(true);
+    form->setEditMode(true);
     closeAndForget(open());
-    EXPECT_FALSE(form->Timer3->isActive());
+    EXPECT_FALSE(form->statusTimer->isActive());
 }
 
 TEST_F(FactoryWindowTest, DistanceCalibrationFromTheMeasuredTimeWritesCells6And7AndRestarts) {
@@ -123,7 +123,7 @@ TEST_F(FactoryWindowTest, DistanceCalibrationFromTheMeasuredTimeWritesCells6And7
     // A target whose echo the sensor times at 3850 ticks (4000 less its timer's offset).
     s->setTemperatureC(23);
     s->setTargetInches(4000 / sim::kEchoTicksPerSecond * sim::speedOfSound(23) / 2);
-    frmFactory* f = open();
+    FactoryWindow* f = open();
     click(f, "CalDistance");
     EXPECT_EQ(f->CalMessage->text(), "Cal Value = 7185");
     EXPECT_EQ(sent(), (std::vector<Sent>{{117, 0, 0},
@@ -156,7 +156,7 @@ TEST_F(FactoryWindowTest, DistanceCalibrationFromTheMeasuredTimeWritesCells6And7
 TEST_F(FactoryWindowTest, TemperatureCalibrationStepsAndReadsBack) {
     startWith();
     s->setTemperatureC(21);
-    frmFactory* f = open();
+    FactoryWindow* f = open();
     const int before = s->cell(10);
     click(f, "IncTempCalFC");
     click(f, "IncTempCalFC");
@@ -176,7 +176,7 @@ TEST_F(FactoryWindowTest, TemperatureCalibrationStepsAndReadsBack) {
 
 TEST_F(FactoryWindowTest, SerialNumberGoesIntoCells2To4AndTheMainWindowShowsIt) {
     startWith();
-    frmFactory* f = open();
+    FactoryWindow* f = open();
     f->SerNumFC->setText("16777216");
     EXPECT_TRUE(boxText("InputRefused", [&] { click(f, "Command6"); }).contains("Serial Number"));
     EXPECT_TRUE(sent().empty());
@@ -195,14 +195,14 @@ TEST_F(FactoryWindowTest, SerialNumberGoesIntoCells2To4AndTheMainWindowShowsIt) 
 
 TEST_F(FactoryWindowTest, CellsRevisionSingleCommandsUnlockAndBoot) {
     startWith();
-    frmFactory* f = open();
+    FactoryWindow* f = open();
     set(f, "WriteEEAdr", "90");
     set(f, "WriteEEdata", "7");
     EXPECT_EQ(f->ReadEEadr->text(), "90");
     click(f, "WriteEE");
     EXPECT_EQ(sent(), (std::vector<Sent>{{103, 90, 7}, {104, 90, 7}}));
     EXPECT_EQ(s->cell(90), 7);
-    EXPECT_EQ(m.link.WriteEEAdr, "90");
+    EXPECT_EQ(m.link.writeEepromAddress, "90");
 
     bus.clearReceived();
     s->setCell(91, 44);
@@ -224,7 +224,7 @@ TEST_F(FactoryWindowTest, CellsRevisionSingleCommandsUnlockAndBoot) {
     bus.clearReceived();
     set(f, "WriteEEAdr", "128");
     EXPECT_TRUE(boxText("InputRefused", [&] { click(f, "WriteEE"); }).contains("EEPROM Address"));
-    EXPECT_EQ(m.link.WriteEEAdr, "90");
+    EXPECT_EQ(m.link.writeEepromAddress, "90");
     set(f, "WriteEEAdr", "90");
     set(f, "WriteEEdata", "256");
     EXPECT_TRUE(boxText("InputRefused", [&] { click(f, "WriteEE"); }).contains("EEPROM Data"));
@@ -242,7 +242,7 @@ TEST_F(FactoryWindowTest, CellsRevisionSingleCommandsUnlockAndBoot) {
 
 TEST_F(FactoryWindowTest, TheDescriptionIsConfirmedNamingItsCellsAndNeverReachesCell30) {
     startWith();
-    frmFactory* f = open();
+    FactoryWindow* f = open();
     f->SensorDescripFC->setText("AB");
     QString warning;
     whenWindowOpens("DescriptionWarning", [&](QWidget* box) {
@@ -285,7 +285,7 @@ TEST_F(FactoryWindowTest, TheDescriptionIsConfirmedNamingItsCellsAndNeverReaches
 
 TEST_F(FactoryWindowTest, TheFreeFrameOnceAndContinuouslyUntilUncheckedOrClosed) {
     startWith();
-    frmFactory* f = open();
+    FactoryWindow* f = open();
     click(f, "cmdSendCommand");
     EXPECT_EQ(rawBytes(), (std::vector<std::uint8_t>{170, 1, 2, 0, 0, 173}));
 
@@ -312,7 +312,7 @@ TEST_F(FactoryWindowTest, TheFreeFrameOnceAndContinuouslyUntilUncheckedOrClosed)
     bus.clearReceived();
     f->chkContinuously->setChecked(true);
     QObject::disconnect(&watch, nullptr, nullptr, nullptr);
-    QPointer<frmFactory> alive(f);
+    QPointer<FactoryWindow> alive(f);
     QObject::connect(&watch, &QTimer::timeout, [&] {
         if (bus.received().size() >= 3 && alive) alive->close();
     });
@@ -321,12 +321,12 @@ TEST_F(FactoryWindowTest, TheFreeFrameOnceAndContinuouslyUntilUncheckedOrClosed)
     EXPECT_EQ(bus.received().size(), 3u);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(alive.isNull());
-    EXPECT_TRUE(form->Timer3->isActive());
+    EXPECT_TRUE(form->statusTimer->isActive());
 }
 
 TEST_F(FactoryWindowTest, LegSequenceAndPatternsAreRawBytesAndAPatternStopsWithTheWindow) {
     startWith();
-    frmFactory* f = open();
+    FactoryWindow* f = open();
     click(f, "LegSequence");
     EXPECT_EQ(rawBytes(), (std::vector<std::uint8_t>{0, 1}));
 
@@ -350,7 +350,7 @@ TEST_F(FactoryWindowTest, LegSequenceAndPatternsAreRawBytesAndAPatternStopsWithT
 
     f->OneByte->setText("3");
     f->Text5->setText("16");
-    QPointer<frmFactory> alive(f);
+    QPointer<FactoryWindow> alive(f);
     QTimer watch;
     watch.setInterval(0);
     QObject::connect(&watch, &QTimer::timeout, [&] {
@@ -364,14 +364,14 @@ TEST_F(FactoryWindowTest, LegSequenceAndPatternsAreRawBytesAndAPatternStopsWithT
 TEST_F(FactoryWindowTest, RamDumpFromTheMenuAndTheWindowKeepsTheOldFileWhenShort) {
     startWith(0, 1);
     const std::string path = (dir.path() + "/PICRAM.txt").toStdString();
-    form->MenuPicRamToFile->trigger();
+    form->ramToFileAction->trigger();
     const auto image = sim::ramImage(s->eeprom(), 1, s->restartCount());
     ASSERT_TRUE(readTextLines(path));
     EXPECT_EQ(joinCrLf(*readTextLines(path)), ramDumpText(image));
     EXPECT_EQ(sent(), (std::vector<Sent>{{120, 0, 0}}));
-    EXPECT_TRUE(form->Timer3->isActive());
+    EXPECT_TRUE(form->statusTimer->isActive());
 
-    frmFactory* f = open();
+    FactoryWindow* f = open();
     sim::FaultConfig cut;
     cut.shortReply = 1;
     bus.setFaults(0, cut, 4);
@@ -386,19 +386,19 @@ TEST_F(FactoryWindowTest, DisplayOptionsReachTheMainWindow) {
     startWith();
     m.link.processEvents();
     poll();  // a measured temperature to show
-    frmFactory* f = open();
+    FactoryWindow* f = open();
     EXPECT_FALSE(shown("Temperature"));
     click(f, "chkDisplayTemp");
-    EXPECT_FALSE(m.TemperatureHidden);
+    EXPECT_FALSE(m.temperatureHidden);
     EXPECT_TRUE(shown("Temperature"));
     f->DecimalPlacesIn->setText("3");
     EXPECT_EQ(m.formats.format[kIn], "##0.000");
-    EXPECT_TRUE(m.formats.InchFormatFixed);
+    EXPECT_TRUE(m.formats.inchFormatFixed);
     EXPECT_EQ(text("Dist04").section('.', 1).size(), 3);
     f->DecimalPlacesIn->setText("x");  // left as it was
     EXPECT_EQ(m.formats.format[kIn], "##0.000");
     click(f, "Text1");
-    EXPECT_TRUE(m.SkipValidation);
+    EXPECT_TRUE(m.skipValidation);
     EXPECT_EQ(f->Text1->text(), "TRUE");
     EXPECT_TRUE(sent().empty());
     closeAndForget(f);
@@ -424,9 +424,9 @@ protected:
 
 TEST_F(IdTagTest, ThreeSensorsPolledThenProgrammedInListOrderWithTheFailureLogged) {
     startThree();
-    frmFactory* f = open();
+    FactoryWindow* f = open();
     click(f, "cmdIDTagTest");
-    frmZULtest* t = f->idTagTest();
+    RepeatedTestWindow* t = f->idTagTest();
     ASSERT_NE(t, nullptr);
     EXPECT_EQ(t->windowTitle(), "K7700 ID Tag Test");
     t->tmrTest->stop();
@@ -441,7 +441,7 @@ TEST_F(IdTagTest, ThreeSensorsPolledThenProgrammedInListOrderWithTheFailureLogge
     });
     spoil.start();
     for (int i = 0; i < 6; ++i) {
-        t->tmrTest_Timer();
+        t->testNextSensor();
         t->tmrTest->stop();
     }
     EXPECT_FALSE(spoil.isActive());
@@ -464,12 +464,12 @@ TEST_F(IdTagTest, ThreeSensorsPolledThenProgrammedInListOrderWithTheFailureLogge
 
     // Leaving the test leaves the poll to the factory window, which gives it back.
     t->close();
-    EXPECT_FALSE(form->Timer3->isActive());
+    EXPECT_FALSE(form->statusTimer->isActive());
     // The factory window closed while a step of the test reads a sensor: both go, the step
     // ends there and writes nothing.
     click(f, "cmdIDTagTest");
-    QPointer<frmZULtest> second = f->idTagTest();
-    QPointer<frmFactory> factory(f);
+    QPointer<RepeatedTestWindow> second = f->idTagTest();
+    QPointer<FactoryWindow> factory(f);
     const int reads = bus.countReceived(cmd::ReadEeprom);
     const int statuses = bus.countReceived(cmd::Status);
     QTimer closer;
@@ -480,18 +480,18 @@ TEST_F(IdTagTest, ThreeSensorsPolledThenProgrammedInListOrderWithTheFailureLogge
     closer.start();
     EXPECT_TRUE(QTest::qWaitFor([&] { return second.isNull() && factory.isNull(); }, 5000));
     EXPECT_EQ(bus.countReceived(cmd::Status), statuses);
-    EXPECT_TRUE(form->Timer3->isActive());
+    EXPECT_TRUE(form->statusTimer->isActive());
 }
 
 TEST_F(IdTagTest, TheLogKeeps30001EntriesAndEditModeKeepsTheTestFromStarting) {
     startThree();
-    form->EditMode(true);
-    frmFactory* f = open();
+    form->setEditMode(true);
+    FactoryWindow* f = open();
     EXPECT_TRUE(boxText("TestRefused", [&] { click(f, "cmdIDTagTest"); }).contains("edit mode"));
     EXPECT_EQ(f->idTagTest(), nullptr);
-    form->EditMode(false);
+    form->setEditMode(false);
     click(f, "cmdIDTagTest");
-    frmZULtest* t = f->idTagTest();
+    RepeatedTestWindow* t = f->idTagTest();
     t->tmrTest->stop();
     t->hide();  // a shown list lays all its entries out again at every selection
     for (int i = 0; i <= kTestLogLimit + 1; ++i) t->addMessage(QString::number(i));

@@ -5,7 +5,7 @@
 #include <QMessageBox>
 
 #include "link/Commands.h"
-#include "service/frmLowEEPROM.h"
+#include "service/LowEepromWindow.h"
 #include "tests/service/ServiceFixture.h"
 
 namespace k7 {
@@ -15,9 +15,9 @@ using test::Sent;
 
 class LowEepromWindowTest : public test::ServiceFixture {
 protected:
-    frmLowEEPROM* open() {
-        form->mnuLowEEPROM->trigger();
-        auto* w = form->findChild<frmLowEEPROM*>();
+    LowEepromWindow* open() {
+        form->lowEepromAction->trigger();
+        auto* w = form->findChild<LowEepromWindow*>();
         EXPECT_NE(w, nullptr);
         return w;
     }
@@ -27,7 +27,7 @@ protected:
 TEST_F(LowEepromWindowTest, OpeningReadsEveryValueAndWriteAllWritesOnlyWhatWasTyped) {
     startWith();
     s->setCell(13, 9);
-    frmLowEEPROM* w = open();
+    LowEepromWindow* w = open();
     EXPECT_EQ(w->windowTitle(), "Low EEPROM");
     EXPECT_EQ(sent().size(), 10u);
     EXPECT_EQ(w->lblIDTag->text(), "Values of the sensor with ID Tag 1");
@@ -35,7 +35,7 @@ TEST_F(LowEepromWindowTest, OpeningReadsEveryValueAndWriteAllWritesOnlyWhatWasTy
     EXPECT_EQ(field(w, "ReadDistCal"), "150");
     EXPECT_EQ(field(w, "Read20mAcal"), "4000");
     EXPECT_EQ(field(w, "ReadLockout"), "9");
-    EXPECT_TRUE(form->Timer3->isActive());  // the poll goes on beside it
+    EXPECT_TRUE(form->statusTimer->isActive());  // the poll goes on beside it
 
     // Nothing typed: nothing sent. A value too large for its cell: nothing sent.
     bus.clearReceived();
@@ -79,7 +79,7 @@ TEST_F(LowEepromWindowTest, ItReadsAgainWhenTheMainWindowShowsAnotherSensor) {
     second.setCell(10, 120);
     start();
     form->show();
-    frmLowEEPROM* w = open();
+    LowEepromWindow* w = open();
     EXPECT_EQ(w->lblIDTag->text(), "Values of the sensor with ID Tag 1");
     EXPECT_EQ(field(w, "ReadTempCal"), "128");
     form->SensorID->setCurrentIndex(1);

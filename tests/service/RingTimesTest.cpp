@@ -5,8 +5,8 @@
 #include <QScreen>
 
 #include "link/Commands.h"
-#include "service/G615RingTimes.h"
-#include "service/frmK7KRev.h"
+#include "service/FirmwareVersionWindow.h"
+#include "service/RingTimesWindow.h"
 #include "sim/Faults.h"
 #include "tests/service/ServiceFixture.h"
 
@@ -17,7 +17,7 @@ using test::Sent;
 
 class RingTimesTest : public test::ServiceFixture {
 protected:
-    G615RingTimes* openWindow() { return form->findChild<G615RingTimes*>(); }
+    RingTimesWindow* openWindow() { return form->findChild<RingTimesWindow*>(); }
     static QString cell(QWidget* w, const char* column, int row) {
         return child<QLineEdit>(w, QString("%1(%2)").arg(column).arg(row).toUtf8())->text();
     }
@@ -25,12 +25,12 @@ protected:
 
 TEST_F(RingTimesTest, ReadsTheFourteenWordsInRowOrderAndDerivesTheColumns) {
     startWith(4);
-    EXPECT_TRUE(form->menuRingTimes->isVisible());
-    EXPECT_FALSE(form->CalCurrentMenu->isVisible());
+    EXPECT_TRUE(form->ringTimesAction->isVisible());
+    EXPECT_FALSE(form->calibrateCurrentAction->isVisible());
     s->setCell(16, 1000 / 256);  // row 12: 1000 ticks
     s->setCell(17, 1000 % 256);
-    form->menuRingTimes->trigger();
-    G615RingTimes* w = openWindow();
+    form->ringTimesAction->trigger();
+    RingTimesWindow* w = openWindow();
     ASSERT_NE(w, nullptr);
     EXPECT_TRUE(w->isVisible());
     EXPECT_FALSE(w->isModal());
@@ -58,7 +58,7 @@ TEST_F(RingTimesTest, ReadsTheFourteenWordsInRowOrderAndDerivesTheColumns) {
 
     // Chosen again: the open window comes to the front, nothing is read.
     bus.clearReceived();
-    form->menuRingTimes->trigger();
+    form->ringTimesAction->trigger();
     EXPECT_EQ(openWindow(), w);
     EXPECT_TRUE(sent().empty());
     QTest::keyClick(w->Multiplier, Qt::Key_Escape);
@@ -71,7 +71,7 @@ TEST_F(RingTimesTest, ThePollWaitsForAllFourteenReadsOnALossyLine) {
     sim::FaultConfig lossy;
     lossy.firstAttemptLost = true;
     bus.setFaults(0, lossy, 2);
-    auto frames = withPollDue([&] { form->menuRingTimes->trigger(); });
+    auto frames = withPollDue([&] { form->ringTimesAction->trigger(); });
     EXPECT_FALSE(test::anyStatusFrame(frames));
     ASSERT_NE(openWindow(), nullptr);
     EXPECT_EQ(openWindow()->T1Ticks[13]->text(), "4200");
@@ -79,12 +79,12 @@ TEST_F(RingTimesTest, ThePollWaitsForAllFourteenReadsOnALossyLine) {
 
 TEST_F(RingTimesTest, ServiceItemsFollowTheSensorTypeAndEditMode) {
     startWith(0);
-    EXPECT_FALSE(form->menuRingTimes->isVisible());
-    EXPECT_TRUE(form->CalCurrentMenu->isVisible());
-    EXPECT_TRUE(form->CalCurrentMenu->isEnabled());
-    form->EditMode(true);
-    EXPECT_FALSE(form->CalCurrentMenu->isEnabled());
-    EXPECT_TRUE(form->mnuAdjustSenitivity->isEnabled());
+    EXPECT_FALSE(form->ringTimesAction->isVisible());
+    EXPECT_TRUE(form->calibrateCurrentAction->isVisible());
+    EXPECT_TRUE(form->calibrateCurrentAction->isEnabled());
+    form->setEditMode(true);
+    EXPECT_FALSE(form->calibrateCurrentAction->isEnabled());
+    EXPECT_TRUE(form->sensitivityAction->isEnabled());
 }
 
 TEST_F(RingTimesTest, FirmwareWindowNamesTheTagAndRevision) {
@@ -94,17 +94,17 @@ TEST_F(RingTimesTest, FirmwareWindowNamesTheTagAndRevision) {
         label = child<QLabel>(w, "lblFWRev")->text();
         click(w, "btnExitRev");
     });
-    form->k7v->trigger();
+    form->firmwareVersionAction->trigger();
     EXPECT_EQ(label, "K7700 with ID Tag 7 has Firmware Version 5");
     EXPECT_EQ(sent(), (std::vector<Sent>{{cmd::FirmwareVersion, 0, 0}}));
 
     type(form->SingleSensorID, "9");  // edit mode: the sensor asked is still tag 7
-    ASSERT_TRUE(m.EditModeActive);
+    ASSERT_TRUE(m.editModeActive);
     whenWindowOpens("frmK7KRev", [&](QWidget* w) {
         label = child<QLabel>(w, "lblFWRev")->text();
         click(w, "btnExitRev");
     });
-    form->k7v->trigger();
+    form->firmwareVersionAction->trigger();
     EXPECT_EQ(label, "K7700 with ID Tag 7 has Firmware Version 5");
 }
 
@@ -113,11 +113,11 @@ TEST(ServiceWindowPlace, OverTheMainWindowAndFullyOnTheScreen) {
     main.setGeometry(100, 200, 600, 400);
     main.show();
     const QRect screen = main.screen()->availableGeometry();
-    G615RingTimes ring("1", &main);
+    RingTimesWindow ring("1", &main);
     ring.show();
     EXPECT_NEAR(ring.frameGeometry().center().x(), main.frameGeometry().center().x(), 2);
     EXPECT_NEAR(ring.frameGeometry().center().y(), main.frameGeometry().center().y(), 2);
-    frmK7KRev version(&main);  // centred at 80 % across and 16 % down
+    FirmwareVersionWindow version(&main);  // centred at 80 % across and 16 % down
     version.show();
     const QRect m = main.frameGeometry();
     EXPECT_NEAR(version.frameGeometry().center().x(), m.x() + 0.8 * m.width(), 2);

@@ -7,7 +7,7 @@
 
 #include "link/Commands.h"
 #include "link/Link.h"
-#include "service/frmAdjustThreshold.h"
+#include "service/SensitivityWindow.h"
 #include "sim/Faults.h"
 #include "tests/service/ServiceFixture.h"
 
@@ -28,7 +28,7 @@ protected:
             });
             click(warning, "btnProceed");
         });
-        form->mnuAdjustSenitivity->trigger();
+        form->sensitivityAction->trigger();
     }
     static int checkedOption(QWidget* adjust) {
         for (int i = 0; i < 5; ++i) {
@@ -74,8 +74,8 @@ TEST_F(SensitivityTest, ChoosingAThresholdWritesItRestartsAndShowsTwoAndAHalfSec
     EXPECT_EQ(lastBar, 100);
     EXPECT_TRUE(barHiddenAfter);
     EXPECT_EQ(sameAgainFrames, 0);
-    EXPECT_TRUE(form->Timer3->isActive());
-    EXPECT_FALSE(m.link.ThresholdProgressActive);
+    EXPECT_TRUE(form->statusTimer->isActive());
+    EXPECT_FALSE(m.link.thresholdProgressActive);
 }
 
 TEST_F(SensitivityTest, UnknownCodesShowAsUnknownAndSelectNothing) {
@@ -97,8 +97,8 @@ TEST_F(SensitivityTest, ACellThatRefusesWritesIsTriedTenTimesAndTheSensorStillRe
     sim::FaultConfig f;
     f.refuseWriteCells = {30};
     bus.setFaults(0, f, 1);
-    frmAdjustThreshold adjust(m.link, *form, form.get());
-    ASSERT_TRUE(adjust.Form_Load());
+    SensitivityWindow adjust(m.link, *form, form.get());
+    ASSERT_TRUE(adjust.load());
     adjust.show();
     bus.clearReceived();
     const std::int64_t t0 = clock.nowUs();
@@ -114,8 +114,8 @@ TEST_F(SensitivityTest, ACellThatRefusesWritesIsTriedTenTimesAndTheSensorStillRe
 
 TEST_F(SensitivityTest, NoStatusFrameInsideAChangeOnALossyLine) {
     startWith();
-    frmAdjustThreshold adjust(m.link, *form, form.get());
-    ASSERT_TRUE(adjust.Form_Load());
+    SensitivityWindow adjust(m.link, *form, form.get());
+    ASSERT_TRUE(adjust.load());
     adjust.show();
     sim::FaultConfig lossy;
     lossy.firstAttemptLost = true;
@@ -132,7 +132,7 @@ TEST_F(SensitivityTest, AG615IsNotOfferedTheChangeOfItsRingTimeCell) {
         message = static_cast<QMessageBox*>(box)->text();
         static_cast<QMessageBox*>(box)->accept();
     });
-    form->mnuAdjustSenitivity->trigger();
+    form->sensitivityAction->trigger();
     EXPECT_TRUE(message.contains("G-615")) << message.toStdString();
     EXPECT_TRUE(sent().empty());
 }

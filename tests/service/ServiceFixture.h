@@ -5,13 +5,13 @@
 #include <QTest>
 #include <functional>
 
-#include "support/MainFormFixture.h"
+#include "support/MainWindowFixture.h"
 #include "support/Modal.h"
 #include "tests/service/Frames.h"
 
 namespace k7::test {
 
-class ServiceFixture : public MainFormFixture {
+class ServiceFixture : public MainWindowFixture {
 protected:
     sim::SimSensor* s = nullptr;
 
@@ -58,7 +58,7 @@ protected:
         int ticks = 0;
         QObject::connect(&due, &QTimer::timeout, [&] {
             ++ticks;
-            form->Timer3_Timer();
+            form->pollStatus();
         });
         due.start();
         action();

@@ -60,30 +60,30 @@ TEST(ThresholdTexts, UnknownCodesAreShownAsUnknown) {
 TEST(StopWatch, RunsFromAnyClockReadingIncludingZero) {
     VirtualClock clock;  // starts at 0, where a start tick of 0 would read as "not running"
     StopWatch w(clock);
-    EXPECT_FALSE(w.IsRunning());
-    EXPECT_EQ(w.ElapsedTime(), 0);
-    w.StartTimer();
-    EXPECT_TRUE(w.IsRunning());
+    EXPECT_FALSE(w.isRunning());
+    EXPECT_EQ(w.elapsedMs(), 0);
+    w.start();
+    EXPECT_TRUE(w.isRunning());
     clock.advance(2'500'400);
-    EXPECT_EQ(w.ElapsedTime(), 2500);
-    EXPECT_EQ(w.StopTimer(), 2500);
-    EXPECT_FALSE(w.IsRunning());
-    EXPECT_EQ(w.ElapsedTime(), 0);
+    EXPECT_EQ(w.elapsedMs(), 2500);
+    EXPECT_EQ(w.stop(), 2500);
+    EXPECT_FALSE(w.isRunning());
+    EXPECT_EQ(w.elapsedMs(), 0);
 }
 
 class EepromAccessTest : public test::LinkFixture {};
 
 TEST_F(EepromAccessTest, WriteEECellSendsBothUnlockCodesWhateverTheParameterBlockHolds) {
     sim::SimSensor& s = addSensor(1);
-    link.WriteEEAdr = "45";  // an address above 29 would give the code 0
-    EXPECT_TRUE(WriteEECell(link, 12, 99));
+    link.writeEepromAddress = "45";  // an address above 29 would give the code 0
+    EXPECT_TRUE(writeEepromCell(link, 12, 99));
     const std::vector<test::Sent> want = {{cmd::Unlock, kUnlockLowRegion, 0},
                                           {cmd::Unlock, kUnlockMiddleRegion, 0},
                                           {cmd::WriteEeprom, 12, 99},
                                           {cmd::ReadEeprom, 12, 99}};
     EXPECT_EQ(test::sentFrames(bus), want);
     EXPECT_EQ(s.cell(12), 99);
-    EXPECT_EQ(link.WriteEEAdr, "12");
+    EXPECT_EQ(link.writeEepromAddress, "12");
 }
 
 }  // namespace

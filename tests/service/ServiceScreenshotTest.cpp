@@ -5,14 +5,14 @@
 
 #include <QProgressBar>
 
-#include "service/G615RingTimes.h"
-#include "service/frmAdjustThreshold.h"
-#include "service/frmCalWarning.h"
-#include "service/frmChangeThreshWarning.h"
-#include "service/frmFactory.h"
-#include "service/frmICal.h"
-#include "service/frmK7KRev.h"
-#include "service/frmLowEEPROM.h"
+#include "service/CalibrationWarningWindow.h"
+#include "service/CalibrationWindow.h"
+#include "service/FactoryWindow.h"
+#include "service/FirmwareVersionWindow.h"
+#include "service/LowEepromWindow.h"
+#include "service/RingTimesWindow.h"
+#include "service/SensitivityWarningWindow.h"
+#include "service/SensitivityWindow.h"
 #include "support/WindowChecks.h"
 #include "tests/service/ServiceFixture.h"
 
@@ -31,16 +31,16 @@ protected:
 
 TEST_F(ServiceScreenshots, CalibrationAndSensitivity) {
     startWith();
-    frmCalWarning calWarning(form.get());
+    CalibrationWarningWindow calWarning(form.get());
     look(&calWarning, "service-cal-warning");
-    frmICal cal(m.link, *form, form.get());
+    CalibrationWindow cal(m.link, *form, form.get());
     look(&cal, "service-ical");
     cal.close();
-    frmChangeThreshWarning threshWarning(form.get());
-    ASSERT_TRUE(threshWarning.Form_Load(m.link));
+    SensitivityWarningWindow threshWarning(form.get());
+    ASSERT_TRUE(threshWarning.load(m.link));
     look(&threshWarning, "service-thresh-warning");
-    frmAdjustThreshold adjust(m.link, *form, form.get());
-    ASSERT_TRUE(adjust.Form_Load());
+    SensitivityWindow adjust(m.link, *form, form.get());
+    ASSERT_TRUE(adjust.load());
     look(&adjust, "service-adjust-threshold");
     // Half-way through a change.
     adjust.lblChangingThreshold->show();
@@ -51,27 +51,27 @@ TEST_F(ServiceScreenshots, CalibrationAndSensitivity) {
 
 TEST_F(ServiceScreenshots, RingTimesAndFirmware) {
     startWith(4);
-    G615RingTimes ring(form->SerialNumber->text(), form.get());
-    ASSERT_TRUE(ring.Form_Load(m.link));
+    RingTimesWindow ring(form->SerialNumber->text(), form.get());
+    ASSERT_TRUE(ring.load(m.link));
     look(&ring, "service-ring-times");
-    frmK7KRev version(form.get());
-    ASSERT_TRUE(version.Form_Load(m.link, "1"));
+    FirmwareVersionWindow version(form.get());
+    ASSERT_TRUE(version.load(m.link, "1"));
     look(&version, "service-firmware");
 }
 
 TEST_F(ServiceScreenshots, FactoryBench) {
     startWith(0, 1, 25, {"5290318846"});
-    form->FactoryMenu->trigger();
-    auto* factory = form->findChild<frmFactory*>();
+    form->factoryAction->trigger();
+    auto* factory = form->findChild<FactoryWindow*>();
     ASSERT_NE(factory, nullptr);
     look(factory, "service-factory");
     factory->cmdIDTagTest->click();
     ASSERT_NE(factory->idTagTest(), nullptr);
-    factory->idTagTest()->tmrTest_Timer();
+    factory->idTagTest()->testNextSensor();
     look(factory->idTagTest(), "service-id-tag-test");
     factory->close();
-    form->mnuLowEEPROM->trigger();
-    auto* low = form->findChild<frmLowEEPROM*>();
+    form->lowEepromAction->trigger();
+    auto* low = form->findChild<LowEepromWindow*>();
     ASSERT_NE(low, nullptr);
     look(low, "service-low-eeprom");
     low->close();

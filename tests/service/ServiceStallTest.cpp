@@ -5,13 +5,13 @@
 #include <QLineEdit>
 #include <QMessageBox>
 
-#include "service/G615RingTimes.h"
-#include "service/frmAdjustThreshold.h"
-#include "service/frmFactory.h"
-#include "service/frmICal.h"
-#include "service/frmK7KRev.h"
-#include "service/frmLowEEPROM.h"
-#include "service/frmZULtest.h"
+#include "service/CalibrationWindow.h"
+#include "service/FactoryWindow.h"
+#include "service/FirmwareVersionWindow.h"
+#include "service/LowEepromWindow.h"
+#include "service/RepeatedTestWindow.h"
+#include "service/RingTimesWindow.h"
+#include "service/SensitivityWindow.h"
 #include "support/StallDetector.h"
 #include "tests/service/ServiceFixture.h"
 
@@ -37,7 +37,7 @@ TEST_F(ServiceStalls, CalibrationAndSensitivity) {
     s->setCell(8, 15);
     s->setCell(9, 160);
     {
-        frmICal cal(m.link, *form, form.get());
+        CalibrationWindow cal(m.link, *form, form.get());
         EXPECT_LE(worst("calibration: open", [&] { cal.show(); }), kLongestStallMs);
         EXPECT_LE(worst("calibration: increase", [&] { click(&cal, "IncCurrent"); }),
                   kLongestStallMs);
@@ -46,8 +46,8 @@ TEST_F(ServiceStalls, CalibrationAndSensitivity) {
         EXPECT_LE(worst("calibration: exit", [&] { click(&cal, "ICalExit"); }), kLongestStallMs);
         EXPECT_FALSE(cal.isVisible());
     }
-    frmAdjustThreshold adjust(m.link, *form, form.get());
-    ASSERT_TRUE(adjust.Form_Load());
+    SensitivityWindow adjust(m.link, *form, form.get());
+    ASSERT_TRUE(adjust.load());
     adjust.show();
     EXPECT_LE(worst("sensitivity change", [&] { click(&adjust, "opThresh(3)"); }), kLongestStallMs);
     EXPECT_EQ(s->cell(30), 11);
@@ -55,10 +55,10 @@ TEST_F(ServiceStalls, CalibrationAndSensitivity) {
 
 TEST_F(ServiceStalls, RingTimesAndFirmware) {
     startWith(4);
-    G615RingTimes ring(form->SerialNumber->text(), form.get());
-    EXPECT_LE(worst("ring times", [&] { ASSERT_TRUE(ring.Form_Load(m.link)); }), kLongestStallMs);
-    frmK7KRev version(form.get());
-    EXPECT_LE(worst("firmware version", [&] { ASSERT_TRUE(version.Form_Load(m.link, "1")); }),
+    RingTimesWindow ring(form->SerialNumber->text(), form.get());
+    EXPECT_LE(worst("ring times", [&] { ASSERT_TRUE(ring.load(m.link)); }), kLongestStallMs);
+    FirmwareVersionWindow version(form.get());
+    EXPECT_LE(worst("firmware version", [&] { ASSERT_TRUE(version.load(m.link, "1")); }),
               kLongestStallMs);
 }
 
@@ -69,8 +69,8 @@ TEST_F(ServiceStalls, FactoryBenchLowEepromAndIdTagTest) {
         explicit InFolder(const QString& d) { QDir::setCurrent(d); }
         ~InFolder() { QDir::setCurrent(before); }
     } folder(dir.path());
-    form->FactoryMenu->trigger();
-    auto* f = form->findChild<frmFactory*>();
+    form->factoryAction->trigger();
+    auto* f = form->findChild<FactoryWindow*>();
     ASSERT_NE(f, nullptr);
     s->setTargetInches(15);
     EXPECT_LE(worst("factory: calibrate distance", [&] { click(f, "CalDistance"); }),
@@ -90,16 +90,16 @@ TEST_F(ServiceStalls, FactoryBenchLowEepromAndIdTagTest) {
     EXPECT_LE(worst("factory: line pattern", [&] { click(f, "SendAByte"); }), kLongestStallMs);
     EXPECT_LE(worst("factory: leg sequence", [&] { click(f, "LegSequence"); }), kLongestStallMs);
     click(f, "cmdIDTagTest");
-    frmZULtest* t = f->idTagTest();
+    RepeatedTestWindow* t = f->idTagTest();
     ASSERT_NE(t, nullptr);
     t->tmrTest->stop();
-    EXPECT_LE(worst("ID tag test: status", [&] { t->tmrTest_Timer(); }), kLongestStallMs);
-    EXPECT_LE(worst("ID tag test: programming", [&] { t->tmrTest_Timer(); }), kLongestStallMs);
+    EXPECT_LE(worst("ID tag test: status", [&] { t->testNextSensor(); }), kLongestStallMs);
+    EXPECT_LE(worst("ID tag test: programming", [&] { t->testNextSensor(); }), kLongestStallMs);
     t->close();
     f->close();
 
-    form->mnuLowEEPROM->trigger();
-    auto* low = form->findChild<frmLowEEPROM*>();
+    form->lowEepromAction->trigger();
+    auto* low = form->findChild<LowEepromWindow*>();
     ASSERT_NE(low, nullptr);
     EXPECT_LE(worst("low EEPROM: read all", [&] { click(low, "cmdReadAll"); }), kLongestStallMs);
     low->writeFields[4]->setText("7");

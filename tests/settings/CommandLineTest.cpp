@@ -6,26 +6,26 @@ namespace k7 {
 namespace {
 
 TEST(CommandLine, SwitchesWithAndWithoutSlashes) {
-    auto f = ProcessCommandLineOptions("/onesensor /AutoResetError");
-    EXPECT_TRUE(f.OneSensor);
-    EXPECT_TRUE(f.AutoResetError);
-    EXPECT_FALSE(f.FactoryAccess);
+    auto f = processCommandLineOptions("/onesensor /AutoResetError");
+    EXPECT_TRUE(f.oneSensor);
+    EXPECT_TRUE(f.autoResetError);
+    EXPECT_FALSE(f.factoryAccess);
 
-    f = ProcessCommandLineOptions("onesensor");
-    EXPECT_TRUE(f.OneSensor);
-    EXPECT_FALSE(f.AutoResetError);
+    f = processCommandLineOptions("onesensor");
+    EXPECT_TRUE(f.oneSensor);
+    EXPECT_FALSE(f.autoResetError);
 
-    f = ProcessCommandLineOptions(" 5290318846 / ONESENSOR ");
-    EXPECT_TRUE(f.FactoryAccess);
-    EXPECT_TRUE(f.OneSensor);
+    f = processCommandLineOptions(" 5290318846 / ONESENSOR ");
+    EXPECT_TRUE(f.factoryAccess);
+    EXPECT_TRUE(f.oneSensor);
 }
 
 TEST(CommandLine, UnknownOrSplitTokensSetNothing) {
     for (const char* text : {"/ONE SENSOR", "", "/", "//", "ONESENSORX", "/AUTO/RESETERROR", "x"}) {
-        auto f = ProcessCommandLineOptions(text);
-        EXPECT_FALSE(f.OneSensor) << text;
-        EXPECT_FALSE(f.AutoResetError) << text;
-        EXPECT_FALSE(f.FactoryAccess) << text;
+        auto f = processCommandLineOptions(text);
+        EXPECT_FALSE(f.oneSensor) << text;
+        EXPECT_FALSE(f.autoResetError) << text;
+        EXPECT_FALSE(f.factoryAccess) << text;
     }
 }
 

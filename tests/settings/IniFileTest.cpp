@@ -9,7 +9,7 @@
 #include "common/TextFile.h"
 #include "common/Version.h"
 #include "settings/IniFile.h"
-#include "settings/Module2.h"
+#include "settings/ProgramState.h"
 #include "sim/SimulatedLine.h"
 #include "support/FakeLinkUi.h"
 #include "support/TempDir.h"
@@ -202,10 +202,10 @@ TEST_F(IniFileTest, UnreadableFileIsNeverReplaced) {
         sim::SimBus bus;
         sim::SimulatedLine line{bus, clock};
         test::FakeLinkUi ui;
-        Module2 m{line, clock, ui};
+        ProgramState m{line, clock, ui};
         m.iniPath = path;
         m.applyIni(r);
-        m.WriteIniFile("3");
+        m.saveIni("3");
         return r.leaveFileAlone && !r.rewritten && r.values.port == 0 && r.values.distanceUnit == 1;
     }));
     std::filesystem::permissions(path, std::filesystem::perms::owner_read);

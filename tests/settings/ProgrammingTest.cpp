@@ -61,15 +61,15 @@ protected:
 
     sim::SimSensor& addSensor(int type, int tag = 3) {
         sim::SimSensor& sensor = bus.addSensor({.tag = tag, .type = type});
-        m.SensorType = type;
-        m.link.SlowSensor = type == 4;
-        m.discovery.CurrentIDTag = tag;
+        m.sensorType = type;
+        m.link.slowSensor = type == 4;
+        m.discovery.currentIdTag = tag;
         s.SingleSensorID = ui.tag = std::to_string(tag);
-        m.distField(DistField::Dist04).Stored = 25 * 128;
-        m.distField(DistField::Dist20).Stored = 30 * 128;
-        m.distField(DistField::CloseSetPoint).Stored = 1000;
-        m.distField(DistField::FarSetPoint).Stored = 3000;
-        m.distField(DistField::UserMaxRange).Stored = 60 * 128;
+        m.distField(DistField::Dist04).stored = 25 * 128;
+        m.distField(DistField::Dist20).stored = 30 * 128;
+        m.distField(DistField::CloseSetPoint).stored = 1000;
+        m.distField(DistField::FarSetPoint).stored = 3000;
+        m.distField(DistField::UserMaxRange).stored = 60 * 128;
         s.OutputSpan = 1;
         s.NoTargetCurrent = 3;
         s.AverageType = 1;
@@ -87,8 +87,8 @@ protected:
         s.NoEchoTimeout = "0.5";  // validation passed it as 1
         s.TriggerDelay = "7";
         s.UserDescription = "ABC";
-        m.TemperatureCompensation = 1;
-        m.PresetTemperatureC = -50;
+        m.temperatureCompensation = 1;
+        m.presetTemperatureC = -50;
         return sensor;
     }
 
@@ -114,7 +114,7 @@ protected:
     VirtualClock clock;
     sim::SimulatedLine line{bus, clock};
     test::FakeLinkUi ui;
-    Module2 m{line, clock, ui};
+    ProgramState m{line, clock, ui};
     ScreenValues s;
 };
 
@@ -122,7 +122,7 @@ TEST_F(ProgrammingTest, StandardSensorWritesEveryCellVerifiedInOrder) {
     sim::SimSensor& sensor = addSensor(0);
     EXPECT_EQ(addresses(userEepromWrites(m, s)), kStandardOrder);
 
-    const ProgramResult r = WriteAllUserEEPROM(m, s);
+    const ProgramResult r = writeAllUserEeprom(m, s);
     EXPECT_TRUE(r.ok());
     expectVerifiedWrites(received(), 3, kStandardOrder);
     EXPECT_EQ(sensor.cell(79), 12);  // 25 inches = 3200
@@ -133,8 +133,8 @@ TEST_F(ProgrammingTest, StandardSensorWritesEveryCellVerifiedInOrder) {
     EXPECT_EQ(sensor.cell(77), ' ');
     EXPECT_EQ(ui.progressCaptions, std::vector<std::string>{"Writing K-7700 Data"});
     EXPECT_FALSE(ui.progressShown);
-    EXPECT_EQ(m.link.ProgressTotal, 55);
-    EXPECT_EQ(m.link.ProgressDone, 56);
+    EXPECT_EQ(m.link.progressTotal, 55);
+    EXPECT_EQ(m.link.progressDone, 56);
     EXPECT_EQ(*std::max_element(ui.progressValues.begin(), ui.progressValues.end()), 100);
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(sensor.restartCount(), 1);
@@ -155,7 +155,7 @@ TEST_F(ProgrammingTest, MaxRangeModelsWriteTheirRangeAndOnlyTheCellsReadFromThem
         {79, 80, 81, 82, 84, 85, 86, 87, 114, 115, 88, 89, 105, 90, 91, 95, 94, 93, 117, 118},
         range(46, 77));
     EXPECT_EQ(addresses(userEepromWrites(m, s)), order);
-    EXPECT_TRUE(WriteAllUserEEPROM(m, s).ok());
+    EXPECT_TRUE(writeAllUserEeprom(m, s).ok());
     expectVerifiedWrites(received(), 5, order);
     EXPECT_EQ(sensor.cell(114) * 256 + sensor.cell(115), 60 * 128);
     EXPECT_EQ(sensor.cell(103), comp);
@@ -171,7 +171,7 @@ TEST_F(ProgrammingTest, ListWithoutAnEntryLeavesItsCellAsTheSensorHoldsIt) {
     EXPECT_EQ(std::count(a.begin(), a.end(), 101), 0);
     EXPECT_EQ(std::count(a.begin(), a.end(), 83), 0);
     EXPECT_EQ(a.size(), kStandardOrder.size() - 2);
-    const ProgramResult r = WriteAllUserEEPROM(m, s);
+    const ProgramResult r = writeAllUserEeprom(m, s);
     EXPECT_TRUE(r.ok());
     EXPECT_TRUE(ui.errors.empty());
     EXPECT_EQ(sensor.cell(101), 7);
@@ -206,7 +206,7 @@ TEST_F(ProgrammingTest, CellEncodings) {
     s.FarMinLL = "ON";
     s.TargLL = "ON";
     s.SampleRate1 = "25.6";  // 256 tenths
-    m.PresetTemperatureC = 78;
+    m.presetTemperatureC = 78;
     s.UserDescription = "0123456789012345678901234567890123456789";
     s.UserDescription[31] = 'Z';
     s.UserDescription[32] = 'Y';
@@ -230,7 +230,7 @@ TEST_F(ProgrammingTest, CellEncodings) {
 TEST_F(ProgrammingTest, IdChangeWritesTheOldTagThenAddressesTheNewOne) {
     sim::SimSensor& sensor = addSensor(0, 3);
     s.SingleSensorID = "7";
-    const ProgramResult r = WriteAllUserEEPROM(m, s);
+    const ProgramResult r = writeAllUserEeprom(m, s);
     EXPECT_TRUE(r.ok());
     const std::vector<Frame> head = {
         request(7, cmd::ReadEeprom, 45),
@@ -249,10 +249,10 @@ TEST_F(ProgrammingTest, IdChangeWritesTheOldTagThenAddressesTheNewOne) {
         EXPECT_EQ(all[i], request(7, cmd::ReadEeprom, 45));
     }
     EXPECT_EQ(sensor.activeTag(), 7);
-    EXPECT_EQ(m.discovery.CurrentIDTag, 7);
+    EXPECT_EQ(m.discovery.currentIdTag, 7);
     EXPECT_EQ(s.SingleSensorID, "7");
     EXPECT_EQ(ui.tag, "7");
-    EXPECT_FALSE(m.link.SkipWriteVerify);
+    EXPECT_FALSE(m.link.skipWriteVerify);
 }
 
 TEST_F(ProgrammingTest, IdTheSensorDidNotTakeLeavesEverythingOnTheOldTag) {
@@ -260,16 +260,16 @@ TEST_F(ProgrammingTest, IdTheSensorDidNotTakeLeavesEverythingOnTheOldTag) {
     bus.setFaults(0, {.refuseWriteCells = {45}}, 1);
     const std::uint8_t before = sensor.cell(90);
     s.SingleSensorID = "7";
-    const ProgramResult r = WriteAllUserEEPROM(m, s);
+    const ProgramResult r = writeAllUserEeprom(m, s);
     EXPECT_EQ(r.status, ProgramStatus::TagNotTaken);
     EXPECT_FALSE(r.ok());
-    EXPECT_EQ(m.discovery.CurrentIDTag, 3);
+    EXPECT_EQ(m.discovery.currentIdTag, 3);
     EXPECT_EQ(s.SingleSensorID, "3");
     EXPECT_EQ(ui.tag, "3");
     EXPECT_EQ(bus.countReceived(cmd::WriteEeprom), 1);
     EXPECT_EQ(sensor.cell(90), before);
     EXPECT_TRUE(ui.noCommOfferedRetry.empty());
-    EXPECT_FALSE(m.link.ProgramEnding);
+    EXPECT_FALSE(m.link.programEnding);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0],
               "The sensor did not take ID tag 7 and still answers to ID tag 3. Nothing else was "
@@ -281,23 +281,23 @@ TEST_F(ProgrammingTest, IdChangeRefusedForATagInUseOrOutOfRange) {
     addSensor(0, 3);
     bus.addSensor({.tag = 7, .type = 0});
     s.SingleSensorID = "7";
-    EXPECT_EQ(WriteAllUserEEPROM(m, s).status, ProgramStatus::TagUnavailable);
+    EXPECT_EQ(writeAllUserEeprom(m, s).status, ProgramStatus::TagUnavailable);
     EXPECT_EQ(ui.messages.back(),
               "ID tag 7 is already in use by another sensor. Nothing was written.");
 
     s.SingleSensorID = "33";  // only with validation skipped
-    EXPECT_EQ(WriteAllUserEEPROM(m, s).status, ProgramStatus::TagUnavailable);
+    EXPECT_EQ(writeAllUserEeprom(m, s).status, ProgramStatus::TagUnavailable);
     EXPECT_EQ(ui.messages.back(), "The ID tag must be a number between 1 and 32 inclusive");
 
     EXPECT_EQ(bus.countReceived(cmd::WriteEeprom), 0);
     EXPECT_EQ(s.SingleSensorID, "3");
-    EXPECT_EQ(m.discovery.CurrentIDTag, 3);
+    EXPECT_EQ(m.discovery.currentIdTag, 3);
 }
 
 TEST_F(ProgrammingTest, RefusedCellIsTriedTenTimesAndTheRestStillWritten) {
     sim::SimSensor& sensor = addSensor(0);
     bus.setFaults(0, {.refuseWriteCells = {90}}, 1);
-    const ProgramResult r = WriteAllUserEEPROM(m, s);
+    const ProgramResult r = writeAllUserEeprom(m, s);
     EXPECT_EQ(r.status, ProgramStatus::Completed);
     EXPECT_EQ(r.failedCells, std::vector<int>{90});
     EXPECT_FALSE(r.ok());
@@ -324,7 +324,7 @@ TEST_F(ProgrammingTest, CellsThatDidNotTakeAreNamedByTheirSettings) {
 TEST_F(ProgrammingTest, SensorGoingSilentStopsTheSequenceWithoutSuccess) {
     addSensor(0);
     bus.setFaults(0, {.silentAfterFrames = 20}, 1);
-    const ProgramResult r = WriteAllUserEEPROM(m, s);
+    const ProgramResult r = writeAllUserEeprom(m, s);
     EXPECT_EQ(r.status, ProgramStatus::Stopped);
     EXPECT_FALSE(r.ok());
     EXPECT_EQ(ui.noCommOfferedRetry.size(), 1u);
@@ -338,7 +338,7 @@ TEST_F(ProgrammingTest, SensorSilentUnderBothTagsAfterAnIdChangeIsNoSuccess) {
     addSensor(0, 3);
     bus.setFaults(0, {.silentAfterFrames = 2}, 1);  // hears the ID write and the restart only
     s.SingleSensorID = "7";
-    const ProgramResult r = WriteAllUserEEPROM(m, s);
+    const ProgramResult r = writeAllUserEeprom(m, s);
     EXPECT_EQ(r.status, ProgramStatus::Stopped);
     EXPECT_EQ(ui.noCommOfferedRetry.size(), 1u);
     EXPECT_EQ(bus.countReceived(cmd::WriteEeprom, 7), 1);

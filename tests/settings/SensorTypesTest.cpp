@@ -19,14 +19,14 @@ TEST(SensorTypes, LimitsOfThe220kHzClassDependOnTheType) {
          {Row{0, 4, 40}, Row{7, 2, 20}, Row{2, 4, 80}, Row{5, 4, 80}, Row{9, 4, 80}}) {
         SCOPED_TRACE(r.type);
         const SensorLimits l = limitsFor(r.type, 220, 0);
-        EXPECT_EQ(l.MinDistance, r.minDistance);
-        EXPECT_EQ(l.MaxDistance, r.maxDistance);
-        EXPECT_EQ(l.MaxSampleRate, 100);
-        EXPECT_DOUBLE_EQ(l.MaxHysteresisPercent, 89.1);
-        EXPECT_EQ(l.MinSeparation, 7.0 / 128);
-        EXPECT_EQ(l.MinHystGap, 7.0 / 128);
-        EXPECT_EQ(l.MinSeparationText, kFineGapTexts);
-        EXPECT_EQ(l.MinHystGapText, kFineGapTexts);
+        EXPECT_EQ(l.minDistance, r.minDistance);
+        EXPECT_EQ(l.maxDistance, r.maxDistance);
+        EXPECT_EQ(l.maxSampleRate, 100);
+        EXPECT_DOUBLE_EQ(l.maxHysteresisPercent, 89.1);
+        EXPECT_EQ(l.minSeparation, 7.0 / 128);
+        EXPECT_EQ(l.minHystGap, 7.0 / 128);
+        EXPECT_EQ(l.minSeparationText, kFineGapTexts);
+        EXPECT_EQ(l.minHystGapText, kFineGapTexts);
     }
 }
 
@@ -36,43 +36,43 @@ TEST(SensorTypes, LimitsOfTheLowFrequencyClasses) {
     for (auto [type, sensorClass] : cases) {
         SCOPED_TRACE(type);
         const SensorLimits l = limitsFor(type, sensorClass, 100);
-        EXPECT_EQ(l.MinDistance, 12);
-        EXPECT_EQ(l.MaxDistance, 240);
-        EXPECT_EQ(l.MaxSampleRate, 20);
-        EXPECT_DOUBLE_EQ(l.MaxHysteresisPercent, 94.1);
-        EXPECT_EQ(l.MinSeparation, 1.0 / 16);
-        EXPECT_EQ(l.MinHystGap, 1.0 / 16);
-        EXPECT_EQ(l.MinSeparationText, kCoarseGapTexts);
-        EXPECT_EQ(l.MinHystGapText, kCoarseGapTexts);
+        EXPECT_EQ(l.minDistance, 12);
+        EXPECT_EQ(l.maxDistance, 240);
+        EXPECT_EQ(l.maxSampleRate, 20);
+        EXPECT_DOUBLE_EQ(l.maxHysteresisPercent, 94.1);
+        EXPECT_EQ(l.minSeparation, 1.0 / 16);
+        EXPECT_EQ(l.minHystGap, 1.0 / 16);
+        EXPECT_EQ(l.minSeparationText, kCoarseGapTexts);
+        EXPECT_EQ(l.minHystGapText, kCoarseGapTexts);
     }
 }
 
 TEST(SensorTypes, MaxRangeModelsDeriveTheHysteresisLimitFromTheirRange) {
     const SensorLimits g503 = limitsFor(3, 92, 60);
-    EXPECT_EQ(g503.MinDistance, 5);
-    EXPECT_EQ(g503.MaxDistance, 120);
-    EXPECT_EQ(g503.MaxSampleRate, 50);
-    EXPECT_DOUBLE_EQ(g503.MaxHysteresisPercent, 91.1);  // 91.67 -> 92
-    EXPECT_EQ(g503.MinSeparation, 1.0 / 16);
-    EXPECT_EQ(g503.MinSeparationText, kCoarseGapTexts);
+    EXPECT_EQ(g503.minDistance, 5);
+    EXPECT_EQ(g503.maxDistance, 120);
+    EXPECT_EQ(g503.maxSampleRate, 50);
+    EXPECT_DOUBLE_EQ(g503.maxHysteresisPercent, 91.1);  // 91.67 -> 92
+    EXPECT_EQ(g503.minSeparation, 1.0 / 16);
+    EXPECT_EQ(g503.minSeparationText, kCoarseGapTexts);
 
     const SensorLimits g615 = limitsFor(4, 92, 100);
-    EXPECT_EQ(g615.MinDistance, 10);
-    EXPECT_EQ(g615.MaxDistance, 120);
-    EXPECT_EQ(g615.MaxSampleRate, 50);
-    EXPECT_DOUBLE_EQ(g615.MaxHysteresisPercent, 89.1);  // 90
-    EXPECT_EQ(g615.MinHystGap, 1.0 / 16);
-    EXPECT_EQ(g615.MinHystGapText, kCoarseGapTexts);
+    EXPECT_EQ(g615.minDistance, 10);
+    EXPECT_EQ(g615.maxDistance, 120);
+    EXPECT_EQ(g615.maxSampleRate, 50);
+    EXPECT_DOUBLE_EQ(g615.maxHysteresisPercent, 89.1);  // 90
+    EXPECT_EQ(g615.minHystGap, 1.0 / 16);
+    EXPECT_EQ(g615.minHystGapText, kCoarseGapTexts);
 }
 
 TEST(SensorTypes, HysteresisLimitRoundsHalvesToEven) {
-    EXPECT_DOUBLE_EQ(limitsFor(3, 92, 40).MaxHysteresisPercent, 87.1);         // 87.5 -> 88
-    EXPECT_DOUBLE_EQ(limitsFor(3, 92, 200.0 / 3).MaxHysteresisPercent, 91.1);  // 92.5 -> 92
-    EXPECT_DOUBLE_EQ(limitsFor(3, 92, 40.0 / 3).MaxHysteresisPercent, 61.1);   // 62.5 -> 62
-    EXPECT_DOUBLE_EQ(limitsFor(4, 92, 16).MaxHysteresisPercent, 37.1);         // 37.5 -> 38
+    EXPECT_DOUBLE_EQ(limitsFor(3, 92, 40).maxHysteresisPercent, 87.1);         // 87.5 -> 88
+    EXPECT_DOUBLE_EQ(limitsFor(3, 92, 200.0 / 3).maxHysteresisPercent, 91.1);  // 92.5 -> 92
+    EXPECT_DOUBLE_EQ(limitsFor(3, 92, 40.0 / 3).maxHysteresisPercent, 61.1);   // 62.5 -> 62
+    EXPECT_DOUBLE_EQ(limitsFor(4, 92, 16).maxHysteresisPercent, 37.1);         // 37.5 -> 38
     // A range at or below the minimum distance leaves 0, never a limit no value can meet.
-    EXPECT_DOUBLE_EQ(limitsFor(3, 92, 0).MaxHysteresisPercent, 0);
-    EXPECT_DOUBLE_EQ(limitsFor(4, 92, 5).MaxHysteresisPercent, 0);
+    EXPECT_DOUBLE_EQ(limitsFor(3, 92, 0).maxHysteresisPercent, 0);
+    EXPECT_DOUBLE_EQ(limitsFor(4, 92, 5).maxHysteresisPercent, 0);
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "link/Commands.h"
-#include "settings/Module2.h"
+#include "settings/ProgramState.h"
 #include "settings/SettingsRead.h"
 #include "sim/SimBus.h"
 #include "sim/SimulatedLine.h"
@@ -76,7 +76,7 @@ struct Bench {
     sim::SimBus bus;
     sim::SimulatedLine line{bus, clock};
     test::FakeLinkUi ui;
-    Module2 m{line, clock, ui};
+    ProgramState m{line, clock, ui};
     ScreenValues screen;
     sim::SimSensor* sensor = nullptr;
 };
@@ -88,8 +88,8 @@ TEST(SettingsRead, StandardSensorIsReadCellByCellWithFullProgress) {
     EXPECT_EQ(kStandardOrder.size(), 54u);
 
     EXPECT_EQ(b.ui.progressCaptions, std::vector<std::string>{"Reading K-7700 Data"});
-    EXPECT_EQ(b.m.link.ProgressTotal, 54);
-    EXPECT_EQ(b.m.link.ProgressDone, 54);
+    EXPECT_EQ(b.m.link.progressTotal, 54);
+    EXPECT_EQ(b.m.link.progressDone, 54);
     ASSERT_EQ(b.ui.progressValues.size(), 54u);
     EXPECT_EQ(b.ui.progressValues.front(), 1);
     EXPECT_EQ(b.ui.progressValues.back(), 100);
@@ -109,47 +109,47 @@ TEST(SettingsRead, MaxRangeModelsReadTheirOwnCells) {
     Bench g615(4);
     g615.read();
     EXPECT_EQ(g615.sent(), Bench::expected(kG615Order));
-    EXPECT_EQ(g615.m.link.ProgressDone, 49);
+    EXPECT_EQ(g615.m.link.progressDone, 49);
 }
 
 TEST(SettingsRead, TypeDecidesCaptionClassFlagsFormatsAndLimits) {
     Bench b(3);
-    b.m.link.SlowSensor = true;
-    b.m.K7702Sensor = true;
+    b.m.link.slowSensor = true;
+    b.m.k7702Sensor = true;
     b.word(114, 60 * 128);
     b.read();
-    EXPECT_EQ(b.m.SensorType, 3);
+    EXPECT_EQ(b.m.sensorType, 3);
     EXPECT_EQ(b.screen.FactoryDescription, "Sensor: G503/317");
-    EXPECT_EQ(b.m.link.SensorClass, 92);
-    EXPECT_TRUE(b.m.G503Sensor);
-    EXPECT_FALSE(b.m.link.SlowSensor);
-    EXPECT_FALSE(b.m.K7702Sensor);
+    EXPECT_EQ(b.m.link.sensorClass, 92);
+    EXPECT_TRUE(b.m.g503Sensor);
+    EXPECT_FALSE(b.m.link.slowSensor);
+    EXPECT_FALSE(b.m.k7702Sensor);
     EXPECT_EQ(b.m.formats.format[kIn], "##0.0");
     EXPECT_EQ(b.screen.DistText[4], "60.0");
-    EXPECT_EQ(b.m.limits.MinDistance, 5);
-    EXPECT_DOUBLE_EQ(b.m.limits.MaxHysteresisPercent, 91.1);
+    EXPECT_EQ(b.m.limits.minDistance, 5);
+    EXPECT_DOUBLE_EQ(b.m.limits.maxHysteresisPercent, 91.1);
 
     Bench k7702(7);
     k7702.m.formats.format[kIn] = "##0.0";  // left over from a 95 kHz sensor
     k7702.read();
-    EXPECT_TRUE(k7702.m.K7702Sensor);
-    EXPECT_FALSE(k7702.m.G503Sensor);
-    EXPECT_EQ(k7702.m.link.SensorClass, 220);
+    EXPECT_TRUE(k7702.m.k7702Sensor);
+    EXPECT_FALSE(k7702.m.g503Sensor);
+    EXPECT_EQ(k7702.m.link.sensorClass, 220);
     EXPECT_EQ(k7702.m.formats.format[kIn], "##0.00");
-    EXPECT_EQ(k7702.m.limits.MaxDistance, 20);
+    EXPECT_EQ(k7702.m.limits.maxDistance, 20);
 }
 
 TEST(SettingsRead, UnknownTypeKeepsThePreviousClassAndReadsTheStandardCells) {
     Bench b(9);
-    b.m.link.SensorClass = 60;
-    b.m.G503Sensor = true;
+    b.m.link.sensorClass = 60;
+    b.m.g503Sensor = true;
     b.read();
-    EXPECT_EQ(b.m.SensorType, 9);
+    EXPECT_EQ(b.m.sensorType, 9);
     EXPECT_EQ(b.screen.FactoryDescription, "unknown sensor");
-    EXPECT_EQ(b.m.link.SensorClass, 60);
-    EXPECT_FALSE(b.m.G503Sensor);
+    EXPECT_EQ(b.m.link.sensorClass, 60);
+    EXPECT_FALSE(b.m.g503Sensor);
     EXPECT_EQ(b.sent(), Bench::expected(kStandardOrder));
-    EXPECT_EQ(b.m.limits.MinDistance, 12);  // limits of the kept class
+    EXPECT_EQ(b.m.limits.minDistance, 12);  // limits of the kept class
 }
 
 TEST(SettingsRead, DistancesAndTemperaturesAreDecoded) {
@@ -158,26 +158,26 @@ TEST(SettingsRead, DistancesAndTemperaturesAreDecoded) {
     b.sensor->setCell(80, 0x80);
     b.word(81, 65535);
     b.sensor->setCell(104, 140);
-    b.m.DistanceUnit = kCm;
-    b.m.dist[0].Changed = true;
+    b.m.distanceUnit = kCm;
+    b.m.dist[0].changed = true;
     b.read();
     const DistanceFieldState& d04 = b.m.distField(DistField::Dist04);
-    EXPECT_EQ(d04.Stored, 3200);
-    EXPECT_DOUBLE_EQ(d04.Inches, 25);
-    EXPECT_EQ(d04.UnitText, (std::array<std::string, 4>{"63.5", "25.00", "2.083", "0.635"}));
-    EXPECT_FALSE(d04.Changed);  // the field holds the sensor's value now
+    EXPECT_EQ(d04.stored, 3200);
+    EXPECT_DOUBLE_EQ(d04.inches, 25);
+    EXPECT_EQ(d04.unitText, (std::array<std::string, 4>{"63.5", "25.00", "2.083", "0.635"}));
+    EXPECT_FALSE(d04.changed);  // the field holds the sensor's value now
     EXPECT_EQ(b.screen.DistText[0], "63.5");
-    EXPECT_EQ(b.m.distField(DistField::Dist20).Stored, 65535);  // unsigned
+    EXPECT_EQ(b.m.distField(DistField::Dist20).stored, 65535);  // unsigned
     EXPECT_EQ(b.screen.DistText[1], "1300.5");
 
-    EXPECT_DOUBLE_EQ(b.m.PresetTemperatureC, 20.0);
-    EXPECT_DOUBLE_EQ(b.m.PresetTemperatureF, 68.0);
+    EXPECT_DOUBLE_EQ(b.m.presetTemperatureC, 20.0);
+    EXPECT_DOUBLE_EQ(b.m.presetTemperatureF, 68.0);
     EXPECT_EQ(b.screen.ManualTemperature, "20.0");
 
     b.sensor->setCell(104, 0);
-    b.m.TemperatureUnit = kFahrenheit;
+    b.m.temperatureUnit = kFahrenheit;
     b.read();
-    EXPECT_DOUBLE_EQ(b.m.PresetTemperatureC, -50.0);
+    EXPECT_DOUBLE_EQ(b.m.presetTemperatureC, -50.0);
     EXPECT_EQ(b.screen.ManualTemperature, "-58.0");
 }
 
@@ -217,7 +217,7 @@ TEST(SettingsRead, LevelsListsAndNumbersAreDecoded) {
     EXPECT_EQ(s.AverageSamples, 10);
     EXPECT_EQ(s.TriggerMode, 4);
     EXPECT_EQ(s.TriggerDelay, "37");
-    EXPECT_EQ(b.m.TemperatureCompensation, 1);
+    EXPECT_EQ(b.m.temperatureCompensation, 1);
     EXPECT_EQ(s.SerialNumber, " 11259375");
 
     const StoredListPositions& st = b.m.stored;
@@ -235,7 +235,7 @@ TEST(SettingsRead, LevelsListsAndNumbersAreDecoded) {
     b.read();
     EXPECT_EQ(b.screen.TargLL, "ON");
     EXPECT_EQ(b.screen.SampleRate1, "100");
-    EXPECT_EQ(b.m.TemperatureCompensation, 0);
+    EXPECT_EQ(b.m.temperatureCompensation, 0);
 }
 
 TEST(SettingsRead, MidZoneHoldOverridesTheLevelBits) {
@@ -311,9 +311,9 @@ TEST(SettingsRead, G615LeavesItsUnreadFieldsAsTheyWere) {
     b.m.stored.OutputSpan = 0;
     b.m.stored.NoTargetCurrent = 3;
     b.m.stored.TriggerMode = 2;
-    b.m.TemperatureCompensation = 1;
-    b.m.PresetTemperatureC = 33;
-    b.m.PresetTemperatureF = 91.4;
+    b.m.temperatureCompensation = 1;
+    b.m.presetTemperatureC = 33;
+    b.m.presetTemperatureF = 91.4;
     b.word(114, 100 * 128);
     b.read();
 
@@ -325,15 +325,15 @@ TEST(SettingsRead, G615LeavesItsUnreadFieldsAsTheyWere) {
     EXPECT_EQ(b.m.stored.OutputSpan, 0);
     EXPECT_EQ(b.m.stored.NoTargetCurrent, 3);
     EXPECT_EQ(b.m.stored.TriggerMode, 2);
-    EXPECT_EQ(b.m.TemperatureCompensation, 1);
-    EXPECT_EQ(b.m.PresetTemperatureC, 33);
-    EXPECT_EQ(b.m.PresetTemperatureF, 91.4);
+    EXPECT_EQ(b.m.temperatureCompensation, 1);
+    EXPECT_EQ(b.m.presetTemperatureC, 33);
+    EXPECT_EQ(b.m.presetTemperatureF, 91.4);
 
-    EXPECT_TRUE(b.m.link.SlowSensor);
+    EXPECT_TRUE(b.m.link.slowSensor);
     EXPECT_EQ(b.screen.FactoryDescription, "Sensor: G615");
     EXPECT_EQ(b.screen.DistText[4], "100.0");
-    EXPECT_EQ(b.m.limits.MinDistance, 10);
-    EXPECT_DOUBLE_EQ(b.m.limits.MaxHysteresisPercent, 89.1);
+    EXPECT_EQ(b.m.limits.minDistance, 10);
+    EXPECT_DOUBLE_EQ(b.m.limits.maxHysteresisPercent, 89.1);
 }
 
 TEST(SettingsRead, ExitInTheNoCommWindowStopsTheReadAtOnce) {
@@ -343,10 +343,10 @@ TEST(SettingsRead, ExitInTheNoCommWindowStopsTheReadAtOnce) {
     b.bus.setFaults(0, faults, 1);
     b.screen.UserDescription = "before";
     b.screen.SerialNumber = " 1";
-    b.m.limits.MaxDistance = 999;
+    b.m.limits.maxDistance = 999;
     b.read();
 
-    EXPECT_TRUE(b.m.link.ProgramEnding);
+    EXPECT_TRUE(b.m.link.programEnding);
     EXPECT_EQ(b.ui.noCommOfferedRetry, std::vector<bool>{false});  // no Retry outside a poll
     EXPECT_EQ(b.ui.exitCalls, 1);
     // Ten answered frames, then the tenth cell sent ten times, then nothing more.
@@ -357,7 +357,7 @@ TEST(SettingsRead, ExitInTheNoCommWindowStopsTheReadAtOnce) {
     EXPECT_EQ(b.screen.Hysteresis1, "");
     EXPECT_EQ(b.screen.SerialNumber, " 1");
     EXPECT_EQ(b.screen.UserDescription, "before");
-    EXPECT_EQ(b.m.limits.MaxDistance, 999);
+    EXPECT_EQ(b.m.limits.maxDistance, 999);
 }
 
 }  // namespace

@@ -43,22 +43,22 @@ protected:
 
     void setSensor(int type, double userMaxRange = 60) {
         const SensorTypeInfo info = sensorTypeInfo(type);
-        m.SensorType = type;
+        m.sensorType = type;
         m.formats.resetForSensor(info.family95kHz);
         m.limits = limitsFor(type, info.sensorClass, userMaxRange);
     }
     void type(DistField f, const std::string& text) {
         s.DistText[static_cast<std::size_t>(f)] = text;
-        m.distField(f).Changed = true;
+        m.distField(f).changed = true;
     }
     // The message of the first failing step, "" when every step passes.
     std::string check() {
-        auto f = CheckValues(m, s);
-        EXPECT_EQ(m.ValuesValid, !f.has_value());
+        auto f = checkValues(m, s);
+        EXPECT_EQ(m.valuesValid, !f.has_value());
         return f ? f->message : "";
     }
     int failingStep() {
-        auto f = CheckValues(m, s);
+        auto f = checkValues(m, s);
         return f ? f->step : 0;
     }
 
@@ -66,7 +66,7 @@ protected:
     VirtualClock clock;
     sim::SimulatedLine line{bus, clock};
     QuietUi ui;
-    Module2 m{line, clock, ui};
+    ProgramState m{line, clock, ui};
     ScreenValues s;
 };
 
@@ -77,12 +77,12 @@ TEST_F(ValidationTest, ValidScreenPassesAndSkipValidationAcceptsAnything) {
     s.SingleSensorID = "0";
     s.SampleRate1 = "x";
     type(DistField::FarSetPoint, "far");
-    m.SkipValidation = true;
+    m.skipValidation = true;
     EXPECT_EQ(check(), "");
     for (const char* f : {"SingleSensorID", "FarSetPoint", "SampleRate1"}) {
         EXPECT_FALSE(checkField(m, s, f)) << f;
     }
-    EXPECT_TRUE(m.distField(DistField::FarSetPoint).Changed);  // not even committed
+    EXPECT_TRUE(m.distField(DistField::FarSetPoint).changed);  // not even committed
 }
 
 TEST_F(ValidationTest, IdTagRangeOnly) {
@@ -92,7 +92,7 @@ TEST_F(ValidationTest, IdTagRangeOnly) {
     }
     for (const char* bad : {"0", "33", "", "x"}) {
         s.SingleSensorID = bad;
-        auto f = CheckValues(m, s);
+        auto f = checkValues(m, s);
         ASSERT_TRUE(f) << bad;
         EXPECT_EQ(f->message, "The ID tag must be a number between 1 and 32 inclusive");
         EXPECT_EQ(f->redFields, std::vector<std::string>{"SingleSensorID"});
@@ -129,7 +129,7 @@ TEST_F(ValidationTest, LimitsAndGapsAreShownInTheDisplayUnit) {
                           {kFt, "0.8333333", "1.6666667", "0.333 ft. and 3.333 ft.", ".005 ft."},
                           {kM, "0.254", "0.508", "0.102 m and 1.016 m", ".002 m"}};
     for (const Case& c : cases) {
-        m.DistanceUnit = c.unit;
+        m.distanceUnit = c.unit;
         type(DistField::Dist04, c.ten);
         type(DistField::Dist20, c.ten);
         type(DistField::CloseSetPoint, c.ten);
@@ -148,7 +148,7 @@ TEST_F(ValidationTest, LimitsAndGapsAreShownInTheDisplayUnit) {
                                c.gap);
     }
     setSensor(1);  // the 95 kHz family shows fewer decimals
-    m.DistanceUnit = kFt;
+    m.distanceUnit = kFt;
     type(DistField::CloseSetPoint, "0");
     EXPECT_EQ(checkField(m, s, "CloseSetPoint")->message,
               "The Close Setpoint Distance is invalid. It must be a number between 1.00 ft. and "
@@ -156,7 +156,7 @@ TEST_F(ValidationTest, LimitsAndGapsAreShownInTheDisplayUnit) {
 }
 
 TEST_F(ValidationTest, UnparsedDistanceFailsItsOwnFieldOnly) {
-    const double before = m.distField(DistField::Dist20).Inches;
+    const double before = m.distField(DistField::Dist20).inches;
     type(DistField::Dist20, "12x");
     auto f = commitDistanceField(m, s, DistField::Dist20);
     ASSERT_TRUE(f);
@@ -165,15 +165,15 @@ TEST_F(ValidationTest, UnparsedDistanceFailsItsOwnFieldOnly) {
               "The 20 milliamp Distance is invalid. It must be a number between 4.00 in. and "
               "40.00 in..");
     EXPECT_EQ(f->redFields, std::vector<std::string>{"Dist20"});
-    EXPECT_TRUE(m.DistParseError);
-    EXPECT_EQ(m.distField(DistField::Dist20).Inches, before);
+    EXPECT_TRUE(m.distParseError);
+    EXPECT_EQ(m.distField(DistField::Dist20).inches, before);
     EXPECT_EQ(s.DistText[1], "12x");
     EXPECT_EQ(failingStep(), 3);
 
     // A parse error left over from elsewhere does not fail fields that parse.
     type(DistField::Dist20, "20");
     EXPECT_EQ(check(), "");
-    m.DistParseError = true;
+    m.distParseError = true;
     EXPECT_EQ(check(), "");
 }
 
@@ -197,7 +197,7 @@ TEST_F(ValidationTest, MaxRangeModelsSwapTheCurrentLoopRulesForMaximumRange) {
     s.Hysteresis1 = "5";
     type(DistField::UserMaxRange, "60");
     EXPECT_EQ(check(), "");
-    EXPECT_DOUBLE_EQ(m.limits.MaxHysteresisPercent, 91.1);
+    EXPECT_DOUBLE_EQ(m.limits.maxHysteresisPercent, 91.1);
 
     setSensor(0);
     EXPECT_FALSE(checkField(m, s, "UserMaxRange"));
@@ -207,7 +207,7 @@ TEST_F(ValidationTest, MaxRangeModelsSwapTheCurrentLoopRulesForMaximumRange) {
 
 TEST_F(ValidationTest, ListWithoutAnEntryFailsNamingTheSetting) {
     s.TriggerMode = -1;  // the sensor held a code beyond the list
-    auto f = CheckValues(m, s);
+    auto f = checkValues(m, s);
     ASSERT_TRUE(f);
     EXPECT_EQ(f->step, 15);
     EXPECT_EQ(f->message,
@@ -222,14 +222,14 @@ TEST_F(ValidationTest, ListWithoutAnEntryFailsNamingTheSetting) {
 
 TEST_F(ValidationTest, SetpointOrderAndHysteresisGap) {
     type(DistField::CloseSetPoint, "30.01");
-    auto f = CheckValues(m, s);
+    auto f = checkValues(m, s);
     ASSERT_TRUE(f);
     EXPECT_EQ(f->message,
               "The Close Setpoint Distance must be less than the Far Setpoint Distance.");
     EXPECT_EQ(f->redFields, (std::vector<std::string>{"CloseSetPoint", "FarSetPoint"}));
 
     type(DistField::CloseSetPoint, "30");
-    f = CheckValues(m, s);
+    f = checkValues(m, s);
     ASSERT_TRUE(f);
     EXPECT_EQ(f->step, 10);
     EXPECT_EQ(f->redFields,
@@ -315,7 +315,7 @@ TEST_F(ValidationTest, PresetTemperatureBoundsPerUnit) {
         {kFahrenheit, "167.05", ""}, {kFahrenheit, "167.06", fahrenheit},
         {kFahrenheit, "100", ""}};
     for (const auto& [unit, text, message] : cases) {
-        m.TemperatureUnit = unit;
+        m.temperatureUnit = unit;
         s.ManualTemperature = text;
         EXPECT_EQ(check(), message) << text;
     }

@@ -11,7 +11,7 @@ namespace {
 
 class SetupCompareTest : public test::LinkFixture {
 protected:
-    Module2 m{line, clock, ui};
+    ProgramState m{line, clock, ui};
     SetupValues sensor;
     void SetUp() override {
         LinkFixture::SetUp();
@@ -40,7 +40,7 @@ protected:
 };
 
 TEST_F(SetupCompareTest, DiffersOnlyWhereTheProgrammedValuesWould) {
-    m.DistanceUnit = kCm;
+    m.distanceUnit = kCm;
     SetupValues file = sensor;
     file.stored[2] = 2303;       // 45.7 cm, as 2304 is
     file.Hysteresis1 = "5.4";    // programs 5
@@ -68,7 +68,7 @@ TEST_F(SetupCompareTest, RowsFollowTheModelsMainScreen) {
     // The G503 and G615 screens show the maximum range alone in its group, and no trigger
     // mode, echo output without echo or temperature; the G615 no trigger delay either.
     for (int type : {3, 4}) {
-        m.SensorType = type;
+        m.sensorType = type;
         const auto rows = compareSetups(sensor, sensor, m);
         EXPECT_EQ(differenceCount(rows), 0);
         for (const char* absent :
@@ -88,7 +88,7 @@ TEST_F(SetupCompareTest, RowsFollowTheModelsMainScreen) {
         EXPECT_EQ(compareReport(rows).substr(compareReport(rows).find("The file")),
                   "The file and the sensor hold the same settings.\n");
     }
-    m.SensorType = 0;
+    m.sensorType = 0;
     const auto rows = compareSetups(sensor, sensor, m);
     EXPECT_EQ(rows.front().group, kCurrentLoopGroup);
     EXPECT_EQ(row(rows, "20 mA Distance").sensor, "36.00 in.");

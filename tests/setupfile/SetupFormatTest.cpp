@@ -89,8 +89,8 @@ TEST(SetupFormat, ReadsByPositionFromCrLfAndLfFilesAlike) {
     EXPECT_EQ(v.Hysteresis1, "7");
     EXPECT_EQ(v.TargLL, "OFF");
     EXPECT_EQ(v.UserDescription, "Tank 4 = north");
-    EXPECT_EQ(v.TemperatureCompensation, 1);
-    EXPECT_DOUBLE_EQ(v.PresetTemperatureC, 21.3);
+    EXPECT_EQ(v.temperatureCompensation, 1);
+    EXPECT_DOUBLE_EQ(v.presetTemperatureC, 21.3);
 
     // A G503 reads the 29th line too.
     const SetupRead g = readSetupFile(dir.file("lf.txt"), 3);
@@ -103,7 +103,7 @@ TEST(SetupFormat, WrittenValuesReadBackUnchanged) {
     auto v = parseSetupLines(editedLines(), 28);
     ASSERT_TRUE(v);
     v->UserDescription = "two\r\nlines";  // a line break must not shift the lines after it
-    v->PresetTemperatureC = -0.5;
+    v->presetTemperatureC = -0.5;
     const std::string text = setupFileText("/a/b.txt", *v);
     EXPECT_NE(text.find("user description=two  lines\r\n"), std::string::npos);
     EXPECT_NE(text.find("preset temperature C =-.5\r\n"), std::string::npos);
@@ -185,13 +185,13 @@ TEST(SetupFormat, FailedSaveLeavesTheOldFileIntact) {
 
 class ApplySetupTest : public test::LinkFixture {
 protected:
-    Module2 m{line, clock, ui};
+    ProgramState m{line, clock, ui};
     ScreenValues screen;
 };
 
 TEST_F(ApplySetupTest, DistancesAreProgrammedAsStoredNotAsShown) {
-    m.DistanceUnit = kCm;
-    m.TemperatureUnit = kFahrenheit;
+    m.distanceUnit = kCm;
+    m.temperatureUnit = kFahrenheit;
     auto v = parseSetupLines(editedLines(), 27);
     ASSERT_TRUE(v);
     screen.SingleSensorID = "1";
@@ -199,7 +199,7 @@ TEST_F(ApplySetupTest, DistancesAreProgrammedAsStoredNotAsShown) {
     EXPECT_EQ(screen.DistText[2], "45.7");  // 2304 / 128 = 18 in
     // Validation commits only fields the user changed: 45.7 cm would come back as 2303.
     m.limits = limitsFor(0, 220, 0);
-    ASSERT_FALSE(CheckValues(m, screen)) << CheckValues(m, screen)->message;
+    ASSERT_FALSE(checkValues(m, screen)) << checkValues(m, screen)->message;
     const auto writes = userEepromWrites(m, screen);
     auto cell = [&](int a) {
         for (const CellWrite& w : writes)
@@ -216,17 +216,17 @@ TEST_F(ApplySetupTest, DistancesAreProgrammedAsStoredNotAsShown) {
 TEST_F(ApplySetupTest, VelkorKeepsItsTriggerModeAndG503LimitsFollowTheRange) {
     auto v = parseSetupLines(editedLines(), 28);
     ASSERT_TRUE(v);
-    m.SensorType = 5;
+    m.sensorType = 5;
     screen.TriggerMode = 0;
     applySetup(m, screen, *v);
     EXPECT_EQ(screen.TriggerMode, 0);
 
-    m.SensorType = 3;
-    m.link.SensorClass = 92;
+    m.sensorType = 3;
+    m.link.sensorClass = 92;
     applySetup(m, screen, *v);
     EXPECT_EQ(screen.TriggerMode, 3);
     // 9600 / 128 = 75 in: 100 * (1 - 5 / 75) = 93.3, rounded 93, less 0.9.
-    EXPECT_DOUBLE_EQ(m.limits.MaxHysteresisPercent, 92.1);
+    EXPECT_DOUBLE_EQ(m.limits.maxHysteresisPercent, 92.1);
 }
 
 }  // namespace

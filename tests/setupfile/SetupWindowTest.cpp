@@ -120,8 +120,8 @@ protected:
         const ScreenValues sv = form->screenValues();
         std::string s = setupFileText("", setupValuesFrom(m, sv));
         for (const std::string& t : sv.DistText) s += t + "|";
-        return s + sv.ManualTemperature + (m.EditModeActive ? "|edit" : "|view") +
-               (form->menuPresetTemp->isChecked() ? "|preset" : "|auto");
+        return s + sv.ManualTemperature + (m.editModeActive ? "|edit" : "|view") +
+               (form->presetTemperatureAction->isChecked() ? "|preset" : "|auto");
     }
 };
 
@@ -132,7 +132,7 @@ TEST_F(SetupWindowTest, SavesAStandardSensorByteForByte) {
     save(file);
     EXPECT_EQ(fileBytes(file), header(file) + kStandardFile);
     // The choice is kept for the next dialog and in the INI file.
-    EXPECT_EQ(m.SetupDialogFolder, dir.path().toStdString());
+    EXPECT_EQ(m.setupDialogFolder, dir.path().toStdString());
     EXPECT_NE(fileBytes(dir.filePath("K7700.ini")).find("PathAndFilename=" + file.toStdString()),
               std::string::npos);
 }
@@ -169,11 +169,11 @@ TEST_F(SetupWindowTest, DialogStartsAtTheLastSetupFile) {
         name = d->findChild<QLineEdit*>("fileNameEdit")->text();
         d->reject();
     }});
-    form->MenuRecall_Click();
+    form->recallSetupFile();
     test::stopAnswering();
     EXPECT_EQ(folder, dir.path());
     EXPECT_EQ(name, "last.txt");
-    EXPECT_FALSE(m.EditModeActive);
+    EXPECT_FALSE(m.editModeActive);
 }
 
 TEST_F(SetupWindowTest, ReplacingAFileIsAskedAndCancelDoesNothing) {
@@ -187,13 +187,13 @@ TEST_F(SetupWindowTest, ReplacingAFileIsAskedAndCancelDoesNothing) {
                        qobject_cast<QMessageBox*>(box)->button(QMessageBox::No)->click();
                    },
                    choose("")});
-    form->MenuSave_Click();
+    form->saveSetup();
     test::stopAnswering();
     EXPECT_EQ(fileBytes(file), "old");
     const std::string before = screenState();
     EXPECT_EQ(recall(""), "");
     EXPECT_EQ(screenState(), before);
-    EXPECT_FALSE(m.EditModeActive);
+    EXPECT_FALSE(m.editModeActive);
 }
 
 // Saved from sensor 1, recalled in centimetres onto sensor 2 and programmed: sensor 2 ends
@@ -205,24 +205,24 @@ TEST_F(SetupWindowTest, RecallInAnotherUnitProgramsEveryCellUnchanged) {
     const QString file = path("tank4.txt");
     save(file);
     form->SensorID->setCurrentIndex(1);
-    form->SensorID_Click();
-    ASSERT_EQ(m.discovery.CurrentIDTag, 2);
-    form->menuCm->trigger();
+    form->showChosenSensor();
+    ASSERT_EQ(m.discovery.currentIdTag, 2);
+    form->centimetresAction->trigger();
 
     EXPECT_EQ(recall(file), "");
-    EXPECT_TRUE(m.EditModeActive);
+    EXPECT_TRUE(m.editModeActive);
     EXPECT_TRUE(form->ProgramModule->isVisible());
-    EXPECT_FALSE(form->MenuSave->isEnabled());
-    EXPECT_FALSE(form->MenuRecall->isEnabled());
-    EXPECT_FALSE(form->MenuCompare->isEnabled());
-    EXPECT_TRUE(form->menuPresetTemp->isChecked());
+    EXPECT_FALSE(form->saveSetupAction->isEnabled());
+    EXPECT_FALSE(form->recallSetupAction->isEnabled());
+    EXPECT_FALSE(form->compareSetupAction->isEnabled());
+    EXPECT_TRUE(form->presetTemperatureAction->isChecked());
     EXPECT_TRUE(form->ManualTemperature->isVisibleTo(form.get()));
     EXPECT_EQ(text("CloseSetPoint"), "45.7");
     EXPECT_EQ(text("AverageSamples"), "512");
     EXPECT_EQ(text("UserDescription"), QString::fromUtf8("T\u00e4nk 4 = north"));
 
     QTest::mouseClick(form->ProgramModule, Qt::LeftButton);
-    EXPECT_FALSE(m.EditModeActive);
+    EXPECT_FALSE(m.editModeActive);
     EXPECT_EQ(text("Message"), "ID tag 2 programmed: every setting written and verified.");
     const sim::SimSensor& source = bus.sensor(0);
     for (int a = 46; a <= 118; ++a) EXPECT_EQ(target.cell(a), source.cell(a)) << "cell " << a;
@@ -287,10 +287,10 @@ TEST_F(SetupWindowTest, ErrorWindowsExitEndsTheProgram) {
     test::writeFile(file, "not a setup file\n");
     QString error;
     answerInOrder({choose(file), test::errorWindow(&error, true)});
-    form->MenuRecall_Click();
+    form->recallSetupFile();
     test::stopAnswering();
     EXPECT_FALSE(error.isEmpty());
-    EXPECT_TRUE(m.Exiting);
+    EXPECT_TRUE(m.exiting);
     EXPECT_FALSE(form->isVisible());
 }
 
@@ -303,7 +303,7 @@ TEST_F(SetupWindowTest, CompareMarksWhatDiffersAndWritesNothing) {
     // The sensor changes after the save (a technician, or another tool).
     s.setCell(90, 9);
     setWord(s, 84, 2303);
-    form->menuCm->trigger();
+    form->centimetresAction->trigger();
     bus.clearReceived();
     std::vector<std::pair<QString, bool>> shown;
     QString summary;
@@ -320,7 +320,7 @@ TEST_F(SetupWindowTest, CompareMarksWhatDiffersAndWritesNothing) {
                        }
                        w->findChild<QPushButton*>("cmdClose")->click();
                    }});
-    form->MenuCompare_Click();
+    form->compareSetup();
     test::stopAnswering();
     ASSERT_EQ(shown.size(), 25u);
     std::vector<QString> marked;
@@ -330,19 +330,19 @@ TEST_F(SetupWindowTest, CompareMarksWhatDiffersAndWritesNothing) {
     EXPECT_EQ(marked, (std::vector<QString>{"Close Setpoint Distance", "Hysteresis"}));
     EXPECT_TRUE(summary.startsWith("2 settings differ")) << summary.toStdString();
     EXPECT_EQ(bus.countReceived(103), 0);
-    EXPECT_FALSE(m.EditModeActive);
+    EXPECT_FALSE(m.editModeActive);
 }
 
 TEST_F(SetupWindowTest, PrintsToAPdfWhenNoPrinterIsInstalled) {
     if (!QPrinterInfo::availablePrinters().isEmpty()) GTEST_SKIP() << "a printer is installed";
     addSensor(1);
     go();
-    m.LastSetupFile = path("tank4.txt").toStdString();  // the PDF is named after it
+    m.lastSetupFile = path("tank4.txt").toStdString();  // the PDF is named after it
     answerInOrder({[](QWidget* w) {
         ASSERT_EQ(w->objectName(), "CommonDialogPrint");
         qobject_cast<QDialog*>(w)->accept();
     }});
-    form->MenuPrint_Click();
+    form->printSetup();
     test::stopAnswering();
     const std::string pdf = fileBytes(path("tank4.pdf"));
     EXPECT_EQ(pdf.substr(0, 5), "%PDF-");

@@ -12,7 +12,7 @@
 #include <functional>
 #include <iterator>
 
-#include "support/MainFormFixture.h"
+#include "support/MainWindowFixture.h"
 
 namespace k7::test {
 
@@ -95,7 +95,7 @@ inline void setDescription(sim::SimSensor& s, const std::string& cp1252) {
     }
 }
 
-class SetupWindowFixture : public MainFormFixture {
+class SetupWindowFixture : public MainWindowFixture {
 protected:
     QString path(const char* name) const { return dir.filePath(name); }
     void go() {
@@ -105,14 +105,14 @@ protected:
     }
     void save(const QString& file) {
         answerInOrder({choose(file)});
-        form->MenuSave_Click();
+        form->saveSetup();
         stopAnswering();
     }
     // Recalls `file`; returns the error window's text, empty when none opened.
     QString recall(const QString& file) {
         QString error;
         answerInOrder({choose(file), errorWindow(&error)});
-        form->MenuRecall_Click();
+        form->recallSetupFile();
         stopAnswering();
         return error;
     }

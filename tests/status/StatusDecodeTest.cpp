@@ -3,7 +3,7 @@
 #include <string>
 
 #include "link/Commands.h"
-#include "settings/Module2.h"
+#include "settings/ProgramState.h"
 #include "sim/SimBus.h"
 #include "sim/SimulatedLine.h"
 #include "status/StatusDecode.h"
@@ -24,7 +24,7 @@ struct Bench {
         c.type = type;
         sensor = &bus.addSensor(c);
         sensor->setTemperatureC(20.0);
-        m.SensorType = type;
+        m.sensorType = type;
         screen.OutputSpan = 1;       // 4-20 mA
         screen.NoTargetCurrent = 1;  // 3.5 mA
         setSpan(10, 110);
@@ -34,14 +34,14 @@ struct Bench {
                                                      {DistField::Dist20, d20}};
         for (auto [field, inches] : ends) {
             DistanceFieldState& s = m.distField(field);
-            s.Stored = static_cast<std::int32_t>(inches * 128);
-            MakeDistArrayFromK7K(s, m.formats);
+            s.stored = static_cast<std::int32_t>(inches * 128);
+            makeDistanceFieldFromStored(s, m.formats);
         }
     }
     // One status exchange with the simulated sensor.
     StatusView poll() {
-        m.link.SendRequest(cmd::Status);
-        m.link.ReadCommBlock();
+        m.link.sendRequest(cmd::Status);
+        m.link.readReply();
         return decodeStatus(m, screen);
     }
     // A reply put straight into the link, as a good read leaves it.
@@ -49,10 +49,10 @@ struct Bench {
         const Frame f =
             makeReply(1, static_cast<std::uint8_t>(status), static_cast<std::uint8_t>(d0),
                       static_cast<std::uint8_t>(d1), static_cast<std::uint8_t>(d2));
-        for (std::size_t i = 0; i < 6; ++i) m.link.CommBlockIn[i] = f[i];
-        m.link.ReplyWord34 = 256 * d0 + d1;
-        m.link.ReplyWord45 = 256 * d1 + d2;
-        m.link.CommOK = 1;
+        for (std::size_t i = 0; i < 6; ++i) m.link.lastReply[i] = f[i];
+        m.link.replyWord34 = 256 * d0 + d1;
+        m.link.replyWord45 = 256 * d1 + d2;
+        m.link.replyOk = 1;
         return decodeStatus(m, screen);
     }
     StatusView at(double inches) {
@@ -65,7 +65,7 @@ struct Bench {
     sim::SimBus bus;
     sim::SimulatedLine line{bus, clock};
     FakeUi ui;
-    Module2 m{line, clock, ui};
+    ProgramState m{line, clock, ui};
     ScreenValues screen;
     sim::SimSensor* sensor = nullptr;
 };
@@ -77,10 +77,10 @@ TEST(StatusDecode, LiveDistanceFromTheSensor) {
     ASSERT_EQ(v.kind, StatusView::Kind::Normal);
     EXPECT_EQ(v.AvgDist, "60.00");
     EXPECT_EQ(v.CurrentOut, "12.00");
-    EXPECT_EQ(b.m.LastAvgDistanceStored, 7680);
-    EXPECT_DOUBLE_EQ(b.m.LastAvgDistanceInches, 60);
+    EXPECT_EQ(b.m.lastAvgDistanceStored, 7680);
+    EXPECT_DOUBLE_EQ(b.m.lastAvgDistanceInches, 60);
 
-    b.m.DistanceUnit = kCm;
+    b.m.distanceUnit = kCm;
     EXPECT_EQ(b.poll().AvgDist, "152.4");
 
     // Too close: the output keeps following the last distance seen.
@@ -88,7 +88,7 @@ TEST(StatusDecode, LiveDistanceFromTheSensor) {
     v = b.poll();
     EXPECT_EQ(v.AvgDist, "(close)");
     EXPECT_EQ(v.CurrentOut, "12.00");
-    EXPECT_EQ(b.m.LastAvgDistanceStored, 7680);
+    EXPECT_EQ(b.m.lastAvgDistanceStored, 7680);
 
     // Nothing there: the selected no-target current.
     b.sensor->removeTarget();
@@ -108,7 +108,7 @@ TEST(StatusDecode, ReservedDistanceCodes) {
     v = b.decode(0, 0, 1, 140);
     EXPECT_EQ(v.AvgDist, "(close)");
     EXPECT_EQ(v.CurrentOut, "12.00");
-    EXPECT_DOUBLE_EQ(b.m.LastAvgDistanceInches, 60);
+    EXPECT_DOUBLE_EQ(b.m.lastAvgDistanceInches, 60);
     EXPECT_EQ(b.decode(0, 0, 2, 140).AvgDist, "0.02");  // the smallest real distance
 }
 
@@ -154,12 +154,12 @@ TEST(StatusDecode, EqualSpanDistancesGiveAStepNotADivisionByZero) {
 
 TEST(StatusDecode, CurrentIsLeftAloneWhenItCannotBeKnown) {
     Bench b;
-    b.m.link.SlowSensor = true;  // the G615 has no current loop
+    b.m.link.slowSensor = true;  // the G615 has no current loop
     StatusView v = b.at(60);
     EXPECT_EQ(v.AvgDist, "60.00");
     EXPECT_FALSE(v.CurrentOut.has_value());
 
-    b.m.link.SlowSensor = false;
+    b.m.link.slowSensor = false;
     b.screen.NoTargetCurrent = -1;  // nothing selected
     EXPECT_FALSE(b.decode(0, 0, 0, 140).CurrentOut.has_value());
     EXPECT_EQ(b.currentAt(60), "12.00");
@@ -190,24 +190,24 @@ TEST(StatusDecode, StatusBitsGiveStrengthAndOutputs) {
 
 TEST(StatusDecode, MeasuredTemperature) {
     Bench b;
-    EXPECT_FALSE(b.m.TemperatureReceived);
+    EXPECT_FALSE(b.m.temperatureReceived);
     b.sensor->setTemperatureC(-5);
     b.sensor->setTargetInches(60);
     b.poll();
-    EXPECT_DOUBLE_EQ(b.m.MeasuredTemperatureC, -5.0);
-    EXPECT_DOUBLE_EQ(b.m.MeasuredTemperatureF, 23.0);
-    EXPECT_TRUE(b.m.TemperatureReceived);
+    EXPECT_DOUBLE_EQ(b.m.measuredTemperatureC, -5.0);
+    EXPECT_DOUBLE_EQ(b.m.measuredTemperatureF, 23.0);
+    EXPECT_TRUE(b.m.temperatureReceived);
 
     b.decode(0, 0, 0, 255);
-    EXPECT_DOUBLE_EQ(b.m.MeasuredTemperatureC, 77.5);
+    EXPECT_DOUBLE_EQ(b.m.measuredTemperatureC, 77.5);
     b.decode(0, 0, 0, 0);
-    EXPECT_DOUBLE_EQ(b.m.MeasuredTemperatureC, -50);
+    EXPECT_DOUBLE_EQ(b.m.measuredTemperatureC, -50);
 }
 
 TEST(StatusDecode, OtherStatusBytesChangeNothing) {
     Bench b;
     b.at(60);
-    b.m.TemperatureReceived = false;
+    b.m.temperatureReceived = false;
     for (int status : {80, 95, 111, 128, 200, 240, 255}) {
         SCOPED_TRACE(status);
         const StatusView v = b.decode(status, 0x1E, 0, 20);
@@ -215,18 +215,18 @@ TEST(StatusDecode, OtherStatusBytesChangeNothing) {
         EXPECT_EQ(v.AvgDist, "");
         EXPECT_FALSE(v.CurrentOut.has_value());
         EXPECT_FALSE(v.TargetStrength.has_value());
-        EXPECT_FALSE(b.m.TemperatureReceived);
-        EXPECT_DOUBLE_EQ(b.m.LastAvgDistanceInches, 60);
+        EXPECT_FALSE(b.m.temperatureReceived);
+        EXPECT_DOUBLE_EQ(b.m.lastAvgDistanceInches, 60);
     }
     // Nor does a read that gave up.
     b.at(100);
-    b.m.link.CommOK = 0;
+    b.m.link.replyOk = 0;
     EXPECT_EQ(decodeStatus(b.m, b.screen).kind, StatusView::Kind::Ignored);
-    EXPECT_DOUBLE_EQ(b.m.LastAvgDistanceInches, 100);
-    b.m.TemperatureReceived = false;
+    EXPECT_DOUBLE_EQ(b.m.lastAvgDistanceInches, 100);
+    b.m.temperatureReceived = false;
     b.decode(200, 0x1E, 0, 20);
-    EXPECT_FALSE(b.m.TemperatureReceived);
-    EXPECT_DOUBLE_EQ(b.m.LastAvgDistanceInches, 100);
+    EXPECT_FALSE(b.m.temperatureReceived);
+    EXPECT_DOUBLE_EQ(b.m.lastAvgDistanceInches, 100);
 }
 
 TEST(StatusDecode, FaultReportListsEachFaultOnce) {
@@ -234,7 +234,7 @@ TEST(StatusDecode, FaultReportListsEachFaultOnce) {
     StatusView v = b.decode(0x70, 0, 0x18, 140);
     ASSERT_EQ(v.kind, StatusView::Kind::Fault);
     EXPECT_EQ(v.faultText, "Signal Fault");
-    EXPECT_FALSE(b.m.TemperatureReceived);  // a fault report carries no readings
+    EXPECT_FALSE(b.m.temperatureReceived);  // a fault report carries no readings
 
     // Any status with the high nibble 7 is a fault report; data byte 0 is not the fault byte.
     v = b.decode(0x7F, 0xFF, 0x81, 0xFF);
@@ -264,7 +264,7 @@ TEST(StatusDecode, InjectedFaultsComeBackAsAReport) {
     ASSERT_EQ(v.kind, StatusView::Kind::Fault);
     EXPECT_EQ(v.faultText, "Transponder Fault\nSignal Fault");
 
-    b.m.link.SendRequest(cmd::ResetFaults);
+    b.m.link.sendRequest(cmd::ResetFaults);
     b.sensor->setTargetInches(30);
     EXPECT_EQ(b.poll().AvgDist, "30.00");
 }
