@@ -8,22 +8,11 @@
 #include <map>
 #include <sstream>
 
-#include "app/Cli.h"
+#include "support/CliRun.h"
 #include "support/TempDir.h"
 
 namespace k7 {
 namespace {
-
-struct CliRun {
-    int status;
-    std::string out, err;
-};
-
-CliRun cli(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    const int status = runCli(args, out, err);
-    return {status, out.str(), err.str()};
-}
 
 // A capture of simulated sensor 1 in low gain with the scene given, into `file`.
 CliRun echo(const std::string& file, const std::string& scene, std::vector<std::string> more = {}) {

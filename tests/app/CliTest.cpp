@@ -6,24 +6,13 @@
 #include <sstream>
 
 #include "acoustic/AcousticFile.h"
-#include "app/Cli.h"
 #include "common/TextFile.h"
 #include "common/Version.h"
+#include "support/CliRun.h"
 #include "support/TempDir.h"
 
 namespace k7 {
 namespace {
-
-struct CliRun {
-    int status;
-    std::string out, err;
-};
-
-CliRun cli(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    const int status = runCli(args, out, err);
-    return {status, out.str(), err.str()};
-}
 
 TEST(Cli, ScanListsTagsWithTypeAndFirmware) {
     const CliRun r = cli({"scan", "--simulate", "--sensors", "2,30:4:24"});

@@ -11,7 +11,6 @@
 #include <regex>
 #include <sstream>
 
-#include "app/Cli.h"
 #include "common/TextFile.h"
 #include "history/ChangeHistory.h"
 #include "history/ChangeText.h"
@@ -21,23 +20,13 @@
 #include "settings/Programming.h"
 #include "settings/SettingsRead.h"
 #include "sim/SimulatedLine.h"
+#include "support/CliRun.h"
 #include "support/FakeLinkUi.h"
 #include "support/SimProcess.h"
 #include "support/TempDir.h"
 
 namespace k7 {
 namespace {
-
-struct CliRun {
-    int status;
-    std::string out, err;
-};
-
-CliRun cli(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    const int status = runCli(args, out, err);
-    return {status, out.str(), err.str()};
-}
 
 std::vector<ChangeRecord> recorded(const std::string& path, ChangeFilter f = {}) {
     std::vector<ChangeRecord> out;
