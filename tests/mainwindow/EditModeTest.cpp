@@ -12,9 +12,7 @@ protected:
     void SetUp() override {
         MainWindowFixture::SetUp();
         addSensor(1).setTargetInches(20.0);
-        start();
-        form->show();
-        QApplication::setActiveWindow(form.get());
+        startShown();
     }
     void pick(QComboBox* list, int index) {
         list->setFocus(Qt::MouseFocusReason);

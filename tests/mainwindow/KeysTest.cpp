@@ -20,9 +20,7 @@ namespace {
 class KeysTest : public test::MainWindowFixture {
 protected:
     void go() {
-        start();
-        form->show();
-        QApplication::setActiveWindow(form.get());
+        startShown();
         QApplication::processEvents();
     }
     // The menu that Alt + `key` opens, closed again.

@@ -21,9 +21,7 @@ protected:
     void SetUp() override {
         MainWindowFixture::SetUp();
         s = &addSensor(1);
-        start();
-        form->show();
-        QApplication::setActiveWindow(form.get());
+        startShown();
         sim::FaultConfig f;
         f.dropReply = 0.3;
         bus.setFaults(0, f, 5);

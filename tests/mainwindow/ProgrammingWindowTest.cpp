@@ -18,9 +18,7 @@ protected:
         s->setTargetInches(20.0);
     }
     void go() {
-        start();
-        form->show();
-        QApplication::setActiveWindow(form.get());
+        startShown();
     }
     void program() { QTest::mouseClick(form->ProgramModule, Qt::LeftButton); }
 };

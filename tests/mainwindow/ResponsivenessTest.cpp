@@ -23,9 +23,7 @@ protected:
 
     void go(int type = 0) {
         s = &addSensor(1, type);
-        start();
-        form->show();
-        QApplication::setActiveWindow(form.get());
+        startShown();
     }
     void edit() {
         type(form->Hysteresis1, "12");

@@ -21,9 +21,7 @@ protected:
         addSensor(5, 4).setCell(90, 25);
         addSensor(9, 1).setCell(90, 39);
         m.simulated = true;
-        start();
-        form->show();
-        QApplication::setActiveWindow(form.get());
+        startShown();
     }
     // Presses Down in the ID tag list; while the read it started lets events run, sensor 9 is
     // chosen from the line overview.

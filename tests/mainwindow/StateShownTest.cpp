@@ -17,9 +17,7 @@ namespace {
 class StateShownTest : public test::MainWindowFixture {
 protected:
     void go() {
-        start();
-        form->show();
-        QApplication::setActiveWindow(form.get());
+        startShown();
         QApplication::processEvents();
     }
 };

@@ -64,6 +64,12 @@ protected:
         m.discovery.port = {0, "SIM"};
         startWithIniPort(arguments);
     }
+    // start(), then the window shown and active, as a user sees it.
+    void startShown(const std::vector<std::string>& arguments = {}) {
+        start(arguments);
+        form->show();
+        QApplication::setActiveWindow(form.get());
+    }
     void startWithIniPort(const std::vector<std::string>& arguments = {}) {
         form = std::make_unique<MainWindow>(m, ui, arguments);
         ui.attach(form.get(), &m);
